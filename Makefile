@@ -1,0 +1,31 @@
+# Two commands for a newcomer: `make run` and `make test`. Each sets up what is missing first.
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build test run bench screenshots clean
+
+all: build
+
+setup:
+	@bash scripts/setup
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD)
+
+test: build
+	@bash scripts/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j2
+
+run: build
+	@bash scripts/run-wizard $(BUILD)
+
+bench: build
+	@bash scripts/run-benchmarks $(BUILD)
+
+screenshots: build
+	@bash scripts/screenshots $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

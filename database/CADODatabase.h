@@ -1,0 +1,44 @@
+// The process's database object: holds the host's connection and runs statements on it.
+#pragma once
+
+#include "CADOBase.h"
+#include "automation/ComPtr.h"
+#include "dataaccess/DataAccess.h"
+
+using RowSource = ComPtr<_Recordset>;
+
+class CADODatabase : public CADOBase {
+public:
+    CADODatabase();
+    ~CADODatabase();
+    CADODatabase(const CADODatabase&) = delete;
+    CADODatabase& operator=(const CADODatabase&) = delete;
+
+    // Makes the host's connection current; a null object or one that is not a connection leaves the
+    // current connection empty. Other failures of the interface query throw ComError.
+    void AttachConnection(IDispatch* hostObject);
+    // Gives the host's connection back (released, not closed) and restores the saved one.
+    void DetachConnection();
+    bool IsConnected() const;
+
+    // A select on a client-side reading; on failure the error box (mode 0) and an empty row source.
+    RowSource RunQuery(const QString& statement, int mode = 0);
+    // A statement without rows; on failure the error box (mode 0) and false.
+    bool RunStatement(const QString& statement, int mode = 0);
+
+    // Throw ComError on failure; they do not report.
+    LONG TransBegin();
+    void TransCommit();
+    void TransRollback();
+
+    void Disconnect();
+    const ComPtr<_Connection>& CurrentConnection() const { return m_connection; }
+
+private:
+    ComPtr<_Connection> m_connection;
+    ComPtr<_Connection> m_savedConnection;
+    IDispatch* m_hostObject = nullptr; // held without a reference
+};
+
+// The database object of the newest dealer; every page and the commit work through it.
+extern CADODatabase* g_pDatabase;

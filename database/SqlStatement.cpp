@@ -1,0 +1,65 @@
+#include "SqlStatement.h"
+
+#include <stdexcept>
+
+SqlText SqlText::Quote(const QString& raw) {
+    QString quoted = raw;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return SqlText(std::move(quoted));
+}
+
+SqlText SqlText::LikeLiteral(const QString& raw) {
+    QString escaped;
+    escaped.reserve(raw.size() + 8);
+    for (QChar c : raw) {
+        if (c == QChar(SqlLikeEscape) || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped.append(QChar(SqlLikeEscape));
+        if (c == QLatin1Char('\''))
+            escaped.append(QLatin1Char('\''));
+        escaped.append(c);
+    }
+    return SqlText(std::move(escaped));
+}
+
+QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> args) {
+    const QString fmt = QString::fromUtf16(format);
+    QString out;
+    out.reserve(fmt.size() + 32);
+    auto next = args.begin();
+    auto take = [&]() -> const SqlArg& {
+        if (next == args.end())
+            throw std::logic_error("statement has more placeholders than values");
+        return *next++;
+    };
+    for (qsizetype i = 0; i < fmt.size(); ++i) {
+        const QChar c = fmt[i];
+        if (c != QLatin1Char('%') || i + 1 == fmt.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar spec = fmt[++i];
+        if (spec == QLatin1Char('%')) {
+            out.append(QLatin1Char('%'));
+        } else if (spec == QLatin1Char('s')) {
+            const auto* text = std::get_if<SqlText>(&take());
+            if (!text)
+                throw std::logic_error("%s needs a quoted text");
+            out.append(text->Quoted());
+        } else if (spec == QLatin1Char('u')) {
+            const auto* id = std::get_if<uint32_t>(&take());
+            if (!id)
+                throw std::logic_error("%u needs an unsigned 32-bit id");
+            out.append(QString::number(*id));
+        } else if (spec == QLatin1Char('d')) {
+            const auto* value = std::get_if<int>(&take());
+            if (!value)
+                throw std::logic_error("%d needs a signed integer");
+            out.append(QString::number(*value));
+        } else {
+            throw std::logic_error("unknown placeholder in statement");
+        }
+    }
+    if (next != args.end())
+        throw std::logic_error("statement has fewer placeholders than values");
+    return out;
+}

@@ -1,0 +1,48 @@
+// Every statement the system issues, in the Oracle dialect, as formats for FormatStatement. The
+// connection translates them for the database it runs on. Like patterns carry escape '\' so a cell
+// name matches literally (see SqlText::LikeLiteral).
+#pragma once
+
+namespace Statements {
+
+// Cell name page: inner tree already below a node of this name? (cell name)
+inline constexpr char16_t CountInnerNodes[] =
+    u"select count(*) from addr where grade>7 and parentid in(select id from addr where name='%s')";
+
+// Cell verification page.
+inline constexpr char16_t CandidateCellParents[] = // cell name (like), 7
+    u"select distinct parentid from addr where name like '%s%%' escape '\\' and grade=%d";
+inline constexpr char16_t TopNodeName[] = u"select name from addr where parentid=0";
+inline constexpr char16_t AddressPathUp[] = // node id
+    u"select id,name,parentid from addr start with id=%u connect by id = Prior parentid order by level desc";
+
+// DP split page. (cell name, like)
+inline constexpr char16_t DpAddresses[] = u"select num,addr from dpaddr97 where addr like '%%%s%%' escape '\\'";
+
+// Unlinked-address split page. (cell name, like; twice)
+inline constexpr char16_t UnlinkedAddresses[] =
+    u"select a.id,a.name,r.oldid from addr a,addr_ref r where r.stdaddrid=a.id and a.name like '%%%s%%' "
+    u"escape '\\' and not exists (select t1.telnum from telnum_dp97 t1,dpaddr97 d1 where t1.dpid=d1.num and "
+    u"d1.addr like '%%%s%%' escape '\\' and t1.telnum=r.oldid) and not exists(select a1.id from addr a1 where "
+    u"a1.parentid=a.id)";
+
+// Commit.
+inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where parentid=%u and name is null";
+inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s'";
+inline constexpr char16_t NextAddrId[] = u"select seq_addr.nextval from dual";
+inline constexpr char16_t InsertAddr[] = u"insert into addr (id,name,grade,parentid) values(%u,'%s',%u,%u)";
+inline constexpr char16_t FindInnerNode[] = u"select id from addr where grade=%d and parentid=%u and name='%s'";
+inline constexpr char16_t FindLink[] = u"select refflag from addr_ref where stdaddrid=%u and oldid='%s'";
+inline constexpr char16_t InsertDpLink[] = u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',1)";
+inline constexpr char16_t InsertTelLink[] = u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',0)";
+inline constexpr char16_t DeleteAddr[] = u"delete addr where id=%u";
+inline constexpr char16_t DeleteLinks[] = u"delete addr_ref where stdaddrid=%u";
+inline constexpr char16_t SubtreeLinks[] = // cell id
+    u"select a.id,a.grade,b.oldid as dpid from (select id,grade from addr start with id=%u connect by Prior "
+    u"id=parentid) A, addr_ref B where B.stdaddrid=A.id";
+inline constexpr char16_t StandardAddressesOfDp[] = // DP number
+    u"select A.id,A.name from addr A,addr_ref R where A.grade<8 and R.stdaddrid=A.id and R.refflag=0 and "
+    u"R.oldid in (select telnum from telnum_dp97 where dpid='%s')";
+inline constexpr char16_t MoveAddr[] = u"update addr set name='%s',grade=%d,parentid=%u where id=%u";
+
+} // namespace Statements

@@ -1,0 +1,92 @@
+// The splitter: split patterns, the cut of an address text into inner levels, and the candidate
+// separator characters. Standard library only; UTF-16 code units, exact comparisons.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr int MaxPatterns = 7;
+inline constexpr int MaxLevels = 5;
+inline constexpr char16_t NumeralMark = 1; // "[n]": the level ends with the first run of ASCII digits
+inline constexpr char16_t LetterMark = 2;  // "[c]": the level ends with the first run of ASCII letters
+inline constexpr std::u16string_view NumeralToken = u"[n]";
+inline constexpr std::u16string_view LetterToken = u"[c]";
+// Never offered as separators: the Chinese numerals one to ten, 首 and the five directions.
+inline constexpr std::u16string_view NonSeparatorChars = u"一二三四五六七八九十首东西南北中";
+
+struct SplitPattern {
+    std::array<std::u16string, MaxLevels> levelTexts; // internal form
+    int levelCount = 0;                               // leading non-empty level texts
+};
+
+struct SplitPatternSet {
+    std::array<SplitPattern, MaxPatterns> patterns;
+    int count = 0;
+    std::u16string SeparatorText; // level texts of every pattern, in pattern and level order
+};
+
+struct SplitResult {
+    int patternIndex = -1;
+    std::vector<std::u16string> pieces;
+};
+
+struct AddressEntry {
+    std::u16string text;  // after the first occurrence of the cell name
+    std::u16string oldId; // DP number, or the link's old id on the unlinked-address page
+    uint32_t stdAddrId = 0;
+};
+
+// One row of the page's pattern list: columns 1 to 5 in display form.
+using PatternRow = std::array<std::u16string, MaxLevels>;
+
+std::u16string ToInternalForm(std::u16string_view displayText);
+std::u16string ToDisplayForm(std::u16string_view internalText);
+
+SplitPatternSet BuildPatternSet(const std::vector<PatternRow>& rows);
+
+// Index of the last character of the first run of ASCII digits (letters), or -1.
+std::ptrdiff_t FindDigitRun(std::u16string_view text);
+std::ptrdiff_t FindLetterRun(std::u16string_view text);
+
+// Full-width digits and parentheses to ASCII, in place.
+void NormalizeWidth(std::u16string& text);
+
+// Distinct characters of the entries' texts that may serve as separators, in order of first
+// appearance. A surrogate pair counts as one character.
+std::u16string CollectCandidateChars(const std::vector<AddressEntry>& entries);
+
+// Where a split cut a text: piece l (0-based) is text[l == 0 ? 0 : ends[l - 1], ends[l]).
+struct SplitCuts {
+    int patternIndex = -1;
+    int levelCount = 0;
+    std::array<std::size_t, MaxLevels> ends{};
+};
+
+// A pattern set prepared for splitting many texts: no allocation per text.
+class SplitMatcher {
+public:
+    explicit SplitMatcher(const SplitPatternSet& set);
+    // The first pattern that matches the whole text, with its cut positions; -1 when none.
+    int Match(std::u16string_view text, SplitCuts& cuts) const;
+    int Match(std::u16string_view text) const;
+
+private:
+    struct Level {
+        enum Kind : uint8_t { Numeral, Letter, OneTerminator, TwoTerminators, TerminatorSet } kind = TerminatorSet;
+        char16_t first = 0;
+        char16_t second = 0;
+        std::u16string set; // sorted, for sets of three or more terminators
+    };
+    struct Pattern {
+        std::array<Level, MaxLevels> levels;
+        int levelCount = 0;
+    };
+    std::array<Pattern, MaxPatterns> m_patterns;
+    int m_count = 0;
+};
+
+SplitResult SplitAddress(const SplitPatternSet& set, std::u16string_view text);
