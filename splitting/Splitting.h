@@ -75,16 +75,25 @@ public:
     int Match(std::u16string_view text) const;
 
 private:
+    // One level, prepared so that the scan compares directly in the common cases.
     struct Level {
         enum Kind : uint8_t { Numeral, Letter, OneTerminator, TwoTerminators, TerminatorSet } kind = TerminatorSet;
         char16_t first = 0;
         char16_t second = 0;
-        std::u16string set; // sorted, for sets of three or more terminators
+        // Sets of three or more terminators: a filter on the low byte of a code unit rejects most
+        // characters at once; the sorted set decides the rest.
+        std::array<uint64_t, 4> lowByteFilter{};
+        std::u16string set;
+
+        std::size_t FindEnd(std::u16string_view text, std::size_t from) const;
+        bool CanEndWith(char16_t c) const;
     };
     struct Pattern {
         std::array<Level, MaxLevels> levels;
         int levelCount = 0;
     };
+    static Level PrepareLevel(const std::u16string& levelText);
+
     std::array<Pattern, MaxPatterns> m_patterns;
     int m_count = 0;
 };

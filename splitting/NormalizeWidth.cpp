@@ -1,0 +1,7 @@
+#include "CharClasses.h"
+#include "Splitting.h"
+
+void NormalizeWidth(std::u16string& text) {
+    for (char16_t& c : text)
+        c = splitting_detail::NarrowWidth(c);
+}

@@ -1,0 +1,15 @@
+// The split of one text as pieces: the cut positions of the matcher, copied out.
+#include "Splitting.h"
+
+SplitResult SplitAddress(const SplitPatternSet& set, std::u16string_view text) {
+    SplitResult result;
+    SplitCuts cuts;
+    result.patternIndex = SplitMatcher(set).Match(text, cuts);
+    result.pieces.reserve(cuts.levelCount);
+    std::size_t start = 0;
+    for (int l = 0; l < cuts.levelCount; ++l) {
+        result.pieces.emplace_back(text.substr(start, cuts.ends[l] - start));
+        start = cuts.ends[l];
+    }
+    return result;
+}
