@@ -132,6 +132,9 @@ enum VARENUM : VARTYPE {
 #define DISPATCH_PROPERTYGET 0x2
 #define DISPATCH_PROPERTYPUT 0x4
 #define DISPATCH_PROPERTYPUTREF 0x8
+// Flags of VariantChangeType.
+#define VARIANT_NOVALUEPROP 0x1
+#define VARIANT_ALPHABOOL 0x2 // a boolean becomes "True" or "False" rather than "-1" or "0"
 #define DISPID_UNKNOWN (-1)
 #define DISPID_PROPERTYPUT (-3)
 #define LOCALE_SYSTEM_DEFAULT 0x0800
@@ -144,6 +147,13 @@ enum VARENUM : VARTYPE {
 struct IUnknown;
 struct IDispatch;
 struct ITypeInfo; // never implemented: the component offers no type information through IDispatch
+
+// A record by value (its data and its record information); declared outside the union, which may
+// only hold data members.
+struct VARIANT_BRECORD {
+    void* pvRecord;
+    void* pRecInfo;
+};
 
 struct VARIANT {
     VARTYPE vt;
@@ -176,10 +186,7 @@ struct VARIANT {
         IUnknown** ppunkVal;
         IDispatch** ppdispVal;
         void* byref;
-        struct BRECORD {
-            void* pvRecord;
-            void* pRecInfo;
-        } brecVal;
+        VARIANT_BRECORD brecVal;
     };
 };
 typedef VARIANT VARIANTARG;
@@ -264,6 +271,9 @@ typedef LONG LSTATUS;
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MORE_DATA 234L
+#define ERROR_BADDB 1009L
+#define ERROR_WRITE_FAULT 29L
 
 extern "C" {
 // Strings.
@@ -316,4 +326,14 @@ AUTOMATION_API HRESULT RegisterTypeLibFromFile(LPCOLESTR typeLibPath, LPCOLESTR 
 
 // The debug output (stderr unless a listener is set; tests may capture it).
 AUTOMATION_API void OutputDebugStringW(LPCOLESTR lpOutputString);
+// Sends the debug output to a listener instead of standard error (null restores standard error);
+// returns the previous listener. The listener must not write to the debug output itself.
+typedef void (*DebugOutputListener)(LPCOLESTR text, void* context);
+AUTOMATION_API DebugOutputListener SetDebugOutputListener(DebugOutputListener listener, void* context);
+
+// Deletes a key with everything below it.
+AUTOMATION_API LSTATUS RegDeleteTreeW(HKEY hKey, LPCOLESTR lpSubKey);
+// The file that holds the registry: TESSEL_REGISTRY when set, else tessel/registry in the user's
+// configuration folder. The caller frees the result with SysFreeString.
+AUTOMATION_API BSTR RegistryFilePath();
 }
