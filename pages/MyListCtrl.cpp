@@ -1,0 +1,103 @@
+#include "MyListCtrl.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+MyListCtrl::MyListCtrl(QWidget* parent) : QTableWidget(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    // The list takes the focus from a click itself, and only from one that hits a row.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+int MyListCtrl::AppendEmptyRow() {
+    const int row = rowCount();
+    insertRow(row);
+    for (int column = 0; column < columnCount(); ++column)
+        setItem(row, column, new QTableWidgetItem(QString()));
+    return row;
+}
+
+int MyListCtrl::FirstSelectedRow() const {
+    int first = -1;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        if (first < 0 || index.row() < first)
+            first = index.row();
+    return first;
+}
+
+void MyListCtrl::SelectRow(int row) {
+    if (row < 0 || row >= rowCount())
+        return;
+    selectionModel()->setCurrentIndex(model()->index(row, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QString MyListCtrl::CellText(int row, int column) const {
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void MyListCtrl::SetCellText(int row, int column, const QString& text) {
+    if (QTableWidgetItem* cell = item(row, column))
+        cell->setText(text);
+    else
+        setItem(row, column, new QTableWidgetItem(text));
+}
+
+PatternRow MyListCtrl::Row(int row) const {
+    PatternRow texts;
+    for (int column = 0; column < MaxLevels && column < columnCount(); ++column)
+        texts[column] = CellText(row, column).toStdU16String();
+    return texts;
+}
+
+bool MyListCtrl::HitsNoRow(const QMouseEvent* event) const {
+    return event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid();
+}
+
+void MyListCtrl::mousePressEvent(QMouseEvent* event) {
+    m_pressDropped = HitsNoRow(event);
+    if (m_pressDropped) {
+        event->accept(); // dropped: no selection change, no focus row, no rubber band, no focus
+        return;
+    }
+    if (event->button() == Qt::LeftButton)
+        setFocus(Qt::MouseFocusReason);
+    QTableWidget::mousePressEvent(event);
+}
+
+void MyListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_pressDropped = HitsNoRow(event);
+    if (m_pressDropped) {
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseDoubleClickEvent(event);
+}
+
+void MyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_pressDropped) {
+        m_pressDropped = false;
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseReleaseEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags MyListCtrl::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+    if (event && event->type() == QEvent::KeyPress && index.isValid())
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QTableWidget::selectionCommand(index, event);
+}
