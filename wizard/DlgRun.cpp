@@ -1,0 +1,194 @@
+#include "DlgRun.h"
+
+#include "DialogTemplate.h"
+#include "MessageBoxService.h"
+#include "WaitCursor.h"
+#include "WizardMessage.h"
+#include "WizardResources.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+
+namespace {
+constexpr int OkButtonId = 1;
+constexpr int CancelButtonId = 2;
+constexpr int BackButtonId = 3;
+constexpr int NextButtonId = 4;
+constexpr int HostTemplateId = 5000;
+} // namespace
+
+DlgRun::DlgRun(QWidget* parent) : DlgRun(parent, {}) {}
+
+DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages) : QDialog(parent), m_testPages(std::move(pages)) {
+    WizardResources::LoadTemplate(HostTemplateId, this);
+    BindButton(CancelButtonId, m_btnCancel);
+    BindButton(BackButtonId, m_btnBack);
+    BindButton(NextButtonId, m_btnNext);
+    connect(&m_btnCancel, &QPushButton::clicked, this, &DlgRun::reject);
+    connect(&m_btnBack, &QPushButton::clicked, this, &DlgRun::OnBack);
+    connect(&m_btnNext, &QPushButton::clicked, this, &DlgRun::OnNext);
+    if (auto* ok = qobject_cast<QPushButton*>(DialogTemplate::FindControl(this, OkButtonId))) {
+        ok->setAutoDefault(false);
+        connect(ok, &QPushButton::clicked, this, &DlgRun::OnOK);
+    }
+}
+
+DlgRun::~DlgRun() {
+    // Pages go before the dialog: nothing may reach them through the host from here on.
+    m_pCurrentPage = nullptr;
+    m_pages.clear();
+}
+
+void DlgRun::BindButton(int id, WizardButton& button) {
+    if (QWidget* placeholder = DialogTemplate::FindControl(this, id))
+        DialogTemplate::Replace(placeholder, &button);
+    // The default look follows MakeDefaultButton alone, not the focus.
+    button.setAutoDefault(false);
+}
+
+std::u16string DlgRun::GetSeparatorText() const {
+    // Page 3's current SeparatorText, once page 3 exists.
+    return {};
+}
+
+bool DlgRun::CommitInnerTree() {
+    // Writes the inner address tree (the commit), once it exists.
+    return true;
+}
+
+bool DlgRun::OnInitDialog() {
+    // Next sits flush against the right of Back, with Back's size.
+    const QRect back = m_btnBack.geometry();
+    m_btnNext.setGeometry(back.x() + back.width(), back.y(), back.width(), back.height());
+
+    if (!m_testPages.empty())
+        m_pages = m_testPages;
+    else
+        m_pages = {&m_pageCellName, &m_pageVerifyCell, &m_pageDpSplit,
+                   &m_pageDpResult, &m_pageAddrSplit,  &m_pageAddrResult};
+
+    // Pages fill the client area but for 5 pixels above and the strip of the buttons below.
+    const QRect client = rect();
+    for (WizardPageDialog* page : m_pages) {
+        page->Create(this);
+        page->setGeometry(0, 5, client.width(), client.height() - 60);
+        page->m_pWizardData = &m_wizardData;
+        for (QPushButton* button : page->findChildren<QPushButton*>())
+            button->setAutoDefault(false);
+    }
+    for (size_t i = 0; i + 1 < m_pages.size(); ++i)
+        m_pages[i]->SetNextPage(m_pages[i + 1]);
+    if (m_testPages.empty())
+        ConnectResultPages();
+
+    m_pCurrentPage = m_pages.empty() ? nullptr : m_pages.front();
+    if (m_pCurrentPage)
+        m_pCurrentPage->OnEnterPage();
+    return false; // the page has set the focus
+}
+
+void DlgRun::ConnectResultPages() {
+    // Page 4 reads page 3's entries and pattern set, page 6 page 5's (the four references), once
+    // the split and result pages exist.
+}
+
+void DlgRun::OnNext() {
+    if (!m_pCurrentPage || !m_pCurrentPage->OnLeaveForward())
+        return;
+    if (m_pCurrentPage->IsLastPage()) {
+        OnFinish();
+        return;
+    }
+    m_btnCancel.setEnabled(false);
+    m_btnBack.setEnabled(false);
+    m_btnNext.setEnabled(false);
+    WaitCursor wait;
+    m_pCurrentPage->hide();
+    m_pCurrentPage = m_pCurrentPage->m_pNextPage;
+    m_pCurrentPage->OnEnterPage(); // enables Back and Next as the page answers
+    m_btnCancel.setEnabled(true);
+}
+
+void DlgRun::OnBack() {
+    if (!m_pCurrentPage || !m_pCurrentPage->m_pPrevPage)
+        return;
+    m_pCurrentPage->hide();
+    m_pCurrentPage = m_pCurrentPage->m_pPrevPage;
+    if (!m_pCurrentPage->m_pPrevPage) {
+        m_btnBack.setEnabled(false);
+        // The focus must not stay on the disabled button: on to the next control. (Qt already
+        // moves a focus that sat on a control being disabled or hidden.)
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || !focus->isEnabled() || !focus->isVisible())
+            focusNextChild();
+    }
+    m_pCurrentPage->OnEnterPage();
+}
+
+void DlgRun::OnOK() {
+    if (m_btnNext.isEnabled())
+        OnNext();
+    else if (m_btnBack.isEnabled())
+        OnBack();
+}
+
+void DlgRun::OnFinish() {
+    WaitCursor wait;
+    if (!CommitInnerTree())
+        return; // stays on the last page; the commit has reported why
+    if (SendWizardMessage(m_pCurrentPage, WM_WIZARD_COMMITTED) != 0)
+        return;
+    QDialog::accept();
+}
+
+void DlgRun::OnPaint() {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(100, 100, qMax(0, width() - 100), qMax(0, height() - 100)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("正在加载页面..."));
+}
+
+std::intptr_t DlgRun::OnWizardButtonFocus(std::uintptr_t wParam, std::intptr_t) {
+    if (m_pCurrentPage)
+        m_pCurrentPage->RememberFocus(reinterpret_cast<QWidget*>(wParam));
+    return 0;
+}
+
+void DlgRun::setVisible(bool visible) {
+    if (visible && !m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+void DlgRun::reject() { done(IDCANCEL); }
+
+bool DlgRun::event(QEvent* event) {
+    if (event->type() == WizardMessage::EventType()) {
+        auto& message = static_cast<WizardMessage&>(*event);
+        if (message.Message() == WM_WIZBTN_FOCUS)
+            message.SetResult(OnWizardButtonFocus(message.WParam(), message.LParam()));
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void DlgRun::paintEvent(QPaintEvent*) { OnPaint(); }
+
+void DlgRun::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier) {
+        // Enter presses a focused push button; anywhere else it is the dialog's OK command.
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (button && button->window() == this && button->isEnabled() && button->isVisible())
+            button->click();
+        else
+            OnOK();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

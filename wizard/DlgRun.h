@@ -1,0 +1,83 @@
+// The wizard host: a modal dialog (template 5000) that owns the six pages, shows one at a time and
+// drives the page protocol with its Back, Next/Finish and Cancel buttons.
+//
+// exec() returns 1 (IDOK) only after a successful Finish (CommitInnerTree true and the last page
+// answering WM_WIZARD_COMMITTED with 0) and 2 (IDCANCEL) after Cancel, Escape or the close box.
+// The start-up (OnInitDialog) runs when the dialog is first shown (exec() or show()).
+//
+// The pages: each member line names the class that serves the page. A page not built yet is a
+// plain WizardPageDialog on the page's template; replacing it is a change of that one line (and
+// its #include).
+#pragma once
+
+#include "WizardButton.h"
+#include "WizardData.h"
+#include "WizardPageDialog.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DlgRun : public QDialog {
+    Q_OBJECT
+public:
+    explicit DlgRun(QWidget* parent = nullptr);
+    ~DlgRun() override;
+
+    // A copy of page 3's current SeparatorText (page 5 takes it as its candidate characters).
+    std::u16string GetSeparatorText() const;
+    // Writes the inner address tree; called only by OnFinish. Sets m_strResultID.
+    virtual bool CommitInnerTree();
+
+    WizardPageDialog* CurrentPage() const { return m_pCurrentPage; }
+    const std::vector<WizardPageDialog*>& Pages() const { return m_pages; }
+
+    QString m_strResultID; // handed back by Run; empty until the commit sets it
+
+protected:
+    // Tests of the page protocol: a host whose pages are `pages`, in order, instead of its own six
+    // (these are then never created, and the result pages get no references).
+    DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages);
+
+    // Start-up: places Next, creates, places and chains the pages, enters page 1.
+    virtual bool OnInitDialog();
+    void OnBack();
+    void OnNext();
+    // The dialog's OK command, as the Enter key gives it: Next if enabled, else Back if enabled;
+    // never closes the dialog.
+    void OnOK();
+    void OnFinish();
+    void OnPaint();
+    std::intptr_t OnWizardButtonFocus(std::uintptr_t wParam, std::intptr_t lParam);
+
+    void setVisible(bool visible) override;
+    void reject() override; // Cancel, Escape, close box: IDCANCEL
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    WizardButton m_btnCancel; // control 2
+    WizardButton m_btnBack;   // control 3
+    WizardButton m_btnNext;   // control 4; "完成(&F)" on the last page
+    WizardData m_wizardData;
+
+    WizardPageDialog m_pageCellName{101};    // page 1: DlgGetCellName
+    WizardPageDialog m_pageVerifyCell{5001}; // page 2: DlgVerifyCell
+    WizardPageDialog m_pageDpSplit{5002};    // page 3: DlgGetAddrSeparator
+    WizardPageDialog m_pageDpResult{5003};   // page 4: DlgShowDPResult
+    WizardPageDialog m_pageAddrSplit{5002};  // page 5: DlgGetAddrSeparator2
+    WizardPageDialog m_pageAddrResult{5003}; // page 6: DlgShowAddrResult, the last
+
+    std::vector<WizardPageDialog*> m_pages;   // the pages in page order
+    WizardPageDialog* m_pCurrentPage = nullptr;
+
+private:
+    void BindButton(int id, WizardButton& button);
+    void ConnectResultPages();
+
+    std::vector<WizardPageDialog*> m_testPages;
+    bool m_initialised = false;
+};
