@@ -1,0 +1,303 @@
+#include "Connection.h"
+
+#include "ConnectionString.h"
+#include "DatabaseDialect.h"
+#include "ProviderError.h"
+#include "Recordset.h"
+#include "TranslationError.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <algorithm>
+#include <atomic>
+
+namespace dataaccess {
+
+namespace {
+
+std::atomic<int> g_connectionNumber{0};
+
+QString NewConnectionName() { return QStringLiteral("tessel-dataaccess-%1").arg(++g_connectionNumber); }
+
+QString FromBstr(BSTR s) {
+    return s ? QString::fromUtf16(reinterpret_cast<const char16_t*>(s), SysStringLen(s)) : QString();
+}
+
+QString ErrorText(const QSqlError& error) {
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
+
+const QString kObjectClosed = QStringLiteral("Operation is not allowed when the object is closed.");
+
+} // namespace
+
+Connection::Connection() : m_name(NewConnectionName()) {}
+
+Connection::Connection(const QString& hostConnectionName) : m_name(hostConnectionName), m_owned(false) {
+    if (IsOpen())
+        AfterOpen();
+}
+
+Connection::~Connection() {
+    if (!m_owned)
+        return;
+    {
+        QSqlDatabase database = Database();
+        if (database.isOpen()) {
+            if (m_inTransaction)
+                database.rollback();
+            database.close();
+        }
+    }
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+}
+
+Connection* Connection::From(IUnknown* object) {
+    if (!object)
+        return nullptr;
+    ComPtr<_Connection> connection;
+    if (FAILED(object->QueryInterface(IID__Connection, reinterpret_cast<void**>(connection.Put()))))
+        return nullptr;
+    return dynamic_cast<Connection*>(connection.Get());
+}
+
+QSqlDatabase Connection::Database() const { return QSqlDatabase::database(m_name, false); }
+
+bool Connection::IsOpen() const { return QSqlDatabase::contains(m_name) && Database().isOpen(); }
+
+QString Connection::Source() const {
+    return ProviderError::Source(QSqlDatabase::contains(m_name) ? Database().driverName() : QString());
+}
+
+HRESULT Connection::Failure(HRESULT hr, const QString& description) const {
+    return ProviderError::Fail(hr, Source(), description);
+}
+
+HRESULT Connection::RequireOpen() const { return IsOpen() ? S_OK : Failure(kErrorObjectClosed, kObjectClosed); }
+
+void Connection::AfterOpen() {
+    QSqlDatabase database = Database();
+    m_translator = OracleTranslator(DatabaseDialect::Of(database));
+    // Oracle's like tells upper from lower case; SQLite's does only when asked, per connection.
+    if (m_translator.Dialect() == SqlDialect::SQLite)
+        QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
+}
+
+void Connection::AddStream(Recordset* reading) { m_streams.push_back(reading); }
+
+void Connection::RemoveStream(Recordset* reading) {
+    m_streams.erase(std::remove(m_streams.begin(), m_streams.end(), reading), m_streams.end());
+}
+
+void Connection::SettleStreams() {
+    const std::vector<Recordset*> streams = m_streams;
+    for (Recordset* reading : streams)
+        reading->Settle();
+    m_streams.clear();
+}
+
+HRESULT Connection::get_State(LONG* state) {
+    if (!state)
+        return E_POINTER;
+    *state = IsOpen() ? adStateOpen : adStateClosed;
+    return S_OK;
+}
+
+HRESULT Connection::get_CursorLocation(LONG* location) {
+    if (!location)
+        return E_POINTER;
+    *location = m_cursorLocation;
+    return S_OK;
+}
+
+HRESULT Connection::put_CursorLocation(LONG location) {
+    if (location != adUseServer && location != adUseClient)
+        return Failure(kErrorInvalidArgument, QStringLiteral("Arguments are of the wrong type, are out of acceptable "
+                                                             "range, or are in conflict with one another."));
+    m_cursorLocation = location;
+    return S_OK;
+}
+
+HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG) {
+    if (IsOpen())
+        return Failure(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    QString problem;
+    const std::optional<ConnectionString> parsed = ConnectionString::Parse(FromBstr(connectionString), &problem);
+    if (!parsed)
+        return ProviderError::Fail(E_FAIL, ProviderError::Source({}), problem);
+    if (!m_owned) { // a wrapped connection that was closed opens as one of our own
+        m_name = NewConnectionName();
+        m_owned = true;
+    }
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+    const QString source = ProviderError::Source(parsed->driver);
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(parsed->driver, m_name);
+        if (!database.isValid() || !database.driver()) {
+            database = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            return ProviderError::Fail(E_FAIL, source,
+                                       QStringLiteral("the Qt SQL driver %1 is not available").arg(parsed->driver));
+        }
+        database.setDatabaseName(parsed->database);
+        if (!parsed->host.isEmpty())
+            database.setHostName(parsed->host);
+        if (parsed->port > 0)
+            database.setPort(parsed->port);
+        const QString user = SysStringLen(userId) ? FromBstr(userId) : parsed->user;
+        const QString secret = SysStringLen(password) ? FromBstr(password) : parsed->password;
+        if (!user.isEmpty())
+            database.setUserName(user);
+        if (!secret.isEmpty())
+            database.setPassword(secret);
+        if (!parsed->options.isEmpty())
+            database.setConnectOptions(parsed->options);
+        if (!database.open()) {
+            const QString message = ErrorText(database.lastError());
+            database = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            return ProviderError::Fail(E_FAIL, source, message);
+        }
+    }
+    m_inTransaction = false;
+    AfterOpen();
+    return S_OK;
+}
+
+HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query) {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    SettleStreams();
+    query = QSqlQuery(Database());
+    query.setForwardOnly(forwardOnly);
+    // NUMERIC values as exact text; FieldValue turns them into numbers.
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!query.exec(text))
+        return Failure(DB_E_ERRORSINCOMMAND, ErrorText(query.lastError()));
+    return S_OK;
+}
+
+HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText) {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    SettleStreams();
+    const QSqlDatabase database = Database();
+    TranslatedStatement translated;
+    try {
+        translated = m_translator.Translate(statement);
+        for (const QString& check : translated.loopChecks) {
+            QSqlQuery probe(database);
+            probe.setForwardOnly(true);
+            if (!probe.exec(check))
+                return Failure(DB_E_ERRORSINCOMMAND, ErrorText(probe.lastError()));
+            if (probe.next())
+                return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("CONNECT BY loop in user data"));
+        }
+        if (!translated.sequences.isEmpty()) {
+            QStringList values;
+            for (qsizetype i = 0; i < translated.sequenceDraws.size(); ++i) {
+                QSqlQuery draw(database);
+                draw.setForwardOnly(true);
+                if (!draw.exec(translated.sequenceDraws[i]) || !draw.next() || draw.isNull(0))
+                    return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("sequence %1: %2")
+                                                             .arg(translated.sequences[i],
+                                                                  draw.lastError().isValid()
+                                                                      ? ErrorText(draw.lastError())
+                                                                      : QStringLiteral("no value drawn")));
+                values.append(QString::number(draw.value(0).toLongLong()));
+            }
+            translated = m_translator.Translate(statement, values);
+        }
+    } catch (const TranslationError& error) {
+        return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("statement not understood: %1").arg(error.Message()));
+    }
+    if (translatedText)
+        *translatedText = translated.text;
+    return RunTranslated(translated.text, forwardOnly, query);
+}
+
+HRESULT Connection::Execute(BSTR commandText, VARIANT* recordsAffected, LONG options, _Recordset** result) {
+    if (result)
+        *result = nullptr;
+    QSqlQuery query;
+    QString translated;
+    if (HRESULT hr = Run(FromBstr(commandText), true, query, &translated); FAILED(hr))
+        return hr;
+    if (recordsAffected) {
+        VariantInit(recordsAffected);
+        recordsAffected->vt = VT_I4;
+        recordsAffected->lVal = query.isSelect() ? -1 : query.numRowsAffected();
+    }
+    if ((options != adCmdUnspecified && (options & adExecuteNoRecords)) || !result)
+        return S_OK;
+    Recordset* reading = new Recordset;
+    if (query.isSelect()) {
+        reading->put_CursorLocation(m_cursorLocation);
+        if (HRESULT hr = reading->Load(*this, std::move(query), translated, m_cursorLocation != adUseClient);
+            FAILED(hr)) {
+            reading->Release();
+            return hr;
+        }
+    }
+    *result = reading; // a statement without rows gives a closed reading
+    return S_OK;
+}
+
+HRESULT Connection::BeginTrans(LONG* transactionLevel) {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    if (m_inTransaction)
+        return Failure(kErrorTransactionExists, QStringLiteral("Only one transaction can be active on this session."));
+    SettleStreams();
+    QSqlDatabase database = Database();
+    if (!database.transaction())
+        return Failure(E_FAIL, ErrorText(database.lastError()));
+    m_inTransaction = true;
+    if (transactionLevel)
+        *transactionLevel = 1;
+    return S_OK;
+}
+
+HRESULT Connection::CommitTrans() {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    if (!m_inTransaction)
+        return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
+    SettleStreams();
+    QSqlDatabase database = Database();
+    if (!database.commit())
+        return Failure(E_FAIL, ErrorText(database.lastError()));
+    m_inTransaction = false;
+    return S_OK;
+}
+
+HRESULT Connection::RollbackTrans() {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    if (!m_inTransaction)
+        return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
+    SettleStreams();
+    QSqlDatabase database = Database();
+    if (!database.rollback())
+        return Failure(E_FAIL, ErrorText(database.lastError()));
+    m_inTransaction = false;
+    return S_OK;
+}
+
+HRESULT Connection::Close() {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    SettleStreams();
+    QSqlDatabase database = Database();
+    if (m_inTransaction)
+        database.rollback();
+    m_inTransaction = false;
+    database.close();
+    return S_OK;
+}
+
+} // namespace dataaccess

@@ -1,0 +1,72 @@
+// The connection object over a Qt SQL connection. Each object has a Qt connection name of its own,
+// or wraps one the host opened. Statements arrive in the Oracle dialect and are translated for the
+// database behind it.
+#pragma once
+
+#include "AutomationObject.h"
+#include "DataAccess.h"
+#include "OracleTranslator.h"
+
+#include "automation/ComPtr.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <vector>
+
+namespace dataaccess {
+
+class Recordset;
+
+class Connection final : public AutomationObject<_Connection, IID__Connection> {
+public:
+    // A new, unopened connection of our own.
+    Connection();
+    // Wraps the host's Qt connection of that name (not owned: released, never removed).
+    explicit Connection(const QString& hostConnectionName);
+
+    // The implementation behind an interface pointer, if it is one of ours.
+    static Connection* From(IUnknown* object);
+
+    HRESULT get_State(LONG* state) override;
+    HRESULT get_CursorLocation(LONG* location) override;
+    HRESULT put_CursorLocation(LONG location) override;
+    HRESULT Open(BSTR connectionString, BSTR userId, BSTR password, LONG options) override;
+    HRESULT Execute(BSTR commandText, VARIANT* recordsAffected, LONG options, _Recordset** result) override;
+    HRESULT BeginTrans(LONG* transactionLevel) override;
+    HRESULT CommitTrans() override;
+    HRESULT RollbackTrans() override;
+    HRESULT Close() override;
+
+    // For readings: runs one statement of the Oracle dialect into `query` (executed, not yet
+    // positioned). Fails with the thread's error object set.
+    HRESULT Run(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText = nullptr);
+    // Runs an already translated statement again (a reading that starts over).
+    HRESULT RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query);
+    bool IsOpen() const;
+    SqlDialect Dialect() const { return m_translator.Dialect(); }
+    QString Source() const;
+
+    // A streaming reading holds a live query; before any other statement runs on this connection it
+    // reads the rest of its rows, so that drivers which allow one active result (and statements that
+    // change the rows) never cut it short.
+    void AddStream(Recordset* reading);
+    void RemoveStream(Recordset* reading);
+
+private:
+    ~Connection() override;
+    QSqlDatabase Database() const;
+    HRESULT RequireOpen() const;
+    HRESULT Failure(HRESULT hr, const QString& description) const;
+    void SettleStreams();
+    void AfterOpen();
+
+    QString m_name;
+    bool m_owned = true;
+    LONG m_cursorLocation = adUseServer;
+    OracleTranslator m_translator{SqlDialect::Oracle};
+    bool m_inTransaction = false;
+    std::vector<Recordset*> m_streams;
+};
+
+} // namespace dataaccess

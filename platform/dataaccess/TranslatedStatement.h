@@ -1,0 +1,21 @@
+// What the dialect translator makes of one statement.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace dataaccess {
+
+struct TranslatedStatement {
+    // The statement to run.
+    QString text;
+    // Statements run first, each of which must return no row: a row means a loop in the data of a
+    // hierarchical query (a node that is its own ancestor), reported as Oracle reports it.
+    QStringList loopChecks;
+    // SQLite only: sequences the statement draws from, in order. Each is drawn by its own statement
+    // (SequenceDraws) and the statement is translated again with the values drawn.
+    QStringList sequences;
+    QStringList sequenceDraws;
+};
+
+} // namespace dataaccess
