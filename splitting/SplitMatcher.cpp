@@ -4,6 +4,7 @@
 #include "Splitting.h"
 
 #include <algorithm>
+#include <bit>
 
 using namespace splitting_detail;
 
@@ -23,116 +24,159 @@ SplitMatcher::Level SplitMatcher::PrepareLevel(const std::u16string& levelText) 
         return level;
     }
     // A set of alternative terminators: order and repetition do not matter.
-    std::u16string set = levelText;
-    std::sort(set.begin(), set.end());
-    set.erase(std::unique(set.begin(), set.end()), set.end());
-    level.first = set[0];
-    if (set.size() == 1) {
+    level.first = levelText[0];
+    const auto other = std::find_if(levelText.begin(), levelText.end(), [&](char16_t c) { return c != level.first; });
+    if (other == levelText.end()) {
         level.kind = Level::OneTerminator;
-    } else if (set.size() == 2) {
-        level.kind = Level::TwoTerminators;
-        level.second = set[1];
-    } else {
-        level.kind = Level::TerminatorSet;
-        for (char16_t c : set)
-            level.lowByteFilter[(c & 0xFF) >> 6] |= uint64_t{1} << (c & 63);
-        level.set = std::move(set);
+        return level;
     }
+    level.second = *other;
+    if (std::all_of(other, levelText.end(), [&](char16_t c) { return c == level.first || c == level.second; })) {
+        level.kind = Level::TwoTerminators;
+        return level;
+    }
+    // Three or more: sorted and without repeats, at the end of m_sets.
+    const std::size_t start = m_sets.size();
+    m_sets += levelText;
+    std::sort(m_sets.begin() + start, m_sets.end());
+    m_sets.erase(std::unique(m_sets.begin() + start, m_sets.end()), m_sets.end());
+    level.kind = Level::TerminatorSet;
+    level.setStart = static_cast<uint32_t>(start);
+    level.setEnd = static_cast<uint32_t>(m_sets.size());
+    for (std::size_t i = start; i < m_sets.size(); ++i)
+        level.filter |= uint64_t{1} << (m_sets[i] & 63);
     return level;
 }
 
 SplitMatcher::SplitMatcher(const SplitPatternSet& set) : m_count(std::clamp(set.count, 0, MaxPatterns)) {
     for (int p = 0; p < m_count; ++p) {
-        const SplitPattern& pattern = set.patterns[p];
-        m_patterns[p].levelCount = std::clamp(pattern.levelCount, 0, MaxLevels);
-        for (int l = 0; l < m_patterns[p].levelCount; ++l) {
+        const SplitPattern& source = set.patterns[p];
+        Pattern& pattern = m_patterns[p];
+        pattern.levelCount = std::clamp(source.levelCount, 0, MaxLevels);
+        for (int l = 0; l < pattern.levelCount; ++l) {
             // A level counted in levelCount is never empty; an inconsistent set is read as if its
             // pattern ended before the first empty level.
-            if (pattern.levelTexts[l].empty()) {
-                m_patterns[p].levelCount = l;
+            if (source.levelTexts[l].empty()) {
+                pattern.levelCount = l;
                 break;
             }
-            m_patterns[p].levels[l] = PrepareLevel(pattern.levelTexts[l]);
+            pattern.levels[l] = PrepareLevel(source.levelTexts[l]);
+        }
+
+        const PatternMask bit = PatternMask(1u << p);
+        if (pattern.levelCount == 0) {
+            m_emptyPatterns |= bit;
+            continue;
+        }
+        const Level& last = pattern.levels[pattern.levelCount - 1];
+        switch (last.kind) {
+        case Level::Numeral:
+            m_lastNumeralPatterns |= bit;
+            break;
+        case Level::Letter:
+            m_lastLetterPatterns |= bit;
+            break;
+        case Level::OneTerminator:
+            m_lastTerminatorPatterns[last.first & 0xFF] |= bit;
+            break;
+        case Level::TwoTerminators:
+            m_lastTerminatorPatterns[last.first & 0xFF] |= bit;
+            m_lastTerminatorPatterns[last.second & 0xFF] |= bit;
+            break;
+        case Level::TerminatorSet:
+            for (std::size_t i = last.setStart; i < last.setEnd; ++i)
+                m_lastTerminatorPatterns[m_sets[i] & 0xFF] |= bit;
+            break;
         }
     }
 }
 
-// Whether a level's cut can end on character c (the character at the end position).
-inline bool SplitMatcher::Level::CanEndWith(char16_t c) const {
-    switch (kind) {
-    case Numeral:
+// Whether a level's cut can end on character c.
+[[gnu::always_inline]] inline bool SplitMatcher::CanEndWith(const Level& level, char16_t c) const {
+    switch (level.kind) {
+    case Level::Numeral:
         return IsAsciiDigit(c);
-    case Letter:
+    case Level::Letter:
         return IsAsciiLetter(c);
-    case OneTerminator:
-        return c == first;
-    case TwoTerminators:
-        return c == first || c == second;
-    case TerminatorSet:
-        return (lowByteFilter[(c & 0xFF) >> 6] >> (c & 63) & 1) &&
-               std::binary_search(set.begin(), set.end(), c);
+    case Level::OneTerminator:
+        return c == level.first;
+    case Level::TwoTerminators:
+        return c == level.first || c == level.second;
+    case Level::TerminatorSet:
+        return (level.filter >> (c & 63) & 1) &&
+               std::binary_search(m_sets.data() + level.setStart, m_sets.data() + level.setEnd, c);
     }
     return false;
 }
 
-// The end position (inclusive) of this level's cut in text[from..], or NoEnd.
-inline std::size_t SplitMatcher::Level::FindEnd(std::u16string_view text, std::size_t from) const {
-    const std::size_t size = text.size();
-    const char16_t* s = text.data();
+// The end position (inclusive) of a level's cut in text[from, size), or NoEnd.
+[[gnu::always_inline]] inline std::size_t SplitMatcher::FindEnd(const Level& level, const char16_t* text,
+                                                                std::size_t from, std::size_t size) const {
     std::size_t i = from;
-    switch (kind) {
-    case Numeral:
-        while (i < size && !IsAsciiDigit(s[i]))
+    switch (level.kind) {
+    case Level::Numeral:
+        while (i < size && !IsAsciiDigit(text[i]))
             ++i;
         if (i == size)
             return NoEnd;
-        while (i + 1 < size && IsAsciiDigit(s[i + 1]))
+        while (i + 1 < size && IsAsciiDigit(text[i + 1]))
             ++i;
         return i;
-    case Letter:
-        while (i < size && !IsAsciiLetter(s[i]))
+    case Level::Letter:
+        while (i < size && !IsAsciiLetter(text[i]))
             ++i;
         if (i == size)
             return NoEnd;
-        while (i + 1 < size && IsAsciiLetter(s[i + 1]))
+        while (i + 1 < size && IsAsciiLetter(text[i + 1]))
             ++i;
         return i;
-    case OneTerminator:
-        for (const char16_t a = first; i < size; ++i)
-            if (s[i] == a)
+    case Level::OneTerminator:
+        for (const char16_t a = level.first; i < size; ++i)
+            if (text[i] == a)
                 return i;
         return NoEnd;
-    case TwoTerminators:
-        for (const char16_t a = first, b = second; i < size; ++i)
-            if (s[i] == a || s[i] == b)
+    case Level::TwoTerminators:
+        for (const char16_t a = level.first, b = level.second; i < size; ++i)
+            if (text[i] == a || text[i] == b)
                 return i;
         return NoEnd;
-    case TerminatorSet:
+    case Level::TerminatorSet:
         for (; i < size; ++i)
-            if (CanEndWith(s[i]))
+            if (CanEndWith(level, text[i]))
                 return i;
         return NoEnd;
     }
     return NoEnd;
 }
 
+[[gnu::always_inline]] inline SplitMatcher::PatternMask SplitMatcher::CandidatesFor(std::u16string_view text) const {
+    if (text.empty())
+        return m_emptyPatterns;
+    const char16_t last = text.back();
+    PatternMask candidates = m_lastTerminatorPatterns[last & 0xFF];
+    if (IsAsciiDigit(last))
+        candidates |= m_lastNumeralPatterns;
+    else if (IsAsciiLetter(last))
+        candidates |= m_lastLetterPatterns;
+    return candidates;
+}
+
 int SplitMatcher::Match(std::u16string_view text, SplitCuts& cuts) const {
+    const char16_t* s = text.data();
     const std::size_t size = text.size();
-    for (int p = 0; p < m_count; ++p) {
+    // Candidates in list order: the first pattern that matches fully wins.
+    for (PatternMask candidates = CandidatesFor(text); candidates != 0; candidates &= candidates - 1) {
+        const int p = std::countr_zero(candidates);
         const Pattern& pattern = m_patterns[p];
         const int levelCount = pattern.levelCount;
-        if (levelCount == 0) {
-            if (size != 0)
-                continue; // a pattern without levels matches only the empty text
-        } else {
-            // A full match ends the last level on the last character: a cheap test that turns
-            // most patterns away before any scan.
-            if (size == 0 || !pattern.levels[levelCount - 1].CanEndWith(text[size - 1]))
+        if (levelCount > 0) {
+            // The low byte only narrowed the choice; the last level decides.
+            if (!CanEndWith(pattern.levels[levelCount - 1], s[size - 1]))
                 continue;
             std::size_t pos = 0;
             int l = 0;
             for (; l < levelCount; ++l) {
-                const std::size_t end = pattern.levels[l].FindEnd(text, pos);
+                const std::size_t end = FindEnd(pattern.levels[l], s, pos, size);
                 if (end == NoEnd)
                     break;
                 pos = end + 1;

@@ -73,29 +73,43 @@ public:
     // The first pattern that matches the whole text, with its cut positions; -1 when none.
     int Match(std::u16string_view text, SplitCuts& cuts) const;
     int Match(std::u16string_view text) const;
+    // The same as pieces (allocates them): for a result page that splits every entry once.
+    SplitResult Split(std::u16string_view text) const;
 
 private:
     // One level, prepared so that the scan compares directly in the common cases.
     struct Level {
-        enum Kind : uint8_t { Numeral, Letter, OneTerminator, TwoTerminators, TerminatorSet } kind = TerminatorSet;
+        enum Kind : uint8_t { OneTerminator, TwoTerminators, TerminatorSet, Numeral, Letter } kind = OneTerminator;
         char16_t first = 0;
         char16_t second = 0;
-        // Sets of three or more terminators: a filter on the low byte of a code unit rejects most
-        // characters at once; the sorted set decides the rest.
-        std::array<uint64_t, 4> lowByteFilter{};
-        std::u16string set;
-
-        std::size_t FindEnd(std::u16string_view text, std::size_t from) const;
-        bool CanEndWith(char16_t c) const;
+        // Sets of three or more terminators: a filter on the low six bits of a code unit turns most
+        // characters away at once; the set, sorted, at [setStart, setEnd) of m_sets decides the rest.
+        uint32_t setStart = 0;
+        uint32_t setEnd = 0;
+        uint64_t filter = 0;
     };
     struct Pattern {
         std::array<Level, MaxLevels> levels;
         int levelCount = 0;
     };
-    static Level PrepareLevel(const std::u16string& levelText);
+    using PatternMask = uint8_t; // bit p stands for pattern p
+    static_assert(MaxPatterns <= 8);
+
+    Level PrepareLevel(const std::u16string& levelText);
+    PatternMask CandidatesFor(std::u16string_view text) const;
+    bool CanEndWith(const Level& level, char16_t c) const;
+    std::size_t FindEnd(const Level& level, const char16_t* text, std::size_t from, std::size_t size) const;
 
     std::array<Pattern, MaxPatterns> m_patterns;
     int m_count = 0;
+    std::u16string m_sets; // the terminator sets of three or more, one after the other
+    // A full match ends its last level on the text's last character, so that character alone
+    // narrows the patterns worth scanning: by its low byte (terminators of last levels), and by
+    // whether it is a digit or a letter (last levels of those kinds).
+    std::array<PatternMask, 256> m_lastTerminatorPatterns{};
+    PatternMask m_lastNumeralPatterns = 0;
+    PatternMask m_lastLetterPatterns = 0;
+    PatternMask m_emptyPatterns = 0; // patterns without levels: they match the empty text only
 };
 
 SplitResult SplitAddress(const SplitPatternSet& set, std::u16string_view text);
