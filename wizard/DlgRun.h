@@ -10,6 +10,8 @@
 // its #include).
 #pragma once
 
+#include "DlgGetCellName.h"
+#include "DlgVerifyCell.h"
 #include "WizardButton.h"
 #include "WizardData.h"
 #include "WizardPageDialog.h"
@@ -64,8 +66,8 @@ protected:
     WizardButton m_btnNext;   // control 4; "完成(&F)" on the last page
     WizardData m_wizardData;
 
-    WizardPageDialog m_pageCellName{101};    // page 1: DlgGetCellName
-    WizardPageDialog m_pageVerifyCell{5001}; // page 2: DlgVerifyCell
+    DlgGetCellName m_pageCellName;           // page 1
+    DlgVerifyCell m_pageVerifyCell;          // page 2
     WizardPageDialog m_pageDpSplit{5002};    // page 3: DlgGetAddrSeparator
     WizardPageDialog m_pageDpResult{5003};   // page 4: DlgShowDPResult
     WizardPageDialog m_pageAddrSplit{5002};  // page 5: DlgGetAddrSeparator2
