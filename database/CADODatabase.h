@@ -17,7 +17,8 @@ public:
     // Makes the host's connection current; a null object or one that is not a connection leaves the
     // current connection empty. Other failures of the interface query throw ComError.
     void AttachConnection(IDispatch* hostObject);
-    // Gives the host's connection back (released, not closed) and restores the saved one.
+    // Gives the host's connection back (released, not closed) and restores the saved one. A second
+    // attachment keeps the wrapper's own connection saved, so no host connection is ever closed here.
     void DetachConnection();
     bool IsConnected() const;
 
@@ -35,9 +36,13 @@ public:
     const ComPtr<_Connection>& CurrentConnection() const { return m_connection; }
 
 private:
+    // Execute on the current connection, client-side; throws ComError (E_POINTER without one).
+    ComPtr<_Recordset> Execute(const QString& statement, LONG options);
+
     ComPtr<_Connection> m_connection;
     ComPtr<_Connection> m_savedConnection;
     IDispatch* m_hostObject = nullptr; // held without a reference
+    bool m_ownSaved = false;           // the saved slot holds the wrapper's own connection
 };
 
 // The database object of the newest dealer; every page and the commit work through it.

@@ -40,6 +40,11 @@ public:
     const RowSource& Reading() const { return m_reading; }
 
 private:
+    // Fields->Item(column)->Value; a failure shows the error box and leaves `value` empty.
+    bool FetchColumn(int column, VARIANT& value);
+    // VariantChangeType in place; a failure throws ComError without a box.
+    static void ConvertColumn(VARIANT& value, VARTYPE type);
+
     RowSource m_reading;
     ComPtr<_Connection> m_connection;
 };

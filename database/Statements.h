@@ -17,13 +17,15 @@ inline constexpr char16_t AddressPathUp[] = // node id
     u"select id,name,parentid from addr start with id=%u connect by id = Prior parentid order by level desc";
 
 // DP split page. (cell name, like)
-inline constexpr char16_t DpAddresses[] = u"select num,addr from dpaddr97 where addr like '%%%s%%' escape '\\'";
+inline constexpr char16_t DpAddresses[] =
+    u"select num,addr from dpaddr97 where addr like '%%%s%%' escape '\\'";
 
 // Unlinked-address split page. (cell name, like; twice)
 inline constexpr char16_t UnlinkedAddresses[] =
     u"select a.id,a.name,r.oldid from addr a,addr_ref r where r.stdaddrid=a.id and a.name like '%%%s%%' "
     u"escape '\\' and not exists (select t1.telnum from telnum_dp97 t1,dpaddr97 d1 where t1.dpid=d1.num and "
-    u"d1.addr like '%%%s%%' escape '\\' and t1.telnum=r.oldid) and not exists(select a1.id from addr a1 where "
+    u"d1.addr like '%%%s%%' escape '\\' and t1.telnum=r.oldid) and not exists(select a1.id from addr a1 "
+    u"where "
     u"a1.parentid=a.id)";
 
 // Commit.
@@ -31,10 +33,13 @@ inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where pa
 inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s'";
 inline constexpr char16_t NextAddrId[] = u"select seq_addr.nextval from dual";
 inline constexpr char16_t InsertAddr[] = u"insert into addr (id,name,grade,parentid) values(%u,'%s',%u,%u)";
-inline constexpr char16_t FindInnerNode[] = u"select id from addr where grade=%d and parentid=%u and name='%s'";
+inline constexpr char16_t FindInnerNode[] =
+    u"select id from addr where grade=%d and parentid=%u and name='%s'";
 inline constexpr char16_t FindLink[] = u"select refflag from addr_ref where stdaddrid=%u and oldid='%s'";
-inline constexpr char16_t InsertDpLink[] = u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',1)";
-inline constexpr char16_t InsertTelLink[] = u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',0)";
+inline constexpr char16_t InsertDpLink[] =
+    u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',1)";
+inline constexpr char16_t InsertTelLink[] =
+    u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',0)";
 inline constexpr char16_t DeleteAddr[] = u"delete addr where id=%u";
 inline constexpr char16_t DeleteLinks[] = u"delete addr_ref where stdaddrid=%u";
 inline constexpr char16_t SubtreeLinks[] = // cell id

@@ -1,0 +1,130 @@
+#include "AddressSchema.h"
+
+#include "EmbeddedFiles.h"
+#include "QtSqlConnection.h"
+
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <stdexcept>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const char* ScriptName(SqlDialect dialect) {
+    switch (dialect) {
+    case SqlDialect::SQLite:
+        return "schema/sqlite.sql";
+    case SqlDialect::PostgreSQL:
+        return "schema/postgresql.sql";
+    case SqlDialect::Oracle:
+        return "schema/oracle.sql";
+    }
+    return "";
+}
+
+// The statements of a script: "--" comments dropped (the scripts hold no "--" or ";" inside
+// literals), split at ";".
+QStringList AllStatements(SqlDialect dialect) {
+    QStringList statements;
+    QString current;
+    for (const QString& line : AddressSchema::Script(dialect).split(u'\n')) {
+        QString code = line.left(line.indexOf(u"--"_s) >= 0 ? line.indexOf(u"--"_s) : line.size());
+        for (;;) {
+            const qsizetype end = code.indexOf(u';');
+            if (end < 0)
+                break;
+            current += code.left(end);
+            if (!current.trimmed().isEmpty())
+                statements.append(current.simplified());
+            current.clear();
+            code = code.mid(end + 1);
+        }
+        current += code + u'\n';
+    }
+    if (!current.trimmed().isEmpty())
+        statements.append(current.simplified());
+    return statements;
+}
+
+bool IsIndex(const QString& statement) {
+    return statement.startsWith(u"create index"_s, Qt::CaseInsensitive);
+}
+
+SqlDialect RequireDialect(const QSqlDatabase& database) {
+    if (auto dialect = AddressSchema::DialectOf(database))
+        return *dialect;
+    throw std::runtime_error("the address database is made for SQLite, PostgreSQL and Oracle only");
+}
+
+void RunAll(QSqlDatabase& database, const QStringList& statements) {
+    for (const QString& statement : statements)
+        QtSqlConnection::Exec(database, statement);
+}
+} // namespace
+
+QString AddressSchema::Script(SqlDialect dialect) {
+    return QString::fromUtf8(EmbeddedFile(ScriptName(dialect)));
+}
+
+QStringList AddressSchema::TableStatements(SqlDialect dialect) {
+    QStringList out;
+    for (const QString& s : AllStatements(dialect))
+        if (!IsIndex(s))
+            out.append(s);
+    return out;
+}
+
+QStringList AddressSchema::IndexStatements(SqlDialect dialect) {
+    QStringList out;
+    for (const QString& s : AllStatements(dialect))
+        if (IsIndex(s))
+            out.append(s);
+    return out;
+}
+
+std::optional<SqlDialect> AddressSchema::DialectOf(const QSqlDatabase& database) {
+    if (!database.driver())
+        return std::nullopt;
+    switch (database.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return SqlDialect::SQLite;
+    case QSqlDriver::PostgreSQL:
+        return SqlDialect::PostgreSQL;
+    case QSqlDriver::Oracle:
+        return SqlDialect::Oracle;
+    default:
+        return std::nullopt;
+    }
+}
+
+void AddressSchema::CreateTables(QSqlDatabase& database) {
+    RunAll(database, TableStatements(RequireDialect(database)));
+}
+
+void AddressSchema::CreateIndexes(QSqlDatabase& database) {
+    RunAll(database, IndexStatements(RequireDialect(database)));
+}
+
+void AddressSchema::ResetSequence(QSqlDatabase& database) {
+    QSqlQuery query(database);
+    if (!query.exec(u"select max(id) from addr"_s) || !query.next())
+        throw std::runtime_error("cannot read the largest addr id");
+    const qint64 last = query.isNull(0) ? 0 : query.value(0).toLongLong();
+    query.finish();
+    switch (RequireDialect(database)) {
+    case SqlDialect::SQLite:
+        QtSqlConnection::Exec(database, u"update seq_addr set last_value=%1"_s.arg(last));
+        break;
+    case SqlDialect::PostgreSQL:
+        QtSqlConnection::Exec(database, last > 0 ? u"select setval('seq_addr', %1, true)"_s.arg(last)
+                                                 : u"select setval('seq_addr', 1, false)"_s);
+        break;
+    case SqlDialect::Oracle:
+        QtSqlConnection::Exec(database, u"drop sequence seq_addr"_s);
+        QtSqlConnection::Exec(database,
+                              u"create sequence seq_addr start with %1 increment by 1 maxvalue 4294967295 "
+                              "nocycle nocache"_s.arg(last + 1));
+        break;
+    }
+}

@@ -1,0 +1,36 @@
+// The address database's tables, sequence and indexes for SQLite, PostgreSQL and Oracle, as the
+// scripts in database/schema/ (compiled in). The system creates no structure itself; the host
+// tools and the tests create it with this class.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class SqlDialect { SQLite, PostgreSQL, Oracle };
+
+class AddressSchema {
+public:
+    // The whole script of a dialect, comments included.
+    static QString Script(SqlDialect dialect);
+    // Its statements in order, comments removed: the tables and the sequence first, then (with
+    // their own call) the indexes, so a bulk load can run between the two.
+    static QStringList TableStatements(SqlDialect dialect);
+    static QStringList IndexStatements(SqlDialect dialect);
+
+    // The dialect of a Qt SQL connection by the DBMS its driver talks to.
+    static std::optional<SqlDialect> DialectOf(const QSqlDatabase& database);
+
+    // These run on an open connection and throw std::runtime_error with the database's message.
+    static void CreateTables(QSqlDatabase& database);
+    static void CreateIndexes(QSqlDatabase& database);
+    static void Create(QSqlDatabase& database) {
+        CreateTables(database);
+        CreateIndexes(database);
+    }
+    // Sets seq_addr so that its next value is max(addr.id) + 1 (1 for an empty table), after rows
+    // were loaded with ids of their own.
+    static void ResetSequence(QSqlDatabase& database);
+};

@@ -1,0 +1,25 @@
+// A BSTR that lives for one call: made from a QString, freed with its holder.
+#pragma once
+
+#include "automation/Automation.h"
+
+#include <QString>
+
+class BstrText {
+public:
+    explicit BstrText(const QString& text)
+        : m_bstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), UINT(text.size()))) {}
+    ~BstrText() { SysFreeString(m_bstr); }
+    BstrText(const BstrText&) = delete;
+    BstrText& operator=(const BstrText&) = delete;
+
+    BSTR Get() const { return m_bstr; }
+
+    // The text of a BSTR; a null BSTR is the empty string.
+    static QString ToQString(BSTR bstr) {
+        return bstr ? QString::fromUtf16(bstr, qsizetype(SysStringLen(bstr))) : QString();
+    }
+
+private:
+    BSTR m_bstr;
+};
