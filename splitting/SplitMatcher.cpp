@@ -26,13 +26,9 @@ SplitMatcher::Level SplitMatcher::PrepareLevel(const std::u16string& levelText) 
     // A set of alternative terminators: order and repetition do not matter.
     level.first = levelText[0];
     const auto other = std::find_if(levelText.begin(), levelText.end(), [&](char16_t c) { return c != level.first; });
-    if (other == levelText.end()) {
-        level.kind = Level::OneTerminator;
-        return level;
-    }
-    level.second = *other;
+    level.second = other == levelText.end() ? level.first : *other;
     if (std::all_of(other, levelText.end(), [&](char16_t c) { return c == level.first || c == level.second; })) {
-        level.kind = Level::TwoTerminators;
+        level.kind = Level::Terminators;
         return level;
     }
     // Three or more: sorted and without repeats, at the end of m_sets.
@@ -76,10 +72,7 @@ SplitMatcher::SplitMatcher(const SplitPatternSet& set) : m_count(std::clamp(set.
         case Level::Letter:
             m_lastLetterPatterns |= bit;
             break;
-        case Level::OneTerminator:
-            m_lastTerminatorPatterns[last.first & 0xFF] |= bit;
-            break;
-        case Level::TwoTerminators:
+        case Level::Terminators:
             m_lastTerminatorPatterns[last.first & 0xFF] |= bit;
             m_lastTerminatorPatterns[last.second & 0xFF] |= bit;
             break;
@@ -98,9 +91,7 @@ SplitMatcher::SplitMatcher(const SplitPatternSet& set) : m_count(std::clamp(set.
         return IsAsciiDigit(c);
     case Level::Letter:
         return IsAsciiLetter(c);
-    case Level::OneTerminator:
-        return c == level.first;
-    case Level::TwoTerminators:
+    case Level::Terminators:
         return c == level.first || c == level.second;
     case Level::TerminatorSet:
         return (level.filter >> (c & 63) & 1) &&
@@ -130,12 +121,7 @@ SplitMatcher::SplitMatcher(const SplitPatternSet& set) : m_count(std::clamp(set.
         while (i + 1 < size && IsAsciiLetter(text[i + 1]))
             ++i;
         return i;
-    case Level::OneTerminator:
-        for (const char16_t a = level.first; i < size; ++i)
-            if (text[i] == a)
-                return i;
-        return NoEnd;
-    case Level::TwoTerminators:
+    case Level::Terminators:
         for (const char16_t a = level.first, b = level.second; i < size; ++i)
             if (text[i] == a || text[i] == b)
                 return i;

@@ -79,7 +79,8 @@ public:
 private:
     // One level, prepared so that the scan compares directly in the common cases.
     struct Level {
-        enum Kind : uint8_t { OneTerminator, TwoTerminators, TerminatorSet, Numeral, Letter } kind = OneTerminator;
+        // One or two terminators are compared directly (one terminator is stored twice).
+        enum Kind : uint8_t { Terminators, TerminatorSet, Numeral, Letter } kind = Terminators;
         char16_t first = 0;
         char16_t second = 0;
         // Sets of three or more terminators: a filter on the low six bits of a code unit turns most
