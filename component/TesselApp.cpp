@@ -1,0 +1,18 @@
+#include "TesselApp.h"
+
+#include "ClassFactory.h"
+#include "ModuleState.h"
+#include "automation/Automation.h"
+
+// Constructed after the class factories, which have an earlier initialisation priority.
+TesselApp theApp;
+
+TesselApp::TesselApp() { InitInstance(); }
+
+bool TesselApp::InitInstance() {
+    ClassFactory::RegisterAll();
+    const std::u16string path = ModuleState::Path();
+    if (path.empty() || FAILED(RegisterTypeLibFromFile(path.c_str(), path.c_str(), nullptr)))
+        OutputDebugStringW(u"Failed to register typelib!\n");
+    return true;
+}

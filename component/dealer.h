@@ -1,0 +1,46 @@
+// dealer, the component's one creatable class (ProgID tessel.dealer): the host hands it its open
+// database connection with SetConnection and shows the address decomposition wizard with Run.
+// Its dispatch interface Idealer is described in resources/tessel.idl.
+#pragma once
+
+#include "CADODatabase.h"
+#include "automation/Automation.h"
+
+#include <atomic>
+
+class ClassFactory;
+
+class dealer final : public IDispatch {
+public:
+    // The factory of the class, a static object of the module.
+    static ClassFactory& Factory();
+
+    // Takes a lock on the module and points g_pDatabase at this dealer's m_database.
+    dealer();
+    dealer(const dealer&) = delete;
+    dealer& operator=(const dealer&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+
+    // DISPID 1. Attaches the host's connection (null: none) and warns when the database the
+    // wizard works on is not open. The attached connection is kept either way.
+    void SetConnection(IDispatch* pDispConnection);
+    // DISPID 2. Frees *bsResultID, shows the wizard modally, puts a new copy of its result id
+    // into *bsResultID and returns the dialog result: 1 after Finish, 2 after Cancel, -1 when no
+    // window can be shown (then *bsResultID is empty).
+    long Run(BSTR* bsResultID);
+
+private:
+    // Gives the host's connection back and releases the module lock (the last Release).
+    ~dealer();
+
+    std::atomic<ULONG> m_references{1};
+    CADODatabase m_database;
+};

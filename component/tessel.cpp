@@ -1,0 +1,28 @@
+// The module's entry points, the only names it exports (tessel.map).
+#include "ClassFactory.h"
+#include "ModuleState.h"
+#include "automation/Automation.h"
+
+#define TESSEL_EXPORT extern "C" __attribute__((visibility("default")))
+
+// S_OK when no object is alive and no server lock is held.
+TESSEL_EXPORT HRESULT DllCanUnloadNow() { return ModuleState::LockCount() == 0 ? S_OK : S_FALSE; }
+
+TESSEL_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    ClassFactory* factory = ClassFactory::Find(rclsid);
+    if (!factory)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return factory->QueryInterface(riid, ppv);
+}
+
+// Writes the registry entries of every class of the module. S_OK whatever happened: a host's
+// registration step does not stop on it.
+TESSEL_EXPORT HRESULT DllRegisterServer() {
+    const std::u16string path = ModuleState::Path();
+    for (ClassFactory* factory : ClassFactory::Module())
+        factory->UpdateRegistry(path);
+    return S_OK;
+}
