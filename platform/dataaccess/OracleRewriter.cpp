@@ -283,16 +283,17 @@ QString OracleRewriter::NextValue(const QString& sequence) {
         throw TranslationError(
             QStringLiteral("%1.nextval is supported only in insert ... values (...) and select ... from dual")
                 .arg(sequence));
+    // Oracle gives all references in one row the same value; PostgreSQL would give each its own.
+    const QString key = sequence.contains(u'"') ? sequence : sequence.toLower();
+    if (m_referencedSequences.contains(key))
+        throw TranslationError(QStringLiteral("%1.nextval more than once in one statement").arg(sequence));
+    m_referencedSequences.append(key);
     if (m_dialect == SqlDialect::PostgreSQL)
         return QStringLiteral("nextval('%1')").arg(QString(sequence).replace(u'\'', QLatin1StringView("''")));
-    const QString key = sequence.contains(u'"') ? sequence : sequence.toLower();
-    qsizetype index = m_result.sequences.indexOf(key);
-    if (index < 0) {
-        index = m_result.sequences.size();
-        m_result.sequences.append(key);
-        m_result.sequenceDraws.append(
-            QStringLiteral("update %1 set last_value = last_value + 1 returning last_value").arg(sequence));
-    }
+    const qsizetype index = m_result.sequences.size();
+    m_result.sequences.append(key);
+    m_result.sequenceDraws.append(
+        QStringLiteral("update %1 set last_value = last_value + 1 returning last_value").arg(sequence));
     return index < m_drawnValues.size() ? m_drawnValues[index] : QStringLiteral("NULL");
 }
 

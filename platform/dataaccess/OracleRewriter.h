@@ -42,6 +42,7 @@ private:
     qsizetype m_end = 0; // the statement's last token + 1, without a closing ';'
     bool m_nextValueAllowed = false;
     int m_hierarchies = 0;
+    QStringList m_referencedSequences;
     TranslatedStatement m_result;
 };
 
