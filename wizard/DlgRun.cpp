@@ -100,6 +100,11 @@ void DlgRun::OnNext() {
         OnFinish();
         return;
     }
+    // A focus on one of the buttons stays with the host while they are disabled (Qt would move it
+    // into the page, which would then remember a control the operator never chose).
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == &m_btnCancel || focus == &m_btnBack || focus == &m_btnNext)
+        setFocus(Qt::OtherFocusReason);
     m_btnCancel.setEnabled(false);
     m_btnBack.setEnabled(false);
     m_btnNext.setEnabled(false);

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 constexpr int BackButtonId = 3;
 constexpr int NextButtonId = 4;
@@ -102,14 +104,13 @@ void WizardPageDialog::RememberFocus(QWidget* w) {
 QWidget* WizardPageDialog::Control(int id) const { return DialogTemplate::FindControl(this, id); }
 
 void WizardPageDialog::Bind(QWidget* control) {
-    if (m_boundControls.contains(control))
-        return;
-    m_boundControls.insert(control);
-    connect(control, &QObject::destroyed, this, [this, control] {
-        m_boundControls.remove(control);
-        if (m_pFocusCtrl == control)
-            m_pFocusCtrl = nullptr;
-    });
+    if (!IsBoundControl(control))
+        m_boundControls.emplace_back(control);
+}
+
+bool WizardPageDialog::IsBoundControl(const QWidget* w) const {
+    return w && std::any_of(m_boundControls.begin(), m_boundControls.end(),
+                            [w](const QPointer<QWidget>& control) { return control == w; });
 }
 
 QWidget* WizardPageDialog::SubclassControlWidget(int id, QWidget* control) {
@@ -118,7 +119,7 @@ QWidget* WizardPageDialog::SubclassControlWidget(int id, QWidget* control) {
         return nullptr;
     if (m_pFocusCtrl == placeholder)
         m_pFocusCtrl = control;
-    m_boundControls.remove(placeholder);
+    std::erase_if(m_boundControls, [placeholder](const QPointer<QWidget>& c) { return c == placeholder; });
     DialogTemplate::Replace(placeholder, control);
     Bind(control);
     return control;

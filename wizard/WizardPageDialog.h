@@ -39,10 +39,10 @@
 #pragma once
 
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class WizardData;
 class WizardMessage;
@@ -98,7 +98,7 @@ public:
         return static_cast<T*>(SubclassControlWidget(id, control));
     }
     // True when the page keeps `w` as one of its controls.
-    bool IsBoundControl(const QWidget* w) const { return m_boundControls.contains(const_cast<QWidget*>(w)); }
+    bool IsBoundControl(const QWidget* w) const;
 
     WizardData* m_pWizardData = nullptr;     // set by the host right after Create
     WizardPageDialog* m_pNextPage = nullptr; // null on the last page
@@ -124,5 +124,5 @@ private:
     QWidget* SubclassControlWidget(int id, QWidget* control);
 
     int m_templateId;
-    QSet<QWidget*> m_boundControls;
+    std::vector<QPointer<QWidget>> m_boundControls; // the controls the page keeps
 };
