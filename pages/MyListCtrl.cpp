@@ -16,7 +16,8 @@ MyListCtrl::MyListCtrl(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
-    // The list takes the focus from a click itself, and only from one that hits a row.
+    // The list takes the focus from a click itself, and only from one that hits a row. (A window
+    // that puts this list in place of a template's control sets this again after the swap.)
     setFocusPolicy(Qt::TabFocus);
 }
 
@@ -74,7 +75,22 @@ void MyListCtrl::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() == Qt::LeftButton)
         setFocus(Qt::MouseFocusReason);
+    m_inMousePress = true;
+    m_focusRowMovedByPress = false;
     QTableWidget::mousePressEvent(event);
+    m_inMousePress = false;
+    if (m_focusRowMovedByPress && currentIndex().isValid())
+        emit FocusRowChanged(currentIndex().row());
+}
+
+void MyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableWidget::currentChanged(current, previous);
+    if (!current.isValid() || (previous.isValid() && previous.row() == current.row()))
+        return;
+    if (m_inMousePress)
+        m_focusRowMovedByPress = true; // reported when the press has selected the row
+    else
+        emit FocusRowChanged(current.row());
 }
 
 void MyListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -22,7 +22,13 @@ public:
     void SetCellText(int row, int column, const QString& text);
     PatternRow Row(int row) const;
 
+signals:
+    // The focus row has moved to `row` (not to another column of the same row). Sent once the
+    // selection has followed it, also for a click, whose focus row moves before its selection.
+    void FocusRowChanged(int row);
+
 protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The release that ends a dropped press is dropped too (it would clear the selection).
@@ -35,4 +41,6 @@ protected:
 private:
     bool HitsNoRow(const QMouseEvent* event) const;
     bool m_pressDropped = false;
+    bool m_inMousePress = false;
+    bool m_focusRowMovedByPress = false;
 };

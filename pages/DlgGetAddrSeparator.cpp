@@ -1,0 +1,253 @@
+#include "DlgGetAddrSeparator.h"
+
+#include "AddressListModel.h"
+#include "CADORecordset.h"
+#include "CandidateMenu.h"
+#include "SqlStatement.h"
+#include "Statements.h"
+#include "WaitCursor.h"
+#include "WizardData.h"
+#include "WizardResources.h"
+#include "automation/ComError.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+
+DlgGetAddrSeparator::DlgGetAddrSeparator(QWidget* parent) : WizardPageDialog(5002, parent) {}
+
+bool DlgGetAddrSeparator::OnInitDialog() {
+    WizardPageDialog::OnInitDialog();
+    SubclassControl(5017, &m_listPattern);
+    // The pattern list takes the focus from a click itself, and only from one on a row (the
+    // template's focus policy came along with the control).
+    m_listPattern.setFocusPolicy(Qt::TabFocus);
+    SubclassControl(5008, &m_listAddr);
+    m_labelCount = BindControl<QLabel>(5026);
+    for (int k = 0; k < MaxLevels; ++k) {
+        SubclassControl(FirstLevelEditId + k, &m_editLevels[k]);
+        SubclassControl(FirstMenuButtonId + k, &m_btnMenus[k]);
+    }
+    m_pFocusCtrl = &m_editLevels[0];
+
+    // The menu buttons show the chevron bitmap instead of their template text.
+    m_bmpMenu = QPixmap::fromImage(WizardResources::LoadBitmap(5005));
+    for (QPushButton& button : m_btnMenus) {
+        button.setText(QString());
+        button.setIcon(QIcon(m_bmpMenu));
+        button.setIconSize(m_bmpMenu.size());
+    }
+
+    m_listPattern.setColumnCount(MaxLevels);
+    for (int k = 1; k <= MaxLevels; ++k) {
+        auto* heading = new QTableWidgetItem(QStringLiteral("第%1级").arg(k));
+        heading->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_listPattern.setHorizontalHeaderItem(k - 1, heading);
+        m_listPattern.setColumnWidth(k - 1, 59);
+    }
+
+    for (int k = 0; k < MaxLevels; ++k) {
+        connect(&m_editLevels[k], &QLineEdit::textChanged, this, [this, k] { OnLevelEditChanged(k); });
+        connect(&m_btnMenus[k], &QPushButton::clicked, this, [this, k] { OnMenuButton(k + 1); });
+    }
+    connect(&m_listPattern, &MyListCtrl::FocusRowChanged, this, [this](int row) { OnRowFocusChanged(row); });
+    if (auto* newPattern = BindControl<QPushButton>(5022))
+        connect(newPattern, &QPushButton::clicked, this, [this] { OnNewPattern(); });
+    if (auto* deletePattern = BindControl<QPushButton>(5023))
+        connect(deletePattern, &QPushButton::clicked, this, [this] { OnDeletePattern(); });
+    return true;
+}
+
+bool DlgGetAddrSeparator::OnEnterPage() {
+    // The host paints its loading text while the page loads.
+    if (QWidget* host = parentWidget())
+        host->repaint();
+    if (m_pWizardData && m_strLoadedCellName != m_pWizardData->m_strCellName) {
+        m_strLoadedCellName = m_pWizardData->m_strCellName;
+        LoadAddresses();
+    }
+    return WizardPageDialog::OnEnterPage();
+}
+
+bool DlgGetAddrSeparator::CutAfterCellName(const QString& address, const QString& cellName, std::u16string& text) {
+    const qsizetype at = address.indexOf(cellName);
+    if (at < 0)
+        return false;
+    const QStringView rest = QStringView(address).mid(at + cellName.size());
+    text.assign(reinterpret_cast<const char16_t*>(rest.utf16()), static_cast<std::size_t>(rest.size()));
+    return true;
+}
+
+void DlgGetAddrSeparator::ReleaseEntries() {
+    m_listAddr.ShowEntries(nullptr);
+    m_entries.clear();
+}
+
+void DlgGetAddrSeparator::TakeEntries(std::vector<AddressEntry>&& entries) {
+    m_entries = std::move(entries);
+    m_listAddr.ShowEntries(&m_entries);
+}
+
+void DlgGetAddrSeparator::LoadAddresses() {
+    ReleaseEntries();
+
+    std::vector<AddressEntry> entries;
+    if (g_pDatabase) {
+        CADORecordset reading(g_pDatabase);
+        reading.m_cursorLocation = adUseServer;
+        reading.m_cursorType = adOpenForwardOnly;
+        reading.m_lockType = adLockReadOnly;
+        // The name matches literally: its quotes, % and _ are escaped.
+        if (reading.OpenQuery(FormatStatement(Statements::DpAddresses, {SqlText::LikeLiteral(m_strLoadedCellName)}))) {
+            try {
+                while (!reading.AtEnd()) {
+                    QString num, addr;
+                    reading.ReadColumn(0, num, u"");
+                    reading.ReadColumn(1, addr, u"");
+                    AddressEntry entry;
+                    // A row whose address holds the name only in another letter case (a database
+                    // whose like ignores case) has no place to cut: it is left out.
+                    if (CutAfterCellName(addr, m_strLoadedCellName, entry.text)) {
+                        entry.oldId = num.toStdU16String();
+                        entries.push_back(std::move(entry));
+                    }
+                    reading.Next();
+                }
+                reading.CloseQuery();
+            } catch (const ComError& error) {
+                // A reading that breaks off shows the database layer's box; the page goes on empty
+                // rather than with a part of the cell's addresses.
+                reading.ReportError(error, 0);
+                entries.clear();
+            }
+        }
+    }
+    TakeEntries(std::move(entries));
+    m_strCandidateChars = CollectCandidateChars(m_entries);
+    ResetPatterns();
+}
+
+void DlgGetAddrSeparator::ResetPatterns() {
+    ++m_resplitBlocked;
+    m_loadingRow = true;
+    for (QLineEdit& edit : m_editLevels)
+        edit.clear();
+    m_loadingRow = false;
+    m_quietSelect = true;
+    m_listPattern.setRowCount(0);
+    m_listPattern.AppendEmptyRow();
+    m_listPattern.SelectRow(0);
+    m_quietSelect = false;
+    --m_resplitBlocked;
+    ResplitAll();
+}
+
+void DlgGetAddrSeparator::ResplitAll() {
+    if (m_resplitBlocked > 0)
+        return;
+    // Only the first seven rows take part; later rows stay in the list unused.
+    std::vector<PatternRow> rows;
+    const int used = std::min(m_listPattern.rowCount(), MaxPatterns);
+    rows.reserve(used);
+    for (int row = 0; row < used; ++row)
+        rows.push_back(m_listPattern.Row(row));
+    m_patternSet = BuildPatternSet(rows);
+
+    WaitCursor wait;
+    const SplitMatcher matcher(m_patternSet);
+    m_listAddr.Resplit(matcher);
+    if (m_labelCount)
+        m_labelCount->setText(QStringLiteral("共%1项").arg(m_entries.size()));
+}
+
+void DlgGetAddrSeparator::OnLevelEditChanged(int column) {
+    if (m_loadingRow)
+        return;
+    const int row = m_listPattern.FirstSelectedRow();
+    if (row < 0)
+        return;
+    m_listPattern.SetCellText(row, column, m_editLevels[column].text());
+    ResplitAll();
+}
+
+void DlgGetAddrSeparator::OnRowFocusChanged(int row) {
+    if (m_quietSelect)
+        return;
+    LoadRowIntoEdits(row);
+}
+
+void DlgGetAddrSeparator::LoadRowIntoEdits(int row) {
+    std::array<QString, MaxLevels> texts;
+    for (int k = 0; k < MaxLevels; ++k)
+        texts[k] = QString::fromStdU16String(ToDisplayForm(m_listPattern.CellText(row, k).toStdU16String()));
+    m_loadingRow = true;
+    for (int k = 0; k < MaxLevels; ++k)
+        m_editLevels[k].setText(texts[k]);
+    m_loadingRow = false;
+    // Each edit's change writes its text into the selected row; all five at once, then one split.
+    const int selected = m_listPattern.FirstSelectedRow();
+    if (selected < 0)
+        return;
+    for (int k = 0; k < MaxLevels; ++k)
+        m_listPattern.SetCellText(selected, k, m_editLevels[k].text());
+    ResplitAll();
+}
+
+void DlgGetAddrSeparator::SelectRowQuietly(int row) {
+    m_quietSelect = true;
+    m_listPattern.SelectRow(row);
+    m_quietSelect = false;
+}
+
+void DlgGetAddrSeparator::OnNewPattern() {
+    // No upper limit: rows after the seventh are kept but take no part in splitting.
+    const int row = m_listPattern.AppendEmptyRow();
+    SelectRowQuietly(row);
+    LoadRowIntoEdits(row);
+    m_editLevels[0].setFocus();
+}
+
+void DlgGetAddrSeparator::OnDeletePattern() {
+    const int row = m_listPattern.FirstSelectedRow();
+    if (row < 0)
+        return;
+    m_quietSelect = true;
+    m_listPattern.removeRow(row);
+    if (m_listPattern.rowCount() == 0)
+        m_listPattern.AppendEmptyRow();
+    const int next = std::min(row, m_listPattern.rowCount() - 1);
+    m_listPattern.SelectRow(next);
+    m_quietSelect = false;
+    LoadRowIntoEdits(next);
+}
+
+void DlgGetAddrSeparator::OnMenuButton(int level) {
+    QLineEdit& edit = m_editLevels[level - 1];
+    QPushButton& button = m_btnMenus[level - 1];
+    edit.setFocus();
+    button.setDefault(false);
+    button.update();
+
+    QMenu menu(this);
+    CandidateMenu(m_strCandidateChars).Populate(menu);
+    const QAction* chosen = menu.exec(button.mapToGlobal(QPoint(0, button.height())));
+    if (chosen)
+        OnMenuCommand(chosen->data().toInt());
+}
+
+void DlgGetAddrSeparator::OnMenuCommand(int command) {
+    const QString text = CandidateMenu(m_strCandidateChars).InsertText(command);
+    if (text.isEmpty())
+        return;
+    // The control that has the focus in this window: while a popup menu closes, the window may
+    // not be active again yet, but it keeps its focus control.
+    QWidget* focus = window()->focusWidget();
+    for (QLineEdit& edit : m_editLevels) {
+        if (focus == &edit) {
+            edit.insert(text); // replaces the selection, or inserts at the caret
+            return;
+        }
+    }
+}

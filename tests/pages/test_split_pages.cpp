@@ -1,0 +1,755 @@
+// The two split pages offscreen on a real SQLite database: loading and the cut, the patterns and
+// their colours, the pattern list's buttons and clicks, the candidate menus, reloading, and the
+// failure and quoting cases.
+#include "AddrListBox.h"
+#include "AddressItemDelegate.h"
+#include "AddressListModel.h"
+#include "AddressSchema.h"
+#include "BstrText.h"
+#include "CADODatabase.h"
+#include "CandidateMenu.h"
+#include "DlgGetAddrSeparator.h"
+#include "DlgGetAddrSeparator2.h"
+#include "MessageBoxService.h"
+#include "MyListCtrl.h"
+#include "PatternColors.h"
+#include "QtSqlConnection.h"
+#include "WizardData.h"
+#include "automation/ComPtr.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+namespace {
+
+// An address database of the test's own, reached by the pages through g_pDatabase as the host's
+// connection would be: an SQLite file, or a new PostgreSQL database beside TESSEL_TEST_PG_URL's.
+class SplitPageDatabase {
+public:
+    SplitPageDatabase() : m_url(QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("split.db"))) { Open(); }
+    explicit SplitPageDatabase(const QString& serverUrl) {
+        m_adminUrl = serverUrl;
+        m_pgName = QStringLiteral("split_%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
+        {
+            QtSqlConnection admin(m_adminUrl);
+            QtSqlConnection::Exec(admin.Database(), QStringLiteral("create database ") + m_pgName);
+        }
+        m_url = serverUrl;
+        m_url.replace(QRegularExpression(QStringLiteral("^(postgres(?:ql)?://[^/]*)/[^?]*")), QStringLiteral("\\1/") + m_pgName);
+        Open();
+    }
+    ~SplitPageDatabase() {
+        if (g_pDatabase == &m_database)
+            g_pDatabase = nullptr;
+        m_database.DetachConnection();
+        m_connection.Reset();
+        m_sql.reset();
+        if (!m_pgName.isEmpty()) {
+            QtSqlConnection admin(m_adminUrl);
+            QtSqlConnection::Exec(admin.Database(), QStringLiteral("drop database if exists ") + m_pgName);
+        }
+    }
+
+    void Exec(const QString& statement) { QtSqlConnection::Exec(m_sql->Database(), statement); }
+    void Exec(const char16_t* statement) { Exec(QString::fromUtf16(statement)); }
+
+private:
+    void Open() {
+        m_sql = std::make_unique<QtSqlConnection>(m_url);
+        AddressSchema::Create(m_sql->Database());
+        _Connection* connection = nullptr;
+        EXPECT_TRUE(SUCCEEDED(CreateConnection(&connection)));
+        m_connection = ComPtr<_Connection>::Attach(connection);
+        const BstrText url(m_url);
+        EXPECT_TRUE(SUCCEEDED(m_connection->Open(url.Get(), nullptr, nullptr, -1)));
+        m_database.AttachConnection(m_connection.Get());
+        g_pDatabase = &m_database;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_url;
+    QString m_adminUrl;
+    QString m_pgName;
+    std::unique_ptr<QtSqlConnection> m_sql;
+    ComPtr<_Connection> m_connection;
+    CADODatabase m_database;
+};
+
+// The two split pages in a window that serves them as the wizard host does: its separator text is
+// page 3's. The pages are entered as the host enters them.
+class SplitPageHost : public QWidget {
+    Q_OBJECT
+public:
+    SplitPageHost() {
+        resize(740, 520);
+        for (WizardPageDialog* page : {static_cast<WizardPageDialog*>(&m_dp), static_cast<WizardPageDialog*>(&m_addr)}) {
+            page->Create(this);
+            page->setGeometry(0, 5, width(), height() - 60);
+            page->m_pWizardData = &m_data;
+        }
+        m_dp.SetNextPage(&m_addr);
+        show();
+        activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+
+    Q_INVOKABLE std::u16string GetSeparatorText() const { return m_dp.SeparatorText(); }
+
+    void EnterDp(const std::u16string& cellName) { Enter(m_dp, cellName); }
+    void EnterAddr(const std::u16string& cellName) { Enter(m_addr, cellName); }
+    void LeaveAndEnterDp(const std::u16string& cellName) { Enter(m_dp, cellName); }
+
+    DlgGetAddrSeparator& Dp() { return m_dp; }
+    DlgGetAddrSeparator2& Addr() { return m_addr; }
+
+private:
+    void Enter(WizardPageDialog& page, const std::u16string& cellName) {
+        m_dp.hide();
+        m_addr.hide();
+        m_data.m_strCellName = QString::fromStdU16String(cellName);
+        page.OnEnterPage();
+    }
+
+    WizardData m_data;
+    DlgGetAddrSeparator m_dp;
+    DlgGetAddrSeparator2 m_addr;
+};
+
+// Counts the boxes shown meanwhile and answers them.
+struct BoxRecorder {
+    BoxRecorder() {
+        m_previous = MessageBoxService::SetResponder([this](const MessageBoxRequest& request) {
+            ++count;
+            last = request.text;
+            return MessageBoxService::DefaultAnswer(request.flags);
+        });
+    }
+    ~BoxRecorder() { MessageBoxService::SetResponder(m_previous); }
+    int count = 0;
+    QString last;
+
+private:
+    MessageBoxService::Responder m_previous;
+};
+
+// Types text into an edit key by key, as a person does (characters outside ASCII as committed text).
+void TypeText(QLineEdit& edit, std::u16string_view text) {
+    edit.setFocus();
+    const QString chars = QString::fromUtf16(text.data(), qsizetype(text.size()));
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        const bool pair = chars[i].isHighSurrogate() && i + 1 < chars.size();
+        const QString one = chars.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
+        if (one[0].unicode() < 0x80)
+            QTest::keyClick(&edit, one[0].toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, one, Qt::NoModifier);
+    }
+}
+
+// What a menu button's popup offered, and the choice made in it.
+struct MenuChoice {
+    QStringList labels; // separators as empty texts
+    QList<int> commands; // 0 for separators and submenus
+    QPoint popupPos;
+    QStringList submenuLabels;
+    QList<int> submenuCommands;
+};
+
+// Clicks the menu button, reads the popup menu and chooses item `index` (in its submenu, item
+// `subIndex`); index -1 closes the menu without a choice.
+MenuChoice ChooseFromMenu(QPushButton& button, int index, int subIndex = -1) {
+    MenuChoice choice;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        shown = true;
+        choice.popupPos = menu->pos();
+        for (QAction* action : menu->actions()) {
+            choice.labels << (action->isSeparator() ? QString() : action->text());
+            choice.commands << action->data().toInt();
+            if (QMenu* sub = action->menu()) {
+                for (QAction* subAction : sub->actions()) {
+                    choice.submenuLabels << subAction->text();
+                    choice.submenuCommands << subAction->data().toInt();
+                }
+            }
+        }
+        if (index < 0 || index >= menu->actions().size()) {
+            menu->close();
+            return;
+        }
+        QAction* action = menu->actions()[index];
+        menu->setActiveAction(action);
+        if (subIndex >= 0 && action->menu()) {
+            QTest::keyClick(menu, Qt::Key_Right);
+            QMenu* sub = action->menu();
+            sub->setActiveAction(sub->actions()[subIndex]);
+            QTest::keyClick(sub, Qt::Key_Return);
+        } else {
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_TRUE(shown) << "no popup menu";
+    return choice;
+}
+
+// The fixture's cell with DP addresses of every kind the page meets.
+void FillDpAddresses(SplitPageDatabase& db) {
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','北京市阳光小区3栋')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP2','阳光小区3栋2单元501室')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP3','朝阳区阳光小区阳光小区5栋')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP4','阳光小区')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP5','别处12号')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP6','阳光小区a座5层')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP7','阳光小区A座（东）')");
+}
+
+// Standard addresses of the cell: linked twice, too short, covered by a DP, with a child.
+void FillStandardAddresses(SplitPageDatabase& db) {
+    FillDpAddresses(db);
+    db.Exec(u"insert into telnum_dp97 (telnum,dpid) values ('5550003','DP1')");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (100,'阳光小区1栋101室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550001',0)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550002',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (101,'阳光小区2栋',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (101,'5550006',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (102,'阳光小区3栋301室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (102,'5550003',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (103,'阳光小区4栋401室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (103,'5550004',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (104,'401室',8,103)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (105,'阳光小区5栋501室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550005',0)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550003',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (4000000001,'阳光小区6栋601室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (4000000001,'5550007',0)");
+}
+
+std::multiset<std::u16string> Texts(const std::vector<AddressEntry>& entries) {
+    std::multiset<std::u16string> texts;
+    for (const AddressEntry& e : entries)
+        texts.insert(e.text);
+    return texts;
+}
+
+const AddressEntry* FindEntry(const std::vector<AddressEntry>& entries, std::u16string_view text) {
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const AddressEntry& e) { return e.text == text; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+// The pattern index the address list shows for an address text (-2 when it is not listed).
+int ShownPattern(AddrListBox& list, const QString& text) {
+    for (int row = 0; row < list.Count(); ++row)
+        if (list.ItemText(row) == text)
+            return list.ItemData(row);
+    return -2;
+}
+
+QString CountText(DlgGetAddrSeparator& page) { return page.Control<QLabel>(5026)->text(); }
+
+QColor PixelOfRow(AddrListBox& list, int row) {
+    const QRect rect = list.visualRect(list.Model()->index(row));
+    const QImage image = list.viewport()->grab().toImage();
+    return image.pixelColor(rect.right() - 2, rect.center().y());
+}
+
+} // namespace
+
+TEST(SplitPages, DpPageLoadsTheCellsAddressesCutAfterTheFirstOccurrenceOfTheName) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+
+    EXPECT_EQ(Texts(page.Entries()), (std::multiset<std::u16string>{u"3栋", u"3栋2单元501室", u"阳光小区5栋", u"",
+                                                                     u"a座5层", u"A座（东）"}));
+    EXPECT_EQ(FindEntry(page.Entries(), u"3栋2单元501室")->oldId, u"DP2");
+    EXPECT_EQ(CountText(page), QStringLiteral("共6项"));
+    EXPECT_EQ(page.CandidateChars(), CollectCandidateChars(page.Entries()));
+    EXPECT_EQ(page.CandidateChars(), u"栋单元室阳光小区座层");
+
+    // The list shows every entry once, sorted without regard to letter case, equal texts in load order.
+    AddrListBox& list = page.AddressList();
+    ASSERT_EQ(list.Count(), 6);
+    for (int row = 1; row < list.Count(); ++row)
+        EXPECT_FALSE(AddressListModel::SortsBefore(list.ItemText(row).toStdU16String(),
+                                                   list.ItemText(row - 1).toStdU16String()));
+    EXPECT_EQ(list.ItemText(3), QStringLiteral("a座5层"));
+    EXPECT_EQ(list.ItemText(4), QStringLiteral("A座（东）"));
+
+    // One empty pattern row, selected: only the empty text matches it.
+    EXPECT_EQ(page.PatternList().rowCount(), 1);
+    EXPECT_EQ(page.PatternList().FirstSelectedRow(), 0);
+    EXPECT_EQ(page.PatternSet().count, 1);
+    EXPECT_EQ(ShownPattern(list, QString()), 0);
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("3栋")), -1);
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_TRUE(page.LevelEdit(k).text().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), &page.LevelEdit(1));
+}
+
+TEST(SplitPages, PatternListHasFiveLevelColumnsAndTheButtonsTheChevron) {
+    SplitPageDatabase db;
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    MyListCtrl& list = host.Dp().PatternList();
+    ASSERT_EQ(list.columnCount(), 5);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(list.horizontalHeaderItem(k)->text(), QStringLiteral("第%1级").arg(k + 1));
+        EXPECT_EQ(list.columnWidth(k), 59);
+        EXPECT_TRUE(list.horizontalHeaderItem(k)->textAlignment() & Qt::AlignLeft);
+        EXPECT_TRUE(host.Dp().MenuButton(k + 1).text().isEmpty());
+        EXPECT_FALSE(host.Dp().MenuButton(k + 1).icon().isNull());
+    }
+    EXPECT_TRUE(list.showGrid());
+    EXPECT_EQ(list.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
+    // Control ids as the template gives them, for scripts.
+    EXPECT_EQ(host.Dp().Control(5017), &list);
+    EXPECT_EQ(host.Dp().Control(5002), &host.Dp().LevelEdit(3));
+    EXPECT_EQ(host.Dp().Control(5013), &host.Dp().MenuButton(3));
+    EXPECT_EQ(host.Dp().Control<QLabel>(5025)->text(), QStringLiteral("指定DP地址拆分模式"));
+}
+
+TEST(SplitPages, TypingALevelColoursTheAddressesItMatchesAndKeepsTheCount) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    AddrListBox& list = page.AddressList();
+
+    TypeText(page.LevelEdit(1), u"栋");
+    EXPECT_EQ(page.PatternList().CellText(0, 0), QStringLiteral("栋"));
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("3栋")), 0);
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("阳光小区5栋")), 0);
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("3栋2单元501室")), -1);
+    EXPECT_EQ(ShownPattern(list, QString()), -1);
+    EXPECT_EQ(CountText(page), QStringLiteral("共6项"));
+
+    // A second pattern takes the next colour.
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), &page.LevelEdit(1));
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"元");
+    TypeText(page.LevelEdit(3), u"室");
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("3栋2单元501室")), 1);
+    // A numeral level ignores its other characters: 501 is cut and 室 is left over.
+    TypeText(page.LevelEdit(3), u"[n]");
+    EXPECT_EQ(page.PatternList().CellText(1, 2), QStringLiteral("室[n]"));
+    EXPECT_EQ(page.PatternSet().patterns[1].levelTexts[2], u"室\x01");
+    EXPECT_EQ(ShownPattern(list, QStringLiteral("3栋2单元501室")), -1);
+
+    // The colours as painted: pattern 0 light grey, pattern 1 red, none in the window colour.
+    page.LevelEdit(3).setText(QStringLiteral("室"));
+    list.clearSelection();
+    for (int row = 0; row < list.Count(); ++row) {
+        QColor expected = list.palette().color(QPalette::Active, QPalette::Base);
+        if (list.ItemData(row) >= 0)
+            expected = PatternColors[list.ItemData(row)];
+        EXPECT_EQ(PixelOfRow(list, row), expected) << list.ItemText(row).toStdString();
+    }
+    // A selected address shows the highlight colour whatever its pattern.
+    list.setCurrentIndex(list.Model()->index(0));
+    EXPECT_EQ(PixelOfRow(list, 0), list.palette().color(QPalette::Active, QPalette::Highlight));
+    // Clicking an address changes neither the patterns nor the edits.
+    EXPECT_EQ(page.LevelEdit(3).text(), QStringLiteral("室"));
+    EXPECT_EQ(page.PatternList().FirstSelectedRow(), 1);
+}
+
+TEST(SplitPages, OnlyTheFirstSevenRowsSplit) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    auto* newPattern = page.Control<QPushButton>(5022);
+    TypeText(page.LevelEdit(1), u"X");
+    for (int row = 1; row < 8; ++row) {
+        QTest::mouseClick(newPattern, Qt::LeftButton);
+        TypeText(page.LevelEdit(1), row == 7 ? u"栋" : u"X");
+    }
+    EXPECT_EQ(page.PatternList().rowCount(), 8);
+    EXPECT_EQ(page.PatternList().CellText(7, 0), QStringLiteral("栋"));
+    EXPECT_EQ(page.PatternSet().count, 7);
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("3栋")), -1);
+    EXPECT_EQ(page.SeparatorText(), u"XXXXXXX");
+}
+
+TEST(SplitPages, RowFocusLoadsTheEditsInDisplayForm) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    MyListCtrl& patterns = page.PatternList();
+    TypeText(page.LevelEdit(1), u"栋");
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"[c]");
+    TypeText(page.LevelEdit(2), u"层");
+    // A code typed straight into an edit (as page 5's menu inserts it) stays a code in the row...
+    page.LevelEdit(3).setText(QString(QChar(NumeralMark)));
+    EXPECT_EQ(patterns.CellText(1, 2), QString(QChar(NumeralMark)));
+
+    const QRect row0 = patterns.visualRect(patterns.model()->index(0, 1));
+    QTest::mouseClick(patterns.viewport(), Qt::LeftButton, {}, row0.center());
+    EXPECT_EQ(patterns.FirstSelectedRow(), 0);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("栋"));
+    EXPECT_EQ(page.LevelEdit(2).text(), QString());
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("3栋")), 0);
+
+    // ... and reads as its token once the row is loaded again.
+    const QRect row1 = patterns.visualRect(patterns.model()->index(1, 0));
+    QTest::mouseClick(patterns.viewport(), Qt::LeftButton, {}, row1.center());
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("[c]"));
+    EXPECT_EQ(page.LevelEdit(2).text(), QStringLiteral("层"));
+    EXPECT_EQ(page.LevelEdit(3).text(), QStringLiteral("[n]"));
+    EXPECT_EQ(patterns.CellText(1, 2), QStringLiteral("[n]"));
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("a座5层")), -1);
+    page.LevelEdit(3).clear();
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("a座5层")), 1);
+
+    // Keyboard moves select the row they reach, so the edits never copy one row onto another.
+    patterns.setFocus();
+    QTest::keyClick(&patterns, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(patterns.FirstSelectedRow(), 0);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("栋"));
+    EXPECT_EQ(patterns.CellText(1, 0), QStringLiteral("[c]"));
+}
+
+TEST(SplitPages, ClicksBelowTheLastRowKeepTheSelectedRow) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    MyListCtrl& patterns = page.PatternList();
+    TypeText(page.LevelEdit(1), u"栋");
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"室");
+    page.LevelEdit(2).setFocus();
+
+    const QPoint below(10, patterns.viewport()->height() - 5);
+    ASSERT_FALSE(patterns.indexAt(below).isValid());
+    QTest::mouseClick(patterns.viewport(), Qt::LeftButton, {}, below);
+    QTest::mouseDClick(patterns.viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(patterns.FirstSelectedRow(), 1);
+    EXPECT_EQ(patterns.currentIndex().row(), 1);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("室"));
+    EXPECT_EQ(QApplication::focusWidget(), &page.LevelEdit(2)) << "the list does not take the focus";
+
+    // A double click on a row acts as on a plain list: it selects the row.
+    const QRect row0 = patterns.visualRect(patterns.model()->index(0, 3));
+    QTest::mouseDClick(patterns.viewport(), Qt::LeftButton, {}, row0.center());
+    EXPECT_EQ(patterns.FirstSelectedRow(), 0);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("栋"));
+}
+
+TEST(SplitPages, DeletingPatterns) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    MyListCtrl& patterns = page.PatternList();
+    auto* newPattern = page.Control<QPushButton>(5022);
+    auto* deletePattern = page.Control<QPushButton>(5023);
+
+    // The only row: one empty row stays, selected, with empty edits.
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"室");
+    QTest::mouseClick(deletePattern, Qt::LeftButton);
+    EXPECT_EQ(patterns.rowCount(), 1);
+    EXPECT_EQ(patterns.FirstSelectedRow(), 0);
+    EXPECT_EQ(patterns.CellText(0, 0), QString());
+    EXPECT_TRUE(page.LevelEdit(1).text().isEmpty());
+    EXPECT_TRUE(page.LevelEdit(2).text().isEmpty());
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("3栋")), -1);
+    EXPECT_EQ(ShownPattern(page.AddressList(), QString()), 0);
+
+    // The last of three rows: the new last row is selected and loaded.
+    TypeText(page.LevelEdit(1), u"A");
+    QTest::mouseClick(newPattern, Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"B");
+    QTest::mouseClick(newPattern, Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"C");
+    QTest::mouseClick(deletePattern, Qt::LeftButton);
+    EXPECT_EQ(patterns.rowCount(), 2);
+    EXPECT_EQ(patterns.FirstSelectedRow(), 1);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("B"));
+    EXPECT_EQ(page.SeparatorText(), u"AB");
+
+    // A middle row: the row that moves into its place is selected.
+    QTest::mouseClick(newPattern, Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"D");
+    patterns.SelectRow(1);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("B"));
+    QTest::mouseClick(deletePattern, Qt::LeftButton);
+    EXPECT_EQ(patterns.FirstSelectedRow(), 1);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("D"));
+    EXPECT_EQ(page.SeparatorText(), u"AD");
+}
+
+TEST(SplitPages, DpMenuOffersTokensAndCandidatesAndInsertsAtTheCaret) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"元");
+    const MenuChoice choice = ChooseFromMenu(page.MenuButton(3), 0);
+    const QStringList expected{QStringLiteral("阿拉伯数字"), QStringLiteral("英文字母"), QString(),
+                               QStringLiteral("栋"), QStringLiteral("单"), QStringLiteral("元"),
+                               QStringLiteral("室"), QStringLiteral("阳"), QStringLiteral("光"),
+                               QStringLiteral("小"), QStringLiteral("区"), QStringLiteral("座"),
+                               QStringLiteral("层")};
+    EXPECT_EQ(choice.labels, expected);
+    EXPECT_EQ(choice.commands, (QList<int>{30051, 30052, 0, 30000, 30001, 30002, 30003, 30004, 30005, 30006, 30007,
+                                           30008, 30009}));
+    EXPECT_EQ(choice.popupPos, page.MenuButton(3).mapToGlobal(QPoint(0, page.MenuButton(3).height())));
+    EXPECT_EQ(page.LevelEdit(3).text(), QStringLiteral("[n]"));
+    EXPECT_EQ(page.PatternList().CellText(0, 2), QStringLiteral("[n]"));
+    EXPECT_EQ(page.PatternSet().patterns[0].levelTexts[2], std::u16string(1, NumeralMark));
+
+    // At the caret, replacing the selection; the other items insert their own text.
+    page.LevelEdit(1).setText(QStringLiteral("栋号"));
+    page.LevelEdit(1).setSelection(1, 1);
+    ChooseFromMenu(page.MenuButton(1), 4); // 单
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("栋单"));
+    page.LevelEdit(1).setCursorPosition(0);
+    ChooseFromMenu(page.MenuButton(1), 1); // 英文字母
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("[c]栋单"));
+    EXPECT_EQ(page.PatternList().CellText(0, 0), QStringLiteral("[c]栋单"));
+
+    // A command while no level edit has the focus does nothing.
+    page.PatternList().setFocus();
+    page.OnMenuCommand(30000);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("[c]栋单"));
+}
+
+TEST(SplitPages, EmptyCellOffersOnlyTheTokenItems) {
+    SplitPageDatabase db;
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    EXPECT_EQ(CountText(host.Dp()), QStringLiteral("共0项"));
+    const MenuChoice choice = ChooseFromMenu(host.Dp().MenuButton(1), -1);
+    EXPECT_EQ(choice.labels, (QStringList{QStringLiteral("阿拉伯数字"), QStringLiteral("英文字母")}));
+    host.EnterAddr(u"阳光小区");
+    EXPECT_EQ(ChooseFromMenu(host.Addr().MenuButton(5), -1).labels, choice.labels);
+    EXPECT_EQ(CountText(host.Addr()), QStringLiteral("共0项"));
+}
+
+TEST(SplitPages, CharactersOutsideTheBasicPlaneAreOneItem) {
+    SplitPageDatabase db;
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','阳光小区3𠀋2单元')");
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    const MenuChoice choice = ChooseFromMenu(host.Dp().MenuButton(1), 3);
+    EXPECT_EQ(choice.labels.mid(3), (QStringList{QStringLiteral("𠀋"), QStringLiteral("单"), QStringLiteral("元")}));
+    EXPECT_EQ(host.Dp().LevelEdit(1).text(), QStringLiteral("𠀋"));
+    EXPECT_EQ(ShownPattern(host.Dp().AddressList(), QStringLiteral("3𠀋2单元")), -1);
+    TypeText(host.Dp().LevelEdit(2), u"元");
+    EXPECT_EQ(ShownPattern(host.Dp().AddressList(), QStringLiteral("3𠀋2单元")), 0);
+}
+
+TEST(SplitPages, UnlinkedPageLoadsLeavesWithUncoveredLinksLongerThanTwoCharacters) {
+    SplitPageDatabase db;
+    FillStandardAddresses(db);
+    SplitPageHost host;
+    host.EnterAddr(u"阳光小区");
+    DlgGetAddrSeparator2& page = host.Addr();
+
+    EXPECT_EQ(page.Control<QLabel>(5025)->text(), QStringLiteral("指定未关联DP号码的地址拆分模式"));
+    EXPECT_EQ(Texts(page.Entries()),
+              (std::multiset<std::u16string>{u"1栋101室", u"1栋101室", u"5栋501室", u"6栋601室"}));
+    std::set<std::u16string> oldIds;
+    for (const AddressEntry& e : page.Entries()) {
+        oldIds.insert(e.oldId);
+        const uint32_t expected = e.text == u"1栋101室" ? 100u : e.text == u"5栋501室" ? 105u : 4000000001u;
+        EXPECT_EQ(e.stdAddrId, expected) << "ids are unsigned 32-bit";
+    }
+    EXPECT_EQ(oldIds, (std::set<std::u16string>{u"5550001", u"5550002", u"5550005", u"5550007"}));
+    EXPECT_EQ(page.AddressList().Count(), 4);
+    EXPECT_EQ(CountText(page), QStringLiteral("共4项"));
+    EXPECT_TRUE(page.CandidateChars().empty()) << "page 5 collects no candidates of its own";
+
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"室");
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("1栋101室")), 0);
+}
+
+TEST(SplitPages, UnlinkedPageMenusOfferPageThreesSeparatorsOnEveryEntry) {
+    SplitPageDatabase db;
+    FillStandardAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& dp = host.Dp();
+    TypeText(dp.LevelEdit(1), u"栋");
+    TypeText(dp.LevelEdit(2), u"[n]");
+    QTest::mouseClick(dp.Control<QPushButton>(5022), Qt::LeftButton);
+    TypeText(dp.LevelEdit(1), u"号");
+
+    host.EnterAddr(u"阳光小区");
+    DlgGetAddrSeparator2& page = host.Addr();
+    MenuChoice choice = ChooseFromMenu(page.MenuButton(2), 4); // the numeral code
+    EXPECT_EQ(choice.labels.mid(2), (QStringList{QString(), QStringLiteral("栋"), QStringLiteral("[n]"),
+                                                 QStringLiteral("号")}));
+    EXPECT_EQ(choice.commands.mid(3), (QList<int>{30000, 30001, 30002}));
+    EXPECT_EQ(page.LevelEdit(2).text(), QString(QChar(NumeralMark))) << "the code itself, not the token";
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(3), u"室");
+    EXPECT_EQ(page.PatternSet().patterns[0].levelTexts[1], std::u16string(1, NumeralMark));
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("5栋501室")), 0);
+
+    // Page 3 changes: page 5's menu follows on the next entry, its entries and patterns stay.
+    host.EnterDp(u"阳光小区");
+    dp.LevelEdit(1).setText(QStringLiteral("层"));
+    host.EnterAddr(u"阳光小区");
+    choice = ChooseFromMenu(page.MenuButton(1), -1);
+    EXPECT_EQ(choice.labels.mid(3), (QStringList{QStringLiteral("栋"), QStringLiteral("[n]"), QStringLiteral("层")}));
+    EXPECT_EQ(page.PatternList().CellText(0, 0), QStringLiteral("栋"));
+    EXPECT_EQ(page.Entries().size(), 4u);
+}
+
+TEST(SplitPages, MoreThanFiftyOneCandidatesEachInsertThemselves) {
+    SplitPageDatabase db;
+    FillStandardAddresses(db);
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    // Sixty level characters on page 3, with repetitions, as page 5's candidates.
+    QString many;
+    for (int i = 0; i < 60; ++i)
+        many.append(QChar(0x4E00 + 0x100 + (i % 55)));
+    host.Dp().LevelEdit(1).setText(many);
+    host.EnterAddr(u"阳光小区");
+    DlgGetAddrSeparator2& page = host.Addr();
+
+    MenuChoice choice = ChooseFromMenu(page.MenuButton(1), -1);
+    ASSERT_EQ(choice.labels.size(), 3 + 51 + 1);
+    EXPECT_EQ(choice.labels.last(), QStringLiteral("更多"));
+    EXPECT_EQ(choice.commands[3 + 50], 30050);
+    EXPECT_EQ(choice.submenuLabels.size(), 9);
+    EXPECT_EQ(choice.submenuCommands.first(), 30053);
+    for (int command : choice.submenuCommands)
+        EXPECT_TRUE(command > 30052) << command;
+
+    // The 55th character (index 54) sits in the submenu and inserts itself.
+    choice = ChooseFromMenu(page.MenuButton(1), 3 + 51, 54 - 51);
+    EXPECT_EQ(page.LevelEdit(1).text(), QString(many[54]));
+    page.LevelEdit(1).clear();
+    page.OnMenuCommand(CandidateMenu::CommandOfCharacter(59));
+    EXPECT_EQ(page.LevelEdit(1).text(), QString(many[59]));
+}
+
+TEST(SplitPages, SameNameKeepsEverythingANewNameReloadsAndResets) {
+    SplitPageDatabase db;
+    FillDpAddresses(db);
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP9','明月小区8栋')");
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    TypeText(page.LevelEdit(1), u"栋");
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    TypeText(page.LevelEdit(1), u"室");
+
+    host.LeaveAndEnterDp(u"阳光小区");
+    EXPECT_EQ(page.PatternList().rowCount(), 2);
+    EXPECT_EQ(page.PatternList().FirstSelectedRow(), 1);
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("室"));
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("3栋")), 0);
+    EXPECT_EQ(page.Entries().size(), 6u);
+
+    host.LeaveAndEnterDp(u"明月小区");
+    EXPECT_EQ(Texts(page.Entries()), (std::multiset<std::u16string>{u"8栋"}));
+    EXPECT_EQ(page.PatternList().rowCount(), 1);
+    EXPECT_EQ(page.PatternList().CellText(0, 0), QString());
+    EXPECT_TRUE(page.LevelEdit(1).text().isEmpty());
+    EXPECT_EQ(ShownPattern(page.AddressList(), QStringLiteral("8栋")), -1);
+    EXPECT_EQ(page.CandidateChars(), u"栋");
+    EXPECT_EQ(CountText(page), QStringLiteral("共1项"));
+}
+
+TEST(SplitPages, ResplittingKeepsTheScrollPosition) {
+    SplitPageDatabase db;
+    db.Exec(u"begin");
+    for (int i = 0; i < 300; ++i)
+        db.Exec(QStringLiteral("insert into dpaddr97 (num,addr) values ('N%1','阳光小区%2栋%3室')")
+                    .arg(i)
+                    .arg(i / 10)
+                    .arg(i));
+    db.Exec(u"commit");
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    page.AddressList().SetTopIndex(120);
+    const int top = page.AddressList().TopIndex();
+    ASSERT_GT(top, 50);
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"室");
+    EXPECT_EQ(page.AddressList().TopIndex(), top);
+    EXPECT_EQ(page.AddressList().ItemData(top), 0);
+}
+
+TEST(SplitPages, CellNameMatchesLiterallyInBothStatements) {
+    SplitPageDatabase db;
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','阳光%''_小区1栋')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP2','阳光X''Y小区2栋')");
+    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP3','阳光%''Y小区3栋')");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (200,'阳光%''_小区7栋701室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (200,'5557001',0)");
+    db.Exec(u"insert into addr (id,name,grade,parentid) values (201,'阳光AB''_小区8栋801室',7,1)");
+    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (201,'5558001',0)");
+    BoxRecorder boxes;
+    SplitPageHost host;
+    host.EnterDp(u"阳光%'_小区");
+    host.EnterAddr(u"阳光%'_小区");
+    EXPECT_EQ(boxes.count, 0);
+    EXPECT_EQ(Texts(host.Dp().Entries()), (std::multiset<std::u16string>{u"1栋"}));
+    EXPECT_EQ(Texts(host.Addr().Entries()), (std::multiset<std::u16string>{u"7栋701室"}));
+}
+
+TEST(SplitPages, FailingStatementShowsOneBoxAndLeavesAWorkingEmptyPage) {
+    SplitPageDatabase db;
+    db.Exec(u"drop table dpaddr97");
+    BoxRecorder boxes;
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    EXPECT_EQ(boxes.count, 1);
+    EXPECT_TRUE(boxes.last.contains(QStringLiteral("Error")));
+    DlgGetAddrSeparator& page = host.Dp();
+    EXPECT_TRUE(page.Entries().empty());
+    EXPECT_EQ(CountText(page), QStringLiteral("共0项"));
+    TypeText(page.LevelEdit(1), u"栋");
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    QTest::mouseClick(page.Control<QPushButton>(5023), Qt::LeftButton);
+    EXPECT_EQ(page.PatternList().rowCount(), 1);
+    EXPECT_EQ(page.SeparatorText(), u"栋");
+
+    // Page 5's statement reads dpaddr97 as well: its own box, an empty page.
+    host.EnterAddr(u"阳光小区");
+    EXPECT_EQ(boxes.count, 2);
+    EXPECT_TRUE(host.Addr().Entries().empty());
+}
+
+#include "test_split_pages.moc"
