@@ -7,21 +7,32 @@
 
 namespace {
 // Qt tells a widget that it gained the focus before it announces the change application-wide, so
-// the widget that had the focus until now is the one the last announcement named.
-class FocusHistory : public QObject {
+// the widget that had the focus until now is the one the last announcement named. No QObject of
+// ours stays behind in the application: the connection goes with this object, which lives as long
+// as the code it calls (this module may be unloaded before the application ends).
+class FocusHistory {
 public:
     static FocusHistory& Instance() {
-        static QPointer<FocusHistory> history;
-        if (!history)
-            history = new FocusHistory(qApp); // lives as long as the application
-        return *history;
+        static FocusHistory history;
+        history.Follow();
+        return history;
     }
+    ~FocusHistory() { QObject::disconnect(m_connection); }
     QWidget* Current() const { return m_current; }
 
 private:
-    explicit FocusHistory(QObject* parent) : QObject(parent), m_current(QApplication::focusWidget()) {
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { m_current = now; });
+    void Follow() {
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (!app || app == m_application)
+            return;
+        QObject::disconnect(m_connection);
+        m_application = app;
+        m_current = QApplication::focusWidget();
+        m_connection = QObject::connect(app, &QApplication::focusChanged, [this](QWidget*, QWidget* now) { m_current = now; });
     }
+
+    QPointer<QApplication> m_application;
+    QMetaObject::Connection m_connection;
     QPointer<QWidget> m_current;
 };
 } // namespace
