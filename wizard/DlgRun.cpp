@@ -48,8 +48,7 @@ void DlgRun::BindButton(int id, WizardButton& button) {
 }
 
 std::u16string DlgRun::GetSeparatorText() const {
-    // Page 3's current SeparatorText, once page 3 exists.
-    return {};
+    return m_pageDpSplit.SeparatorText();
 }
 
 bool DlgRun::CommitInnerTree() {

@@ -10,6 +10,8 @@
 // its #include).
 #pragma once
 
+#include "DlgGetAddrSeparator.h"
+#include "DlgGetAddrSeparator2.h"
 #include "DlgGetCellName.h"
 #include "DlgVerifyCell.h"
 #include "WizardButton.h"
@@ -29,8 +31,9 @@ public:
     explicit DlgRun(QWidget* parent = nullptr);
     ~DlgRun() override;
 
-    // A copy of page 3's current SeparatorText (page 5 takes it as its candidate characters).
-    std::u16string GetSeparatorText() const;
+    // A copy of page 3's current SeparatorText (page 5 takes it as its candidate characters;
+    // invokable, since page 5 reaches it through its parent window).
+    Q_INVOKABLE std::u16string GetSeparatorText() const;
     // Writes the inner address tree; called only by OnFinish. Sets m_strResultID.
     virtual bool CommitInnerTree();
 
@@ -68,9 +71,9 @@ protected:
 
     DlgGetCellName m_pageCellName;           // page 1
     DlgVerifyCell m_pageVerifyCell;          // page 2
-    WizardPageDialog m_pageDpSplit{5002};    // page 3: DlgGetAddrSeparator
+    DlgGetAddrSeparator m_pageDpSplit;       // page 3
     WizardPageDialog m_pageDpResult{5003};   // page 4: DlgShowDPResult
-    WizardPageDialog m_pageAddrSplit{5002};  // page 5: DlgGetAddrSeparator2
+    DlgGetAddrSeparator2 m_pageAddrSplit;    // page 5
     WizardPageDialog m_pageAddrResult{5003}; // page 6: DlgShowAddrResult, the last
 
     std::vector<WizardPageDialog*> m_pages;   // the pages in page order
