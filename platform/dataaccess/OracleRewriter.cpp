@@ -4,6 +4,8 @@
 #include "SqlTextBuilder.h"
 #include "TranslationError.h"
 
+#include <algorithm>
+
 namespace dataaccess {
 
 namespace {
@@ -130,6 +132,10 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
                 (t.IsWord(L("start")) && m_tokens.IsWordAt(i + 1, end, L("with")) &&
                  m_tokens.FindWord(0, m_end, L("select")) < m_end))
                 throw TranslationError(QStringLiteral("%1 outside a select%2").arg(t.text, At(t)));
+            if (t.IsWord(L("order")) && m_tokens.IsWordAt(i + 1, end, L("by")) && m_dialect == SqlDialect::SQLite) {
+                out.Add(OrderBy(i, end, i, levelText));
+                continue;
+            }
             if (t.IsWord(L("minus"))) {
                 out.Add("except");
                 ++i;
@@ -185,6 +191,32 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
         out.Add(t.IsSymbol(L("^=")) ? QStringLiteral("<>") : t.text);
         ++i;
     }
+    return out.Text();
+}
+
+QString OracleRewriter::OrderBy(qsizetype orderAt, qsizetype end, qsizetype& next, const QString* levelText) {
+    // Oracle sorts NULL as the greatest value (last going up, first going down); SQLite as the least.
+    qsizetype clauseEnd = end;
+    for (const char* word : {"for", "offset", "fetch"})
+        clauseEnd = std::min(clauseEnd, m_tokens.FindWord(orderAt + 2, end, L(word)));
+    SqlTextBuilder out;
+    out.Add(m_tokens[orderAt].text).Add(m_tokens[orderAt + 1].text);
+    qsizetype item = orderAt + 2;
+    while (item < clauseEnd) {
+        qsizetype itemEnd = item;
+        while (itemEnd < clauseEnd && !m_tokens[itemEnd].IsSymbol(L(","))) {
+            if (m_tokens[itemEnd].IsSymbol(L("(")))
+                itemEnd = m_tokens.MatchingParen(itemEnd, clauseEnd);
+            ++itemEnd;
+        }
+        out.Add(TranslateRange(item, itemEnd, levelText));
+        if (m_tokens.FindWord(item, itemEnd, L("nulls")) == itemEnd)
+            out.Add(m_tokens[itemEnd - 1].IsWord(L("desc")) ? "NULLS FIRST" : "NULLS LAST");
+        if (itemEnd < clauseEnd)
+            out.Add(",");
+        item = itemEnd + 1;
+    }
+    next = clauseEnd;
     return out.Text();
 }
 

@@ -31,6 +31,7 @@ private:
     qsizetype ConcatenationEnd(qsizetype begin, qsizetype end) const;
     QString Concatenation(qsizetype begin, qsizetype end, const QString* levelText);
     QString Decode(qsizetype nameAt, qsizetype end, qsizetype& next, const QString* levelText);
+    QString OrderBy(qsizetype orderAt, qsizetype end, qsizetype& next, const QString* levelText);
     QString Like(qsizetype likeAt, qsizetype end, qsizetype& next, const QString* levelText);
     QString Name(qsizetype begin, qsizetype end, qsizetype& next);
     QString NextValue(const QString& sequence);

@@ -2,8 +2,8 @@
 // forms, not texts:
 // - the one-row table dual;
 // - NAME.nextval: PostgreSQL nextval('NAME'); SQLite a one-row table NAME(last_value), drawn by
-//   its own statement "update NAME set last_value = last_value + 1 returning last_value", one value
-//   per sequence and statement, as Oracle gives it;
+//   its own statement "update NAME set last_value = last_value + 1 returning last_value"; a
+//   statement may name a sequence's nextval once (Oracle gives all its references one value);
 // - start with ... connect by [nocycle] ... with prior on either side, the level pseudo-column and
 //   order by level, in a select that is a whole statement or a whole parenthesized query (a derived
 //   table, an in (...) list): a recursive common table expression that carries the level, and a
@@ -13,6 +13,7 @@
 // - the empty string '', which Oracle treats as NULL, and || which ignores NULL operands;
 // - like, which is case-sensitive in Oracle (SQLite's connection sets case_sensitive_like) and has
 //   no escape character unless an escape clause names one;
+// - order by, where Oracle sorts NULL as the greatest value (SQLite: NULLS LAST/FIRST added);
 // - nvl, decode, minus, ^=.
 // Anything else Oracle-specific that it recognises (rownum, rowid, (+) outer joins, currval,
 // sysdate, connect_by_root and the like, connect by in a shape it cannot rewrite) fails with a

@@ -178,6 +178,10 @@ TEST_P(OracleDialect, FormsGiveOraclesRows) {
         {"^=", "select count(*) from addr where grade ^= 5", R({{"5"}}), true},
         {"comments and hints", "select /*+ index(addr) */ id from addr -- the top\n where id = 1", R({{"1"}}), true},
         {"national literal", "select count(*) from addr where name = N'上海市'", R({{"1"}}), true},
+        {"NULL sorts last going up", "select name from addr where id in (7, 8) order by name", R({{"abx"}, {"NULL"}}),
+         true},
+        {"NULL sorts first going down", "select name, id from addr where id in (7, 8) order by name desc, 2",
+         R({{"NULL", "8"}, {"abx", "7"}}), true},
         {"closing semicolon", "select id from addr where id = 2;", R({{"2"}}), true},
     };
     for (const FormCase& c : cases) {

@@ -1,0 +1,141 @@
+// Every statement the system issues (database/Statements.h), formatted with the quoting helper and
+// run through the Connection objects on SQLite and on PostgreSQL against a small address tree: each
+// translates, runs, and gives the rows Oracle would.
+#include "test_dataaccess_fixture.h"
+
+#include "SqlStatement.h"
+#include "Statements.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace dataaccess_test;
+using Rows = std::vector<std::vector<QString>>;
+
+Rows Sorted(Rows rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+class SystemStatements : public ::testing::TestWithParam<SqlDialect> {
+protected:
+    void SetUp() override {
+        QString url;
+        if (GetParam() == SqlDialect::PostgreSQL) {
+            if (!ScratchDatabases::Get().postgres.Available())
+                GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
+            url = ScratchDatabases::Get().postgres.Url();
+        } else {
+            url = ScratchDatabases::Get().sqlite.Url();
+        }
+        m_connection = OpenConnection(url);
+        m_connection->put_CursorLocation(adUseClient);
+        for (const QString& ddl : TinySchema(GetParam()))
+            Change(m_connection.Get(), ddl);
+        // 上海市 > 浦东新区 > 张江镇 > 祖冲之路 > (a street without a name) > 88号 > 汤臣豪园 (the cell) > 1栋
+        // and two standard addresses below the street that bear the cell's name.
+        const char* const rows[] = {
+            "insert into addr (id,name,grade,parentid) values(1,'上海市',1,0)",
+            "insert into addr (id,name,grade,parentid) values(2,'浦东新区',2,1)",
+            "insert into addr (id,name,grade,parentid) values(3,'张江镇',3,2)",
+            "insert into addr (id,name,grade,parentid) values(4,'祖冲之路',4,3)",
+            "insert into addr (id,name,grade,parentid) values(5,'',5,4)",
+            "insert into addr (id,name,grade,parentid) values(6,'88号',6,5)",
+            "insert into addr (id,name,grade,parentid) values(7,'汤臣豪园',7,6)",
+            "insert into addr (id,name,grade,parentid) values(8,'1栋',8,7)",
+            "insert into addr (id,name,grade,parentid) values(10,'汤臣豪园5栋101',6,5)",
+            "insert into addr (id,name,grade,parentid) values(11,'汤臣豪园2栋',6,5)",
+            "insert into addr_ref (stdaddrid,oldid,refflag) values(8,'DP1',1)",
+            "insert into addr_ref (stdaddrid,oldid,refflag) values(10,'5550002',0)",
+            "insert into addr_ref (stdaddrid,oldid,refflag) values(11,'5550001',0)",
+            "insert into dpaddr97 (num,addr) values('DP1','上海市浦东新区汤臣豪园1栋')",
+            "insert into dpaddr97 (num,addr) values('DP2','其他小区3号')",
+            "insert into dpaddr97 (num,addr) values('DP3','汤臣豪园%特')",
+            "insert into telnum_dp97 (telnum,dpid) values('5550001','DP1')",
+            "insert into telnum_dp97 (telnum,dpid) values('5550003','DP2')",
+        };
+        for (const char* row : rows)
+            Change(m_connection.Get(), QString::fromUtf8(row));
+    }
+    void TearDown() override {
+        if (!m_connection)
+            return;
+        for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97"})
+            Change(m_connection.Get(), QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
+        Change(m_connection.Get(), GetParam() == SqlDialect::PostgreSQL ? u"drop sequence seq_addr"_qs
+                                                                         : u"drop table seq_addr"_qs);
+    }
+
+    Rows Select(const char16_t* format, std::initializer_list<SqlArg> args) {
+        return ReadAll(Query(m_connection.Get(), FormatStatement(format, args)).Get());
+    }
+    void Run(const char16_t* format, std::initializer_list<SqlArg> args) {
+        Change(m_connection.Get(), FormatStatement(format, args));
+    }
+
+    ComPtr<_Connection> m_connection;
+};
+
+TEST_P(SystemStatements, RunWithOraclesResults) {
+    using namespace Statements;
+    const SqlText cell = SqlText::Quote(u"汤臣豪园"_qs);
+    const SqlText cellLike = SqlText::LikeLiteral(u"汤臣豪园"_qs);
+
+    // Cell name page
+    EXPECT_EQ(Select(CountInnerNodes, {cell}), (Rows{{"1"}}));
+    // Cell verification page
+    EXPECT_EQ(Select(CandidateCellParents, {cellLike, 7}), (Rows{{"6"}}));
+    EXPECT_EQ(Select(TopNodeName, {}), (Rows{{"上海市"}}));
+    EXPECT_EQ(Select(AddressPathUp, {uint32_t(7)}),
+              (Rows{{"1", "上海市", "0"}, {"2", "浦东新区", "1"}, {"3", "张江镇", "2"}, {"4", "祖冲之路", "3"},
+                    {"5", "NULL", "4"}, {"6", "88号", "5"}, {"7", "汤臣豪园", "6"}}));
+    // DP split page: the cell's name matches literally, % included.
+    EXPECT_EQ(Sorted(Select(DpAddresses, {cellLike})),
+              (Rows{{"DP1", "上海市浦东新区汤臣豪园1栋"}, {"DP3", "汤臣豪园%特"}}));
+    EXPECT_EQ(Select(DpAddresses, {SqlText::LikeLiteral(u"园%"_qs)}), (Rows{{"DP3", "汤臣豪园%特"}}));
+    // Unlinked-address split page: 11's number hangs on the cell's DP, 10's does not.
+    EXPECT_EQ(Select(UnlinkedAddresses, {cellLike, cellLike}), (Rows{{"10", "汤臣豪园5栋101", "5550002"}}));
+
+    // Commit: the path, found by name or by "name is null".
+    EXPECT_EQ(Select(FindPathNodeUnnamed, {uint32_t(4)}), (Rows{{"5"}}));
+    EXPECT_EQ(Select(FindPathNode, {uint32_t(5), SqlText::Quote(u"88号"_qs)}), (Rows{{"6"}}));
+    // New ids one after another; an empty level name is stored as NULL and found again.
+    const Rows first = Select(NextAddrId, {});
+    ASSERT_EQ(first.size(), 1u);
+    const uint32_t id = first[0][0].toUInt();
+    EXPECT_EQ(id, 1000u);
+    Run(InsertAddr, {id, SqlText::Quote(QString()), uint32_t(8), uint32_t(7)});
+    EXPECT_EQ(Select(FindPathNodeUnnamed, {uint32_t(7)}), (Rows{{"1000"}}));
+    const uint32_t second = Select(NextAddrId, {})[0][0].toUInt();
+    EXPECT_EQ(second, id + 1);
+    Run(InsertAddr, {second, SqlText::Quote(u"O'Brien \\ 楼"_qs), uint32_t(8), uint32_t(7)});
+    EXPECT_EQ(Select(FindInnerNode, {8, uint32_t(7), SqlText::Quote(u"O'Brien \\ 楼"_qs)}), (Rows{{"1001"}}));
+    EXPECT_EQ(Select(FindInnerNode, {8, uint32_t(7), SqlText::Quote(u"1栋"_qs)}), (Rows{{"8"}}));
+    // Links
+    EXPECT_EQ(Select(FindLink, {uint32_t(8), SqlText::Quote(u"DP1"_qs)}), (Rows{{"1"}}));
+    EXPECT_TRUE(Select(FindLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)}).empty());
+    Run(InsertDpLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)});
+    Run(InsertTelLink, {uint32_t(1001), SqlText::Quote(u"5550009"_qs)});
+    EXPECT_EQ(Select(FindLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)}), (Rows{{"1"}}));
+    EXPECT_EQ(Select(FindLink, {uint32_t(1001), SqlText::Quote(u"5550009"_qs)}), (Rows{{"0"}}));
+    // The cell's subtree, the cell included, joined with its links.
+    EXPECT_EQ(Sorted(Select(SubtreeLinks, {uint32_t(7)})),
+              (Rows{{"1000", "8", "DP9"}, {"1001", "8", "5550009"}, {"8", "8", "DP1"}}));
+    // Standard addresses whose numbers hang on a DP, moved below an inner node.
+    EXPECT_EQ(Select(StandardAddressesOfDp, {SqlText::Quote(u"DP1"_qs)}), (Rows{{"11", "汤臣豪园2栋"}}));
+    Run(MoveAddr, {SqlText::Quote(u"2栋"_qs), 9, uint32_t(8), uint32_t(11)});
+    EXPECT_EQ(Select(FindInnerNode, {9, uint32_t(8), SqlText::Quote(u"2栋"_qs)}), (Rows{{"11"}}));
+    EXPECT_TRUE(Select(StandardAddressesOfDp, {SqlText::Quote(u"DP1"_qs)}).empty());
+    // An old standard address goes with its links.
+    Run(DeleteLinks, {uint32_t(10)});
+    Run(DeleteAddr, {uint32_t(10)});
+    EXPECT_TRUE(Select(FindLink, {uint32_t(10), SqlText::Quote(u"5550002"_qs)}).empty());
+    EXPECT_TRUE(Select(UnlinkedAddresses, {cellLike, cellLike}).empty());
+    EXPECT_EQ(Select(CountInnerNodes, {cell}), (Rows{{"3"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SystemStatements, ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const ::testing::TestParamInfo<SqlDialect>& p) { return std::string(DialectName(p.param)); });
+
+} // namespace
