@@ -14,7 +14,9 @@ std::vector<ClassFactory*>& ClassFactory::List() {
     return factories;
 }
 
-const std::vector<ClassFactory*>& ClassFactory::Module() { return List(); }
+const std::vector<ClassFactory*>& ClassFactory::Module() {
+    return List();
+}
 
 void ClassFactory::RegisterAll() {
     for (ClassFactory* factory : List())
@@ -42,8 +44,12 @@ HRESULT ClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
 
 // The factory is a static object: references do not decide its life, and holding one does not keep
 // the module (LockServer does).
-ULONG ClassFactory::AddRef() { return 2; }
-ULONG ClassFactory::Release() { return 1; }
+ULONG ClassFactory::AddRef() {
+    return 2;
+}
+ULONG ClassFactory::Release() {
+    return 1;
+}
 
 HRESULT ClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
     if (!ppvObject)

@@ -13,11 +13,17 @@ std::atomic<long> g_locks{0};
 
 } // namespace
 
-void ModuleState::Lock() { ++g_locks; }
+void ModuleState::Lock() {
+    ++g_locks;
+}
 
-void ModuleState::Unlock() { --g_locks; }
+void ModuleState::Unlock() {
+    --g_locks;
+}
 
-long ModuleState::LockCount() { return g_locks.load(); }
+long ModuleState::LockCount() {
+    return g_locks.load();
+}
 
 std::u16string ModuleState::Path() {
     Dl_info info{};

@@ -7,7 +7,9 @@
 // Constructed after the class factories, which have an earlier initialisation priority.
 TesselApp theApp;
 
-TesselApp::TesselApp() { InitInstance(); }
+TesselApp::TesselApp() {
+    InitInstance();
+}
 
 bool TesselApp::InitInstance() {
     ClassFactory::RegisterAll();

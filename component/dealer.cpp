@@ -17,7 +17,9 @@
 
 namespace {
 
-IUnknown* CreateDealer() { return static_cast<IDispatch*>(new dealer); }
+IUnknown* CreateDealer() {
+    return static_cast<IDispatch*>(new dealer);
+}
 
 // Constructed before theApp (whose InitInstance registers the module's factories).
 ClassFactory s_factory __attribute__((init_priority(1000))) (CLSID_dealer, CreateDealer, u"tessel.dealer");
@@ -73,7 +75,9 @@ HRESULT ReportException(EXCEPINFO* info, HRESULT scode, const std::u16string& de
 
 } // namespace
 
-ClassFactory& dealer::Factory() { return s_factory; }
+ClassFactory& dealer::Factory() {
+    return s_factory;
+}
 
 dealer::dealer() {
     ModuleState::Lock();
@@ -105,7 +109,9 @@ HRESULT dealer::QueryInterface(REFIID riid, void** ppvObject) {
     return E_NOINTERFACE;
 }
 
-ULONG dealer::AddRef() { return ++m_references; }
+ULONG dealer::AddRef() {
+    return ++m_references;
+}
 
 ULONG dealer::Release() {
     const ULONG left = --m_references;
@@ -202,8 +208,8 @@ void dealer::SetConnection(IDispatch* pDispConnection) {
     m_database.AttachConnection(pDispConnection);
     // The wizard works through g_pDatabase: that is the database that must be open.
     if (!g_pDatabase || !g_pDatabase->IsConnected())
-        MessageBoxService::Show(nullptr, QString::fromUtf16(u"请先打开数据库连接再调用本函数"), QStringLiteral("tessel"),
-                                MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxService::Show(nullptr, QString::fromUtf16(u"请先打开数据库连接再调用本函数"),
+                                QStringLiteral("tessel"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 long dealer::Run(BSTR* bsResultID) {

@@ -6,7 +6,9 @@
 #define TESSEL_EXPORT extern "C" __attribute__((visibility("default")))
 
 // S_OK when no object is alive and no server lock is held.
-TESSEL_EXPORT HRESULT DllCanUnloadNow() { return ModuleState::LockCount() == 0 ? S_OK : S_FALSE; }
+TESSEL_EXPORT HRESULT DllCanUnloadNow() {
+    return ModuleState::LockCount() == 0 ? S_OK : S_FALSE;
+}
 
 TESSEL_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     if (!ppv)

@@ -29,7 +29,9 @@ Exit status: 0 registered, 1 the module cannot be loaded or its entries are not 
 2 bad usage.
 )";
 
-QString Utf16(const std::u16string& text) { return QString::fromStdU16String(text); }
+QString Utf16(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
 
 // <this program's folder>/../lib/libtessel.so
 std::string DefaultModule() {
@@ -82,12 +84,14 @@ int RunRegister(const std::vector<std::string>& args) {
 
     void* handle = ::dlopen(modulePath.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        std::fprintf(stderr, "tessel register: cannot load %s: %s\n", modulePath.toUtf8().constData(), ::dlerror());
+        std::fprintf(stderr, "tessel register: cannot load %s: %s\n", modulePath.toUtf8().constData(),
+                     ::dlerror());
         return 1;
     }
     auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(handle, "DllRegisterServer"));
     if (!registerServer) {
-        std::fprintf(stderr, "tessel register: %s has no DllRegisterServer\n", modulePath.toUtf8().constData());
+        std::fprintf(stderr, "tessel register: %s has no DllRegisterServer\n",
+                     modulePath.toUtf8().constData());
         ::dlclose(handle);
         return 1;
     }
@@ -96,21 +100,24 @@ int RunRegister(const std::vector<std::string>& args) {
 
     // The module answers S_OK whatever happened: what counts is what the registry holds now.
     BSTR registry = RegistryFilePath();
-    std::printf("registry: %s\n", Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData());
+    std::printf("registry: %s\n",
+                Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData());
     SysFreeString(registry);
     std::u16string clsid, server;
     const bool registered = Query(u"tessel.dealer\\CLSID", clsid) &&
                             Query(u"CLSID\\" + clsid + u"\\InProcServer32", server) &&
                             Utf16(server) == modulePath;
     if (!registered) {
-        std::fprintf(stderr, "tessel register: DllRegisterServer answered 0x%08X, but the registry does not hold "
-                             "tessel.dealer for %s\n",
+        std::fprintf(stderr,
+                     "tessel register: DllRegisterServer answered 0x%08X, but the registry does not hold "
+                     "tessel.dealer for %s\n",
                      unsigned(hr), modulePath.toUtf8().constData());
         return 1;
     }
     const std::u16string classKey = u"CLSID\\" + clsid;
-    for (const std::u16string& key : {std::u16string(u"tessel.dealer"), std::u16string(u"tessel.dealer\\CLSID"), classKey,
-                                      classKey + u"\\ProgID", classKey + u"\\InProcServer32"}) {
+    for (const std::u16string& key :
+         {std::u16string(u"tessel.dealer"), std::u16string(u"tessel.dealer\\CLSID"), classKey,
+          classKey + u"\\ProgID", classKey + u"\\InProcServer32"}) {
         std::u16string value;
         Query(key, value);
         std::printf("%s = %s\n", Utf16(key).toUtf8().constData(), Utf16(value).toUtf8().constData());

@@ -24,7 +24,9 @@ BSTR AllocateBytes(const void* data, size_t byteLength) {
     return reinterpret_cast<BSTR>(block + kPrefix);
 }
 
-unsigned char* BlockOf(BSTR bstr) { return reinterpret_cast<unsigned char*>(bstr) - kPrefix; }
+unsigned char* BlockOf(BSTR bstr) {
+    return reinterpret_cast<unsigned char*>(bstr) - kPrefix;
+}
 
 } // namespace
 
@@ -56,6 +58,8 @@ AUTOMATION_API UINT SysStringByteLen(BSTR bstr) {
     return length;
 }
 
-AUTOMATION_API UINT SysStringLen(BSTR bstr) { return SysStringByteLen(bstr) / sizeof(OLECHAR); }
+AUTOMATION_API UINT SysStringLen(BSTR bstr) {
+    return SysStringByteLen(bstr) / sizeof(OLECHAR);
+}
 
 } // extern "C"

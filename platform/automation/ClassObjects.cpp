@@ -12,7 +12,7 @@
 
 namespace {
 
-std::recursive_mutex g_librariesMutex; // recursive: a library's entry points may call back in
+std::recursive_mutex g_librariesMutex;    // recursive: a library's entry points may call back in
 std::map<std::string, void*> g_libraries; // path -> handle
 
 // Leaves an error object on the thread so a host can tell the operator why.
@@ -99,7 +99,8 @@ AUTOMATION_API HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DW
         return E_POINTER;
     *ppv = nullptr;
     IClassFactory* factory = nullptr;
-    HRESULT hr = CoGetClassObject(rclsid, dwClsContext, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    HRESULT hr = CoGetClassObject(rclsid, dwClsContext, nullptr, IID_IClassFactory,
+                                  reinterpret_cast<void**>(&factory));
     if (FAILED(hr))
         return hr;
     if (!factory)

@@ -36,7 +36,9 @@ public:
         return S_OK;
     }
     HRESULT GetSource(BSTR* pBstrSource) override { return CopyOut(m_source, pBstrSource); }
-    HRESULT GetDescription(BSTR* pBstrDescription) override { return CopyOut(m_description, pBstrDescription); }
+    HRESULT GetDescription(BSTR* pBstrDescription) override {
+        return CopyOut(m_description, pBstrDescription);
+    }
     HRESULT GetHelpFile(BSTR* pBstrHelpFile) override { return CopyOut(nullptr, pBstrHelpFile); }
     HRESULT GetHelpContext(DWORD* pdwHelpContext) override {
         if (!pdwHelpContext)
@@ -99,7 +101,7 @@ AUTOMATION_API HRESULT GetErrorInfo(ULONG, IErrorInfo** pperrinfo) {
 }
 
 AUTOMATION_API HRESULT CreateSimpleErrorInfo(const OLECHAR* source, const OLECHAR* description,
-                                            IErrorInfo** pperrinfo) {
+                                             IErrorInfo** pperrinfo) {
     if (!pperrinfo)
         return E_POINTER;
     *pperrinfo = nullptr;

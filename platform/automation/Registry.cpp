@@ -16,8 +16,8 @@ namespace {
 using automation::RegistryNode;
 using automation::RegistryStore;
 
-constexpr LSTATUS kInvalidHandle = 6L;     // ERROR_INVALID_HANDLE
-constexpr LSTATUS kKeyDeleted = 1018L;     // ERROR_KEY_DELETED
+constexpr LSTATUS kInvalidHandle = 6L; // ERROR_INVALID_HANDLE
+constexpr LSTATUS kKeyDeleted = 1018L; // ERROR_KEY_DELETED
 
 std::mutex g_handlesMutex;
 std::unordered_set<HKEY> g_handles;
@@ -84,8 +84,9 @@ AUTOMATION_API LSTATUS RegOpenKeyW(HKEY hKey, LPCOLESTR lpSubKey, HKEY* phkResul
     std::u16string path;
     if (!Resolve(hKey, lpSubKey, path))
         return kInvalidHandle;
-    LSTATUS status = RegistryStore::Read(
-        [&](const RegistryNode& root) -> LSTATUS { return root.Find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
+    LSTATUS status = RegistryStore::Read([&](const RegistryNode& root) -> LSTATUS {
+        return root.Find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
     if (status == ERROR_SUCCESS)
         *phkResult = NewHandle(path);
     return status;

@@ -56,7 +56,8 @@ bool Unescape(std::string_view text, std::u16string& out) {
 
 void Write(const RegistryNode& node, const std::string& prefix, std::string& out) {
     for (const auto& [folded, child] : node.children) {
-        const std::string path = prefix.empty() ? Escape(child.name, true) : prefix + "\\" + Escape(child.name, true);
+        const std::string path =
+            prefix.empty() ? Escape(child.name, true) : prefix + "\\" + Escape(child.name, true);
         out += path;
         if (child.value) {
             out += '=';
@@ -143,7 +144,9 @@ bool MakeDirectories(const std::string& dir) {
     return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-LSTATUS StatusOf(int error) { return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_WRITE_FAULT; }
+LSTATUS StatusOf(int error) {
+    return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_WRITE_FAULT;
+}
 
 bool ReadAll(int fd, std::string& out) {
     out.clear();

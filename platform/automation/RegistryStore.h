@@ -16,8 +16,8 @@
 namespace automation {
 
 struct RegistryNode {
-    std::u16string name; // as first written; lookups ignore ASCII case
-    std::optional<std::u16string> value; // the key's default value
+    std::u16string name;                             // as first written; lookups ignore ASCII case
+    std::optional<std::u16string> value;             // the key's default value
     std::map<std::u16string, RegistryNode> children; // by folded name
 
     // The node at a relative path ("a\b\c"), or null.

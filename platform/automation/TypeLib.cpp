@@ -98,7 +98,7 @@ bool ReadFile(const std::string& path, std::string& content) {
 } // namespace
 
 extern "C" AUTOMATION_API HRESULT RegisterTypeLibFromFile(LPCOLESTR typeLibPath, LPCOLESTR modulePath,
-                                                         LPCOLESTR helpDir) {
+                                                          LPCOLESTR helpDir) {
     if (!typeLibPath || !*typeLibPath)
         return E_INVALIDARG;
     std::string content;

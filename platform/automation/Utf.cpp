@@ -7,7 +7,8 @@ std::string ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -88,6 +89,8 @@ std::u16string FromUtf8(std::string_view text) {
     return out;
 }
 
-std::u16string_view View(const char16_t* text) { return text ? std::u16string_view(text) : std::u16string_view(); }
+std::u16string_view View(const char16_t* text) {
+    return text ? std::u16string_view(text) : std::u16string_view();
+}
 
 } // namespace automation

@@ -49,25 +49,61 @@ bool IsKnown(VARTYPE vt) {
 Number ReadScalar(const VARIANT& v) {
     Number n;
     switch (v.vt) {
-    case VT_I1: n.i = v.cVal; break;
-    case VT_I2: n.i = v.iVal; break;
-    case VT_I4: n.i = v.lVal; break;
-    case VT_INT: n.i = v.intVal; break;
-    case VT_I8: n.i = v.llVal; break;
-    case VT_BOOL: n.i = v.boolVal ? -1 : 0; break;
-    case VT_UI1: n.kind = Number::Unsigned; n.u = v.bVal; break;
-    case VT_UI2: n.kind = Number::Unsigned; n.u = v.uiVal; break;
-    case VT_UI4: n.kind = Number::Unsigned; n.u = v.ulVal; break;
-    case VT_UINT: n.kind = Number::Unsigned; n.u = v.uintVal; break;
-    case VT_UI8: n.kind = Number::Unsigned; n.u = v.ullVal; break;
-    case VT_R4: n.kind = Number::Real; n.d = v.fltVal; break;
-    case VT_R8: n.kind = Number::Real; n.d = v.dblVal; break;
-    default: break; // VT_EMPTY reads as 0
+    case VT_I1:
+        n.i = v.cVal;
+        break;
+    case VT_I2:
+        n.i = v.iVal;
+        break;
+    case VT_I4:
+        n.i = v.lVal;
+        break;
+    case VT_INT:
+        n.i = v.intVal;
+        break;
+    case VT_I8:
+        n.i = v.llVal;
+        break;
+    case VT_BOOL:
+        n.i = v.boolVal ? -1 : 0;
+        break;
+    case VT_UI1:
+        n.kind = Number::Unsigned;
+        n.u = v.bVal;
+        break;
+    case VT_UI2:
+        n.kind = Number::Unsigned;
+        n.u = v.uiVal;
+        break;
+    case VT_UI4:
+        n.kind = Number::Unsigned;
+        n.u = v.ulVal;
+        break;
+    case VT_UINT:
+        n.kind = Number::Unsigned;
+        n.u = v.uintVal;
+        break;
+    case VT_UI8:
+        n.kind = Number::Unsigned;
+        n.u = v.ullVal;
+        break;
+    case VT_R4:
+        n.kind = Number::Real;
+        n.d = v.fltVal;
+        break;
+    case VT_R8:
+        n.kind = Number::Real;
+        n.d = v.dblVal;
+        break;
+    default:
+        break; // VT_EMPTY reads as 0
     }
     return n;
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view ascii) {
     if (text.size() != ascii.size())
@@ -143,8 +179,9 @@ HRESULT ParseNumber(BSTR text, Number& n) {
         }
         if (fits && magnitude <= uint64_t(std::numeric_limits<int64_t>::max()) + 1) {
             n.kind = Number::Signed;
-            n.i = magnitude == uint64_t(std::numeric_limits<int64_t>::max()) + 1 ? std::numeric_limits<int64_t>::min()
-                                                                                 : -int64_t(magnitude);
+            n.i = magnitude == uint64_t(std::numeric_limits<int64_t>::max()) + 1
+                      ? std::numeric_limits<int64_t>::min()
+                      : -int64_t(magnitude);
             return S_OK;
         }
     }
@@ -183,7 +220,8 @@ HRESULT ToSigned(const Number& n, int64_t low, int64_t high, int64_t& out) {
             return DISP_E_OVERFLOW;
         const double r = std::nearbyint(n.d);
         // 2^63 is exact as a double; anything at or above it does not fit.
-        if (r < double(low) || r >= 9223372036854775808.0 || (high < std::numeric_limits<int64_t>::max() && r > double(high)))
+        if (r < double(low) || r >= 9223372036854775808.0 ||
+            (high < std::numeric_limits<int64_t>::max() && r > double(high)))
             return DISP_E_OVERFLOW;
         out = int64_t(r);
         return S_OK;
@@ -208,7 +246,8 @@ HRESULT ToUnsigned(const Number& n, uint64_t high, uint64_t& out) {
         if (std::isnan(n.d))
             return DISP_E_OVERFLOW;
         const double r = std::nearbyint(n.d);
-        if (r < 0 || r >= 18446744073709551616.0 || (high < std::numeric_limits<uint64_t>::max() && r > double(high)))
+        if (r < 0 || r >= 18446744073709551616.0 ||
+            (high < std::numeric_limits<uint64_t>::max() && r > double(high)))
             return DISP_E_OVERFLOW;
         out = uint64_t(r);
         return S_OK;
@@ -219,14 +258,19 @@ HRESULT ToUnsigned(const Number& n, uint64_t high, uint64_t& out) {
 
 double ToReal(const Number& n) {
     switch (n.kind) {
-    case Number::Signed: return double(n.i);
-    case Number::Unsigned: return double(n.u);
-    case Number::Real: return n.d;
+    case Number::Signed:
+        return double(n.i);
+    case Number::Unsigned:
+        return double(n.u);
+    case Number::Real:
+        return n.d;
     }
     return 0;
 }
 
-bool IsZero(const Number& n) { return n.kind == Number::Signed ? n.i == 0 : n.kind == Number::Unsigned ? n.u == 0 : n.d == 0; }
+bool IsZero(const Number& n) {
+    return n.kind == Number::Signed ? n.i == 0 : n.kind == Number::Unsigned ? n.u == 0 : n.d == 0;
+}
 
 BSTR AllocAscii(const std::string& text) {
     std::u16string wide(text.begin(), text.end());
@@ -247,34 +291,44 @@ HRESULT WriteScalar(const Number& n, VARTYPE vt, VARIANT& out) {
     out.llVal = 0;
     switch (vt) {
     case VT_I1:
-        if (SUCCEEDED(hr = ToSigned(n, INT8_MIN, INT8_MAX, s))) out.cVal = int8_t(s);
+        if (SUCCEEDED(hr = ToSigned(n, INT8_MIN, INT8_MAX, s)))
+            out.cVal = int8_t(s);
         break;
     case VT_I2:
-        if (SUCCEEDED(hr = ToSigned(n, INT16_MIN, INT16_MAX, s))) out.iVal = SHORT(s);
+        if (SUCCEEDED(hr = ToSigned(n, INT16_MIN, INT16_MAX, s)))
+            out.iVal = SHORT(s);
         break;
     case VT_I4:
-        if (SUCCEEDED(hr = ToSigned(n, INT32_MIN, INT32_MAX, s))) out.lVal = LONG(s);
+        if (SUCCEEDED(hr = ToSigned(n, INT32_MIN, INT32_MAX, s)))
+            out.lVal = LONG(s);
         break;
     case VT_INT:
-        if (SUCCEEDED(hr = ToSigned(n, INT32_MIN, INT32_MAX, s))) out.intVal = INT(s);
+        if (SUCCEEDED(hr = ToSigned(n, INT32_MIN, INT32_MAX, s)))
+            out.intVal = INT(s);
         break;
     case VT_I8:
-        if (SUCCEEDED(hr = ToSigned(n, INT64_MIN, INT64_MAX, s))) out.llVal = s;
+        if (SUCCEEDED(hr = ToSigned(n, INT64_MIN, INT64_MAX, s)))
+            out.llVal = s;
         break;
     case VT_UI1:
-        if (SUCCEEDED(hr = ToUnsigned(n, UINT8_MAX, u))) out.bVal = BYTE(u);
+        if (SUCCEEDED(hr = ToUnsigned(n, UINT8_MAX, u)))
+            out.bVal = BYTE(u);
         break;
     case VT_UI2:
-        if (SUCCEEDED(hr = ToUnsigned(n, UINT16_MAX, u))) out.uiVal = USHORT(u);
+        if (SUCCEEDED(hr = ToUnsigned(n, UINT16_MAX, u)))
+            out.uiVal = USHORT(u);
         break;
     case VT_UI4:
-        if (SUCCEEDED(hr = ToUnsigned(n, UINT32_MAX, u))) out.ulVal = ULONG(u);
+        if (SUCCEEDED(hr = ToUnsigned(n, UINT32_MAX, u)))
+            out.ulVal = ULONG(u);
         break;
     case VT_UINT:
-        if (SUCCEEDED(hr = ToUnsigned(n, UINT32_MAX, u))) out.uintVal = UINT(u);
+        if (SUCCEEDED(hr = ToUnsigned(n, UINT32_MAX, u)))
+            out.uintVal = UINT(u);
         break;
     case VT_UI8:
-        if (SUCCEEDED(hr = ToUnsigned(n, UINT64_MAX, u))) out.ullVal = u;
+        if (SUCCEEDED(hr = ToUnsigned(n, UINT64_MAX, u)))
+            out.ullVal = u;
         break;
     case VT_R4: {
         const double d = ToReal(n);
@@ -284,9 +338,15 @@ HRESULT WriteScalar(const Number& n, VARTYPE vt, VARIANT& out) {
             out.fltVal = float(d);
         break;
     }
-    case VT_R8: out.dblVal = ToReal(n); break;
-    case VT_BOOL: out.boolVal = IsZero(n) ? VARIANT_FALSE : VARIANT_TRUE; break;
-    default: hr = DISP_E_BADVARTYPE; break;
+    case VT_R8:
+        out.dblVal = ToReal(n);
+        break;
+    case VT_BOOL:
+        out.boolVal = IsZero(n) ? VARIANT_FALSE : VARIANT_TRUE;
+        break;
+    default:
+        hr = DISP_E_BADVARTYPE;
+        break;
     }
     if (FAILED(hr))
         out.vt = VT_EMPTY;
@@ -296,15 +356,20 @@ HRESULT WriteScalar(const Number& n, VARTYPE vt, VARIANT& out) {
 HRESULT ToText(const VARIANT& src, USHORT flags, VARIANT& out) {
     std::string text;
     switch (src.vt) {
-    case VT_EMPTY: break;
+    case VT_EMPTY:
+        break;
     case VT_BOOL:
         if (flags & VARIANT_ALPHABOOL)
             text = src.boolVal ? "True" : "False";
         else
             text = src.boolVal ? "-1" : "0";
         break;
-    case VT_R4: text = FormatReal(src.fltVal, 7); break;
-    case VT_R8: text = FormatReal(src.dblVal, 15); break;
+    case VT_R4:
+        text = FormatReal(src.fltVal, 7);
+        break;
+    case VT_R8:
+        text = FormatReal(src.dblVal, 15);
+        break;
     default: {
         const Number n = ReadScalar(src);
         text = n.kind == Number::Unsigned ? std::to_string(n.u) : std::to_string(n.i);
@@ -355,24 +420,59 @@ HRESULT Dereference(const VARIANT& src, VARIANT& plain) {
     }
     plain.vt = vt;
     switch (vt) {
-    case VT_I1: plain.cVal = *static_cast<int8_t*>(src.byref); break;
-    case VT_UI1: plain.bVal = *static_cast<BYTE*>(src.byref); break;
-    case VT_I2: plain.iVal = *src.piVal; break;
-    case VT_UI2: plain.uiVal = *static_cast<USHORT*>(src.byref); break;
-    case VT_I4: plain.lVal = *src.plVal; break;
-    case VT_UI4: plain.ulVal = *static_cast<ULONG*>(src.byref); break;
-    case VT_INT: plain.intVal = *static_cast<INT*>(src.byref); break;
-    case VT_UINT: plain.uintVal = *static_cast<UINT*>(src.byref); break;
-    case VT_I8: plain.llVal = *static_cast<LONGLONG*>(src.byref); break;
-    case VT_UI8: plain.ullVal = *static_cast<ULONGLONG*>(src.byref); break;
-    case VT_R4: plain.fltVal = *static_cast<float*>(src.byref); break;
-    case VT_R8: plain.dblVal = *static_cast<double*>(src.byref); break;
-    case VT_BOOL: plain.boolVal = *static_cast<VARIANT_BOOL*>(src.byref); break;
-    case VT_ERROR: plain.scode = *static_cast<SCODE*>(src.byref); break;
-    case VT_BSTR: plain.bstrVal = *src.pbstrVal; break;
-    case VT_DISPATCH: plain.pdispVal = *src.ppdispVal; break;
-    case VT_UNKNOWN: plain.punkVal = *src.ppunkVal; break;
-    default: return DISP_E_BADVARTYPE;
+    case VT_I1:
+        plain.cVal = *static_cast<int8_t*>(src.byref);
+        break;
+    case VT_UI1:
+        plain.bVal = *static_cast<BYTE*>(src.byref);
+        break;
+    case VT_I2:
+        plain.iVal = *src.piVal;
+        break;
+    case VT_UI2:
+        plain.uiVal = *static_cast<USHORT*>(src.byref);
+        break;
+    case VT_I4:
+        plain.lVal = *src.plVal;
+        break;
+    case VT_UI4:
+        plain.ulVal = *static_cast<ULONG*>(src.byref);
+        break;
+    case VT_INT:
+        plain.intVal = *static_cast<INT*>(src.byref);
+        break;
+    case VT_UINT:
+        plain.uintVal = *static_cast<UINT*>(src.byref);
+        break;
+    case VT_I8:
+        plain.llVal = *static_cast<LONGLONG*>(src.byref);
+        break;
+    case VT_UI8:
+        plain.ullVal = *static_cast<ULONGLONG*>(src.byref);
+        break;
+    case VT_R4:
+        plain.fltVal = *static_cast<float*>(src.byref);
+        break;
+    case VT_R8:
+        plain.dblVal = *static_cast<double*>(src.byref);
+        break;
+    case VT_BOOL:
+        plain.boolVal = *static_cast<VARIANT_BOOL*>(src.byref);
+        break;
+    case VT_ERROR:
+        plain.scode = *static_cast<SCODE*>(src.byref);
+        break;
+    case VT_BSTR:
+        plain.bstrVal = *src.pbstrVal;
+        break;
+    case VT_DISPATCH:
+        plain.pdispVal = *src.ppdispVal;
+        break;
+    case VT_UNKNOWN:
+        plain.punkVal = *src.ppunkVal;
+        break;
+    default:
+        return DISP_E_BADVARTYPE;
     }
     return S_OK;
 }
@@ -437,13 +537,16 @@ AUTOMATION_API HRESULT VariantClear(VARIANT* pvarg) {
     if (!pvarg)
         return E_INVALIDARG;
     switch (pvarg->vt) {
-    case VT_BSTR: SysFreeString(pvarg->bstrVal); break;
+    case VT_BSTR:
+        SysFreeString(pvarg->bstrVal);
+        break;
     case VT_DISPATCH:
     case VT_UNKNOWN:
         if (pvarg->punkVal)
             pvarg->punkVal->Release();
         break;
-    default: break; // values and references own nothing
+    default:
+        break; // values and references own nothing
     }
     pvarg->vt = VT_EMPTY;
     pvarg->llVal = 0;
@@ -468,7 +571,8 @@ AUTOMATION_API HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) 
     return S_OK;
 }
 
-AUTOMATION_API HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt) {
+AUTOMATION_API HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags,
+                                         VARTYPE vt) {
     if (!pvargDest || !pvarSrc)
         return E_INVALIDARG;
     if (vt & VT_BYREF)

@@ -39,7 +39,9 @@ const char16_t kLibid[] = u"{8A2FE423-906B-4E38-87CA-E72F99BDC20B}";
 const IID kIID_Idealer = {0x59B1FD23, 0x42D4, 0x4929, {0x83, 0x6A, 0x58, 0xFF, 0x7B, 0x94, 0xD9, 0xAD}};
 const QString kWarning = u"请先打开数据库连接再调用本函数"_s;
 
-std::u16string Text(BSTR b) { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
+std::u16string Text(BSTR b) {
+    return b ? std::u16string(b, SysStringLen(b)) : std::u16string();
+}
 
 std::u16string RealPath(const std::string& path) {
     char resolved[PATH_MAX];
@@ -92,7 +94,8 @@ public:
         HRESULT hr = CLSIDFromProgID(u"tessel.dealer", &clsid);
         if (FAILED(hr))
             return hr;
-        return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&out.m_p));
+        return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&out.m_p));
     }
     Dealer() = default;
     Dealer(const Dealer&) = delete;
@@ -109,18 +112,22 @@ public:
     DISPID Id(const char16_t* name) const {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
         DISPID id = 12345;
-        return SUCCEEDED(m_p->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) ? id : DISPID_UNKNOWN;
+        return SUCCEEDED(m_p->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) ? id
+                                                                                           : DISPID_UNKNOWN;
     }
 
     // Invokes a method with the arguments in their natural order.
-    HRESULT Call(const char16_t* name, std::vector<VARIANT> args, VARIANT* result = nullptr, UINT* argErr = nullptr,
-                 EXCEPINFO* excep = nullptr) const {
+    HRESULT Call(const char16_t* name, std::vector<VARIANT> args, VARIANT* result = nullptr,
+                 UINT* argErr = nullptr, EXCEPINFO* excep = nullptr) const {
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPPARAMS params{reversed.data(), nullptr, UINT(reversed.size()), 0};
-        return m_p->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, excep, argErr);
+        return m_p->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, excep,
+                           argErr);
     }
 
-    HRESULT SetConnection(IDispatch* connection) const { return Call(u"SetConnection", {Dispatch(connection)}); }
+    HRESULT SetConnection(IDispatch* connection) const {
+        return Call(u"SetConnection", {Dispatch(connection)});
+    }
 
     // Run with a string that the call replaces; returns the call's HRESULT.
     HRESULT Run(LONG& result, std::u16string& id) const {
@@ -181,7 +188,9 @@ struct StrangeObject : IDispatch {
     HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
 };
 
 // A connection of the data-access library; opened on a fresh SQLite file when `open`.
@@ -305,7 +314,8 @@ TEST_F(ComponentTest, InvokeRejectsWhatALateBoundHostGetsWrong) {
         DISPPARAMS params{args.data(), c.named ? &named : nullptr, UINT(args.size()), c.named};
         UINT argErr = 77;
         VARIANT result = Variant(VT_EMPTY);
-        EXPECT_EQ(m_dealer->Invoke(c.id, IID_NULL, 0, c.flags, &params, &result, nullptr, &argErr), c.expected);
+        EXPECT_EQ(m_dealer->Invoke(c.id, IID_NULL, 0, c.flags, &params, &result, nullptr, &argErr),
+                  c.expected);
         if (c.expected == DISP_E_TYPEMISMATCH) {
             EXPECT_EQ(argErr, 0u) << "the argument at fault";
         }
@@ -359,7 +369,8 @@ TEST_F(ComponentTest, AFailingConnectionQueryReachesTheHostAsAnException) {
     StrangeObject broken;
     broken.answer = E_UNEXPECTED;
     EXCEPINFO excep{};
-    EXPECT_EQ(m_dealer.Call(u"SetConnection", {Dealer::Dispatch(&broken)}, nullptr, nullptr, &excep), DISP_E_EXCEPTION);
+    EXPECT_EQ(m_dealer.Call(u"SetConnection", {Dealer::Dispatch(&broken)}, nullptr, nullptr, &excep),
+              DISP_E_EXCEPTION);
     EXPECT_EQ(excep.scode, E_UNEXPECTED);
     EXPECT_EQ(Text(excep.bstrDescription), u"the object broke");
     EXPECT_EQ(Text(excep.bstrSource), u"tessel.dealer");
@@ -410,7 +421,8 @@ TEST(Lifetime, ReferencesAndLocksDecideWhenTheModuleMayGo) {
     const std::u16string otherKey = u"CLSID\\{00000001-0002-0003-0405-060708090A0B}\\InProcServer32";
     const std::u16string module = RealPath(kLibrary);
     ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, otherKey.c_str(), REG_SZ, module.c_str(), 0), ERROR_SUCCESS);
-    EXPECT_EQ(CoCreateInstance(other, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(CoCreateInstance(other, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object),
+              CLASS_E_CLASSNOTAVAILABLE);
 
     // Nothing alive: the runtime lets the module go, and loads it again when asked.
     CoFreeUnusedLibraries();
@@ -493,7 +505,8 @@ ChildResult RunChild(const std::string& mode, const std::string& environment) {
     if (n <= 0)
         return {};
     self[n] = 0;
-    const std::string command = "env " + environment + " TESSEL_COMPONENT_TEST_CHILD=" + mode + " '" + self + "' 2>&1";
+    const std::string command =
+        "env " + environment + " TESSEL_COMPONENT_TEST_CHILD=" + mode + " '" + self + "' 2>&1";
     ChildResult r;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -563,8 +576,8 @@ int RunChildMode(const std::string& mode) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             static QStringList shown;
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [] { CancelWizardWhenShown(&shown); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [] { CancelWizardWhenShown(&shown); }, Qt::QueuedConnection);
         }).detach();
     }
     LONG result = 0;

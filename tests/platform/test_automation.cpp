@@ -12,7 +12,9 @@
 
 namespace {
 
-std::u16string Text(BSTR b) { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
+std::u16string Text(BSTR b) {
+    return b ? std::u16string(b, SysStringLen(b)) : std::u16string();
+}
 
 TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndEndsWithNul) {
     BSTR b = SysAllocString(u"地址ab");
@@ -58,32 +60,78 @@ struct V {
         VariantCopy(&v, &o.v);
     }
 };
-V Empty() { return V::Make(VT_EMPTY); }
-V Null() { return V::Make(VT_NULL); }
-V I2(SHORT x) { V r = V::Make(VT_I2); r.v.iVal = x; return r; }
-V I4(LONG x) { V r = V::Make(VT_I4); r.v.lVal = x; return r; }
-V Int(INT x) { V r = V::Make(VT_INT); r.v.intVal = x; return r; }
-V UI4(ULONG x) { V r = V::Make(VT_UI4); r.v.ulVal = x; return r; }
-V I8(LONGLONG x) { V r = V::Make(VT_I8); r.v.llVal = x; return r; }
-V R8(double x) { V r = V::Make(VT_R8); r.v.dblVal = x; return r; }
-V Bool(bool x) { V r = V::Make(VT_BOOL); r.v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE; return r; }
-V Str(const char16_t* s) { V r = V::Make(VT_BSTR); r.v.bstrVal = SysAllocString(s); return r; }
+V Empty() {
+    return V::Make(VT_EMPTY);
+}
+V Null() {
+    return V::Make(VT_NULL);
+}
+V I2(SHORT x) {
+    V r = V::Make(VT_I2);
+    r.v.iVal = x;
+    return r;
+}
+V I4(LONG x) {
+    V r = V::Make(VT_I4);
+    r.v.lVal = x;
+    return r;
+}
+V Int(INT x) {
+    V r = V::Make(VT_INT);
+    r.v.intVal = x;
+    return r;
+}
+V UI4(ULONG x) {
+    V r = V::Make(VT_UI4);
+    r.v.ulVal = x;
+    return r;
+}
+V I8(LONGLONG x) {
+    V r = V::Make(VT_I8);
+    r.v.llVal = x;
+    return r;
+}
+V R8(double x) {
+    V r = V::Make(VT_R8);
+    r.v.dblVal = x;
+    return r;
+}
+V Bool(bool x) {
+    V r = V::Make(VT_BOOL);
+    r.v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE;
+    return r;
+}
+V Str(const char16_t* s) {
+    V r = V::Make(VT_BSTR);
+    r.v.bstrVal = SysAllocString(s);
+    return r;
+}
 
 bool Same(const VARIANT& a, const VARIANT& b) {
     if (a.vt != b.vt)
         return false;
     switch (a.vt) {
     case VT_EMPTY:
-    case VT_NULL: return true;
-    case VT_I2: return a.iVal == b.iVal;
-    case VT_I4: return a.lVal == b.lVal;
-    case VT_INT: return a.intVal == b.intVal;
-    case VT_UI4: return a.ulVal == b.ulVal;
-    case VT_I8: return a.llVal == b.llVal;
-    case VT_R8: return a.dblVal == b.dblVal;
-    case VT_BOOL: return a.boolVal == b.boolVal;
-    case VT_BSTR: return Text(a.bstrVal) == Text(b.bstrVal);
-    default: return false;
+    case VT_NULL:
+        return true;
+    case VT_I2:
+        return a.iVal == b.iVal;
+    case VT_I4:
+        return a.lVal == b.lVal;
+    case VT_INT:
+        return a.intVal == b.intVal;
+    case VT_UI4:
+        return a.ulVal == b.ulVal;
+    case VT_I8:
+        return a.llVal == b.llVal;
+    case VT_R8:
+        return a.dblVal == b.dblVal;
+    case VT_BOOL:
+        return a.boolVal == b.boolVal;
+    case VT_BSTR:
+        return Text(a.bstrVal) == Text(b.bstrVal);
+    default:
+        return false;
     }
 }
 
@@ -201,7 +249,9 @@ struct CountedObject : IDispatch {
     HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
 };
 
 TEST(Variant, CopyAndClearBalanceInterfaceReferencesAndDuplicateText) {
@@ -267,12 +317,9 @@ TEST(FormatSystemMessage, KnowsCommonCodesOnly) {
         HRESULT hr;
         const char16_t* text;
     } cases[] = {
-        {E_POINTER, u"Invalid pointer"},
-        {E_NOINTERFACE, u"No such interface supported"},
-        {E_FAIL, u"Unspecified error"},
-        {E_INVALIDARG, u"The parameter is incorrect"},
-        {DISP_E_TYPEMISMATCH, u"Type mismatch"},
-        {DISP_E_OVERFLOW, u"Overflow"},
+        {E_POINTER, u"Invalid pointer"},         {E_NOINTERFACE, u"No such interface supported"},
+        {E_FAIL, u"Unspecified error"},          {E_INVALIDARG, u"The parameter is incorrect"},
+        {DISP_E_TYPEMISMATCH, u"Type mismatch"}, {DISP_E_OVERFLOW, u"Overflow"},
     };
     for (const Case& c : cases) {
         BSTR text = FormatSystemMessage(c.hr);
@@ -282,7 +329,8 @@ TEST(FormatSystemMessage, KnowsCommonCodesOnly) {
     BSTR memory = FormatSystemMessage(E_OUTOFMEMORY);
     EXPECT_NE(memory, nullptr);
     SysFreeString(memory);
-    EXPECT_EQ(FormatSystemMessage(HRESULT(0x80040E14)), nullptr) << "the provider's own codes have no system text";
+    EXPECT_EQ(FormatSystemMessage(HRESULT(0x80040E14)), nullptr)
+        << "the provider's own codes have no system text";
     EXPECT_EQ(FormatSystemMessage(S_OK), nullptr);
 }
 

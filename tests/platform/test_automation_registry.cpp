@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::u16string Text(BSTR b) { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
+std::u16string Text(BSTR b) {
+    return b ? std::u16string(b, SysStringLen(b)) : std::u16string();
+}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -87,7 +89,8 @@ TEST_F(RegistryTest, KeysAndValuesPersistInTheFileAndIgnoreCase) {
         const bool seen = RegQueryValueW(HKEY_CLASSES_ROOT, u"CLSID\\{ABC}\\InProcServer32", buffer, &size) ==
                               ERROR_SUCCESS &&
                           std::u16string(buffer) == u"/lib/x.so";
-        const bool wrote = RegSetValueW(HKEY_CLASSES_ROOT, u"tessel.other", REG_SZ, u"from the child", 0) == ERROR_SUCCESS;
+        const bool wrote =
+            RegSetValueW(HKEY_CLASSES_ROOT, u"tessel.other", REG_SZ, u"from the child", 0) == ERROR_SUCCESS;
         ::_exit(seen && wrote ? 0 : 1);
     }
     int wstatus = 0;
@@ -162,8 +165,9 @@ TEST(Guid, TextRoundTripsAndRejectsMalformedText) {
     GUID back{};
     ASSERT_EQ(CLSIDFromString(u"{1234abcd-0a0b-c0d0-0123-456789abcdef}", &back), S_OK);
     EXPECT_EQ(back, g);
-    for (const char16_t* bad : {u"{1234ABCD-0A0B-C0D0-0123-456789ABCDE}", u"{1234ABCD-0A0B-C0D0-0123-456789ABCDEG}",
-                                u"{1234ABCD+0A0B-C0D0-0123-456789ABCDEF}", u"{}", u""})
+    for (const char16_t* bad :
+         {u"{1234ABCD-0A0B-C0D0-0123-456789ABCDE}", u"{1234ABCD-0A0B-C0D0-0123-456789ABCDEG}",
+          u"{1234ABCD+0A0B-C0D0-0123-456789ABCDEF}", u"{}", u""})
         EXPECT_EQ(CLSIDFromString(bad, &back), CO_E_CLASSSTRING);
 }
 
@@ -172,21 +176,25 @@ TEST_F(RegistryTest, ProgIdsAndCreationFailures) {
     const std::u16string key = u"CLSID\\{11111111-2222-3333-4444-555555555555}";
     CLSID found{};
     EXPECT_EQ(CLSIDFromProgID(u"test.missing", &found), CO_E_CLASSSTRING);
-    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"test.thing\\CLSID", REG_SZ, key.c_str() + 6, 0), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"test.thing\\CLSID", REG_SZ, key.c_str() + 6, 0),
+              ERROR_SUCCESS);
     ASSERT_EQ(CLSIDFromProgID(u"TEST.THING", &found), S_OK);
     EXPECT_EQ(found, clsid);
-    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"test.broken\\CLSID", REG_SZ, u"not a guid", 0), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"test.broken\\CLSID", REG_SZ, u"not a guid", 0),
+              ERROR_SUCCESS);
     EXPECT_EQ(CLSIDFromProgID(u"test.broken", &found), CO_E_CLASSSTRING);
 
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+              REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_POINTER);
 
     auto serve = [&](const std::string& path) {
         const std::u16string wide(path.begin(), path.end());
-        ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, (key + u"\\InProcServer32").c_str(), REG_SZ, wide.c_str(), 0),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegSetValueW(HKEY_CLASSES_ROOT, (key + u"\\InProcServer32").c_str(), REG_SZ, wide.c_str(), 0),
+            ERROR_SUCCESS);
     };
     serve((m_dir / "gone.so").string());
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, &object), CO_E_DLLNOTFOUND);
@@ -214,8 +222,10 @@ TEST_F(RegistryTest, TypeLibrariesRegisterFromAFileOrAModule) {
                                 "member 1 Do void ()\n"
                                 "end\n";
     // Inside other bytes, as a module holds it.
-    std::ofstream(m_dir / "module.so", std::ios::binary) << std::string("\x7F" "ELF\0\0junk", 9) << library
-                                                         << std::string(100, '\0');
+    std::ofstream(m_dir / "module.so", std::ios::binary) << std::string("\x7F"
+                                                                        "ELF\0\0junk",
+                                                                        9)
+                                                         << library << std::string(100, '\0');
     const std::u16string module = (m_dir / "module.so").u16string();
     ASSERT_EQ(RegisterTypeLibFromFile(module.c_str(), module.c_str(), nullptr), S_OK);
     const std::u16string base = u"TypeLib\\{AAAAAAAA-0000-0000-0000-000000000001}\\2.3";
@@ -228,7 +238,8 @@ TEST_F(RegistryTest, TypeLibrariesRegisterFromAFileOrAModule) {
               u"{AAAAAAAA-0000-0000-0000-000000000001}");
 
     std::ofstream(m_dir / "cut.tlb", std::ios::binary) << library.substr(0, library.size() - 4);
-    EXPECT_EQ(RegisterTypeLibFromFile((m_dir / "cut.tlb").u16string().c_str(), nullptr, nullptr), TYPE_E_CANTLOADLIBRARY);
+    EXPECT_EQ(RegisterTypeLibFromFile((m_dir / "cut.tlb").u16string().c_str(), nullptr, nullptr),
+              TYPE_E_CANTLOADLIBRARY);
     EXPECT_EQ(RegisterTypeLibFromFile((m_dir / "none.tlb").u16string().c_str(), nullptr, nullptr),
               TYPE_E_CANTLOADLIBRARY);
 }
