@@ -8,9 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
-#include <optional>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
