@@ -76,6 +76,11 @@ bool DlgRun::OnInitDialog() {
         for (QPushButton* button : page->findChildren<QPushButton*>())
             button->setAutoDefault(false);
     }
+    // The host's own controls (the etched line, the buttons) stay above the pages, which a larger
+    // font can make reach into the strip below.
+    for (QObject* child : children())
+        if (auto* control = qobject_cast<QWidget*>(child); control && control->property(DialogTemplate::ControlIdProperty).isValid())
+            control->raise();
     for (size_t i = 0; i + 1 < m_pages.size(); ++i)
         m_pages[i]->SetNextPage(m_pages[i + 1]);
     if (m_testPages.empty())

@@ -1,0 +1,289 @@
+// tessel wizard [URL] [--script FILE [--screenshots DIR]]: the host application. Opens the
+// connection, registers the component when it is not registered, creates tessel.dealer by ProgID,
+// hands it the connection and runs the wizard through IDispatch, as any host does; prints the
+// dialog result and the result id. With a script, operator actions drive the wizard.
+#include "Command.h"
+
+#include "AddressDatabaseGenerator.h"
+#include "OperatorScript.h"
+#include "automation/Automation.h"
+#include "automation/ComPtr.h"
+#include "dataaccess/DataAccess.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+const char kHelp[] =
+    "usage: tessel wizard [URL] [--script FILE [--screenshots DIR]]\n"
+    "\n"
+    "Shows the address decomposition wizard on a database, as a host application does: opens the\n"
+    "connection, registers the component if needed, creates tessel.dealer, calls SetConnection and\n"
+    "Run through IDispatch, and prints two lines: 'result: N' (1 Finish, 2 Cancel, -1 no window)\n"
+    "and 'id: TEXT' (the id of the cell node after a Finish).\n"
+    "\n"
+    "  URL              sqlite:PATH | postgresql://... | odbc:...; default: the demo database\n"
+    "                   tessel-demo.db in the current directory, generated on first use\n"
+    "  --script FILE    drive the wizard with operator actions instead of a person (works without\n"
+    "                   a display: offscreen when there is none); see below\n"
+    "  --screenshots DIR  where the script's shot actions save their pictures\n"
+    "\n"
+    "Script: one action a line; blank lines and lines starting with # are ignored.\n"
+    "  type ID TEXT   click into control ID, select all, type TEXT (rest of the line); no TEXT: empty it\n"
+    "  click ID       click control ID (2 Cancel, 3 Back, 4 Next/Finish, or a button of the page)\n"
+    "  key NAME       press a key at the focused control: Enter, Escape, Tab, Alt+N, ...\n"
+    "  select ID N    choose row/item N (from 0) of a list, table, tree or combo box\n"
+    "  menu ID N      click menu button ID and choose item N (from 0, separators not counted)\n"
+    "  answer WORD    answer the next message box: yes, no, ok or cancel\n"
+    "  shot NAME      save the wizard as DIR/NAME.png\n"
+    "  print ID       print what control ID shows\n"
+    "Message boxes are printed as they appear, with their answers. A failing action (a control that\n"
+    "does not exist, say) stops the script with FILE:LINE and the reason, cancels the wizard and\n"
+    "exits with 1.\n";
+
+const char16_t kProgId[] = u"tessel.dealer";
+const char kDemoDatabase[] = "tessel-demo.db";
+
+void PrintLine(std::FILE* to, const QString& line) {
+    std::fputs((line + u'\n').toUtf8().constData(), to);
+    std::fflush(to);
+}
+
+QString ErrorText(HRESULT hr) {
+    QString text;
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        BSTR description = nullptr;
+        if (SUCCEEDED(info->GetDescription(&description)) && description)
+            text = QString::fromUtf16(description, SysStringLen(description));
+        SysFreeString(description);
+        info->Release();
+    }
+    if (text.isEmpty()) {
+        if (BSTR message = FormatSystemMessage(hr)) {
+            text = QString::fromUtf16(message, SysStringLen(message));
+            SysFreeString(message);
+        }
+    }
+    return QStringLiteral("%1 (0x%2)").arg(text).arg(unsigned(hr), 8, 16, QChar(u'0'));
+}
+
+// A BSTR for one call.
+struct Bstr {
+    explicit Bstr(const QString& text)
+        : value(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), UINT(text.size()))) {}
+    ~Bstr() { SysFreeString(value); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR value;
+};
+
+// The default value of a key under the classes root.
+QString RegistryValue(const std::u16string& key) {
+    LONG size = 0;
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &size) != ERROR_SUCCESS || size <= 0)
+        return {};
+    std::u16string buffer(size_t(size) / sizeof(OLECHAR), u'\0');
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), buffer.data(), &size) != ERROR_SUCCESS)
+        return {};
+    return QString::fromStdU16String(std::u16string(buffer.c_str()));
+}
+
+// The file registered as tessel.dealer's server, empty when the class is not registered.
+QString RegisteredServer() {
+    const QString clsid = RegistryValue(u"tessel.dealer\\CLSID");
+    if (clsid.isEmpty())
+        return {};
+    return RegistryValue((QStringLiteral("CLSID\\") + clsid + QStringLiteral("\\InProcServer32")).toStdU16String());
+}
+
+// Registers the component next to this program (../lib/libtessel.so) as a registration tool does.
+bool RegisterComponent(QString& error) {
+    const QString module =
+        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/libtessel.so")).canonicalFilePath();
+    if (module.isEmpty()) {
+        error = QStringLiteral("the component is not registered and %1/../lib/libtessel.so does not exist")
+                    .arg(QCoreApplication::applicationDirPath());
+        return false;
+    }
+    void* handle = ::dlopen(module.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        error = QStringLiteral("cannot load %1: %2").arg(module, QString::fromLocal8Bit(::dlerror()));
+        return false;
+    }
+    auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(handle, "DllRegisterServer"));
+    if (registerServer)
+        registerServer();
+    ::dlclose(handle);
+    if (RegisteredServer().isEmpty()) {
+        error = QStringLiteral("registering %1 left no tessel.dealer in the registry").arg(module);
+        return false;
+    }
+    return true;
+}
+
+// Calls a method by name through IDispatch::Invoke, as a late-bound host does. Arguments in order.
+HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIANT> args, VARIANT* result) {
+    DISPID dispid = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
+    if (FAILED(hr))
+        return hr;
+    std::reverse(args.begin(), args.end()); // the platform passes them last first
+    DISPPARAMS params{args.data(), nullptr, UINT(args.size()), 0};
+    EXCEPINFO exception{};
+    UINT argError = 0;
+    hr = object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, &exception,
+                        &argError);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return hr;
+}
+
+bool PlatformAvailable() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int RunWizard(const std::vector<std::string>& args) {
+    QString url, scriptPath, screenshots;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if ((a == "--script" || a == "--screenshots") && i + 1 < args.size()) {
+            (a == "--script" ? scriptPath : screenshots) = QString::fromStdString(args[++i]);
+        } else if (!a.starts_with("--") && url.isEmpty()) {
+            url = QString::fromStdString(a);
+        } else {
+            std::fprintf(stderr, "tessel wizard: unexpected argument '%s'\n\n%s", a.c_str(), kHelp);
+            return 2;
+        }
+    }
+
+    OperatorScript script;
+    if (!scriptPath.isEmpty()) {
+        QString error;
+        if (!script.Load(scriptPath, error)) {
+            PrintLine(stderr, QStringLiteral("tessel wizard: ") + error);
+            return 1;
+        }
+        script.SetScreenshotDirectory(screenshots);
+        script.SetOutput([](const QString& line) { PrintLine(stdout, line); },
+                         [](const QString& line) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + line); });
+        // A script runs anywhere: without a display, offscreen.
+        if (!PlatformAvailable())
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    // The host is a Qt program: the wizard shows in its application. Without any window system
+    // it makes a plain one, and the component answers Run with -1.
+    static int argc = 1;
+    static char name[] = "tessel";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (PlatformAvailable()) {
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        std::fprintf(stderr, "tessel wizard: no display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM): the "
+                             "wizard cannot be shown\n");
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+
+    if (url.isEmpty()) {
+        url = QStringLiteral("sqlite:") + QString::fromLatin1(kDemoDatabase);
+        if (!QFileInfo::exists(QString::fromLatin1(kDemoDatabase))) {
+            std::fprintf(stderr, "tessel wizard: creating the demo database %s\n", kDemoDatabase);
+            try {
+                AddressDatabaseGenerator().CreateSqliteFile(QString::fromLatin1(kDemoDatabase));
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "tessel wizard: cannot create %s: %s\n", kDemoDatabase, e.what());
+                return 1;
+            }
+        }
+    }
+
+    ComPtr<_Connection> connection;
+    HRESULT hr = CreateConnection(connection.Put());
+    if (SUCCEEDED(hr)) {
+        Bstr connectionString(url);
+        hr = connection->Open(connectionString.value, nullptr, nullptr, -1);
+    }
+    if (FAILED(hr)) {
+        PrintLine(stderr, QStringLiteral("tessel wizard: cannot open %1: %2").arg(url, ErrorText(hr)));
+        return 1;
+    }
+
+    if (RegisteredServer().isEmpty() || !QFileInfo::exists(RegisteredServer())) {
+        QString error;
+        if (!RegisterComponent(error)) {
+            PrintLine(stderr, QStringLiteral("tessel wizard: ") + error);
+            return 1;
+        }
+    }
+    CLSID clsid{};
+    ComPtr<IDispatch> dealer;
+    hr = CLSIDFromProgID(kProgId, &clsid);
+    if (SUCCEEDED(hr))
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(dealer.Put()));
+    if (FAILED(hr)) {
+        PrintLine(stderr, QStringLiteral("tessel wizard: cannot create tessel.dealer: %1").arg(ErrorText(hr)));
+        return 1;
+    }
+
+    VARIANT connectionArg;
+    VariantInit(&connectionArg);
+    connectionArg.vt = VT_DISPATCH;
+    connectionArg.pdispVal = connection.Get();
+    hr = InvokeByName(dealer.Get(), u"SetConnection", {connectionArg}, nullptr);
+    if (FAILED(hr)) {
+        PrintLine(stderr, QStringLiteral("tessel wizard: SetConnection failed: %1").arg(ErrorText(hr)));
+        return 1;
+    }
+
+    if (!scriptPath.isEmpty())
+        script.Start();
+    BSTR resultId = nullptr;
+    VARIANT resultArg;
+    VariantInit(&resultArg);
+    resultArg.vt = VT_BYREF | VT_BSTR;
+    resultArg.pbstrVal = &resultId;
+    VARIANT result;
+    VariantInit(&result);
+    hr = InvokeByName(dealer.Get(), u"Run", {resultArg}, &result);
+    script.Stop();
+    if (FAILED(hr)) {
+        PrintLine(stderr, QStringLiteral("tessel wizard: Run failed: %1").arg(ErrorText(hr)));
+        SysFreeString(resultId);
+        return 1;
+    }
+    VARIANT resultNumber;
+    VariantInit(&resultNumber);
+    VariantChangeType(&resultNumber, &result, 0, VT_I4);
+    PrintLine(stdout, QStringLiteral("result: %1").arg(resultNumber.lVal));
+    PrintLine(stdout, QStringLiteral("id: %1").arg(resultId ? QString::fromUtf16(resultId, SysStringLen(resultId))
+                                                            : QString()));
+    VariantClear(&result);
+    SysFreeString(resultId);
+
+    dealer.Reset();
+    connection->Close();
+    connection.Reset();
+    return script.Failed() ? 1 : 0;
+}
+
+const CommandRegistration registration{"wizard", "show the wizard on a database (or drive it with a script)",
+                                       RunWizard};
+
+} // namespace
