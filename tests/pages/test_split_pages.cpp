@@ -5,87 +5,43 @@
 #include "AddressItemDelegate.h"
 #include "AddressListModel.h"
 #include "AddressSchema.h"
-#include "BstrText.h"
-#include "CADODatabase.h"
 #include "CandidateMenu.h"
 #include "DlgGetAddrSeparator.h"
 #include "DlgGetAddrSeparator2.h"
-#include "MessageBoxService.h"
+#include "DlgRun.h"
 #include "MyListCtrl.h"
 #include "PatternColors.h"
 #include "QtSqlConnection.h"
+#include "TestSupport.h"
 #include "WizardData.h"
-#include "automation/ComPtr.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <set>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// An address database of the test's own, reached by the pages through g_pDatabase as the host's
-// connection would be: an SQLite file, or a new PostgreSQL database beside TESSEL_TEST_PG_URL's.
+// A test database attached as the process's database object, as the dealer attaches the host's.
 class SplitPageDatabase {
 public:
-    SplitPageDatabase() : m_url(QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("split.db"))) { Open(); }
-    explicit SplitPageDatabase(const QString& serverUrl) {
-        m_adminUrl = serverUrl;
-        m_pgName = QStringLiteral("split_%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
-        {
-            QtSqlConnection admin(m_adminUrl);
-            QtSqlConnection::Exec(admin.Database(), QStringLiteral("create database ") + m_pgName);
-        }
-        m_url = serverUrl;
-        m_url.replace(QRegularExpression(QStringLiteral("^(postgres(?:ql)?://[^/]*)/[^?]*")), QStringLiteral("\\1/") + m_pgName);
-        Open();
-    }
-    ~SplitPageDatabase() {
-        if (g_pDatabase == &m_database)
-            g_pDatabase = nullptr;
-        m_database.DetachConnection();
-        m_connection.Reset();
-        m_sql.reset();
-        if (!m_pgName.isEmpty()) {
-            QtSqlConnection admin(m_adminUrl);
-            QtSqlConnection::Exec(admin.Database(), QStringLiteral("drop database if exists ") + m_pgName);
-        }
-    }
-
-    void Exec(const QString& statement) { QtSqlConnection::Exec(m_sql->Database(), statement); }
-    void Exec(const char16_t* statement) { Exec(QString::fromUtf16(statement)); }
+    explicit SplitPageDatabase(Backend backend = Backend::SQLite) : m_database(backend), m_attached(m_database) {}
+    void Load(const QStringList& statements) { m_database.Load(statements); }
+    // Below the system's statements: the database as it is (to break it, say).
+    void Native(const QString& statement) { QtSqlConnection::Exec(m_database.Native(), statement); }
 
 private:
-    void Open() {
-        m_sql = std::make_unique<QtSqlConnection>(m_url);
-        AddressSchema::Create(m_sql->Database());
-        _Connection* connection = nullptr;
-        EXPECT_TRUE(SUCCEEDED(CreateConnection(&connection)));
-        m_connection = ComPtr<_Connection>::Attach(connection);
-        const BstrText url(m_url);
-        EXPECT_TRUE(SUCCEEDED(m_connection->Open(url.Get(), nullptr, nullptr, -1)));
-        m_database.AttachConnection(m_connection.Get());
-        g_pDatabase = &m_database;
-    }
-
-    QTemporaryDir m_dir;
-    QString m_url;
-    QString m_adminUrl;
-    QString m_pgName;
-    std::unique_ptr<QtSqlConnection> m_sql;
-    ComPtr<_Connection> m_connection;
-    CADODatabase m_database;
+    TestDatabase m_database;
+    AttachedDatabase m_attached;
 };
 
 // The two split pages in a window that serves them as the wizard host does: its separator text is
@@ -126,23 +82,6 @@ private:
     WizardData m_data;
     DlgGetAddrSeparator m_dp;
     DlgGetAddrSeparator2 m_addr;
-};
-
-// Counts the boxes shown meanwhile and answers them.
-struct BoxRecorder {
-    BoxRecorder() {
-        m_previous = MessageBoxService::SetResponder([this](const MessageBoxRequest& request) {
-            ++count;
-            last = request.text;
-            return MessageBoxService::DefaultAnswer(request.flags);
-        });
-    }
-    ~BoxRecorder() { MessageBoxService::SetResponder(m_previous); }
-    int count = 0;
-    QString last;
-
-private:
-    MessageBoxService::Responder m_previous;
 };
 
 // Types text into an edit key by key, as a person does (characters outside ASCII as committed text).
@@ -212,35 +151,38 @@ MenuChoice ChooseFromMenu(QPushButton& button, int index, int subIndex = -1) {
 }
 
 // The fixture's cell with DP addresses of every kind the page meets.
-void FillDpAddresses(SplitPageDatabase& db) {
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','北京市阳光小区3栋')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP2','阳光小区3栋2单元501室')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP3','朝阳区阳光小区阳光小区5栋')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP4','阳光小区')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP5','别处12号')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP6','阳光小区a座5层')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP7','阳光小区A座（东）')");
+QStringList DpAddresses() {
+    return {
+        u"insert into dpaddr97 (num,addr) values ('DP1','北京市阳光小区3栋')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP2','阳光小区3栋2单元501室')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP3','朝阳区阳光小区阳光小区5栋')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP4','阳光小区')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP5','别处12号')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP6','阳光小区a座5层')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP7','阳光小区A座（东）')"_s,
+    };
 }
 
 // Standard addresses of the cell: linked twice, too short, covered by a DP, with a child.
-void FillStandardAddresses(SplitPageDatabase& db) {
-    FillDpAddresses(db);
-    db.Exec(u"insert into telnum_dp97 (telnum,dpid) values ('5550003','DP1')");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (100,'阳光小区1栋101室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550001',0)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550002',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (101,'阳光小区2栋',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (101,'5550006',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (102,'阳光小区3栋301室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (102,'5550003',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (103,'阳光小区4栋401室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (103,'5550004',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (104,'401室',8,103)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (105,'阳光小区5栋501室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550005',0)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550003',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (4000000001,'阳光小区6栋601室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (4000000001,'5550007',0)");
+QStringList StandardAddresses() {
+    return DpAddresses() + QStringList{
+        u"insert into telnum_dp97 (telnum,dpid) values ('5550003','DP1')"_s,
+        u"insert into addr (id,name,grade,parentid) values (100,'阳光小区1栋101室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550001',0)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550002',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (101,'阳光小区2栋',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (101,'5550006',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (102,'阳光小区3栋301室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (102,'5550003',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (103,'阳光小区4栋401室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (103,'5550004',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (104,'401室',8,103)"_s,
+        u"insert into addr (id,name,grade,parentid) values (105,'阳光小区5栋501室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550005',0)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (105,'5550003',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (4000000001,'阳光小区6栋601室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (4000000001,'5550007',0)"_s,
+    };
 }
 
 std::multiset<std::u16string> Texts(const std::vector<AddressEntry>& entries) {
@@ -271,11 +213,21 @@ QColor PixelOfRow(AddrListBox& list, int row) {
     return image.pixelColor(rect.right() - 2, rect.center().y());
 }
 
+// The statements of both pages, on SQLite and on PostgreSQL.
+class SplitPageStatements : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        if (!TestDatabase::Available(GetParam()))
+            GTEST_SKIP() << "no PostgreSQL: TESSEL_TEST_PG_URL is not set (run under scripts/with-postgres)";
+    }
+};
+INSTANTIATE_BACKENDS(SplitPageStatements);
+
 } // namespace
 
-TEST(SplitPages, DpPageLoadsTheCellsAddressesCutAfterTheFirstOccurrenceOfTheName) {
-    SplitPageDatabase db;
-    FillDpAddresses(db);
+TEST_P(SplitPageStatements, DpPageLoadsTheCellsAddressesCutAfterTheFirstOccurrenceOfTheName) {
+    SplitPageDatabase db(GetParam());
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -332,7 +284,7 @@ TEST(SplitPages, PatternListHasFiveLevelColumnsAndTheButtonsTheChevron) {
 
 TEST(SplitPages, TypingALevelColoursTheAddressesItMatchesAndKeepsTheCount) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -378,7 +330,7 @@ TEST(SplitPages, TypingALevelColoursTheAddressesItMatchesAndKeepsTheCount) {
 
 TEST(SplitPages, OnlyTheFirstSevenRowsSplit) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -397,7 +349,7 @@ TEST(SplitPages, OnlyTheFirstSevenRowsSplit) {
 
 TEST(SplitPages, RowFocusLoadsTheEditsInDisplayForm) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -438,7 +390,7 @@ TEST(SplitPages, RowFocusLoadsTheEditsInDisplayForm) {
 
 TEST(SplitPages, ClicksBelowTheLastRowKeepTheSelectedRow) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -466,7 +418,7 @@ TEST(SplitPages, ClicksBelowTheLastRowKeepTheSelectedRow) {
 
 TEST(SplitPages, DeletingPatterns) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -511,7 +463,7 @@ TEST(SplitPages, DeletingPatterns) {
 
 TEST(SplitPages, DpMenuOffersTokensAndCandidatesAndInsertsAtTheCaret) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
+    db.Load(DpAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -562,7 +514,7 @@ TEST(SplitPages, EmptyCellOffersOnlyTheTokenItems) {
 
 TEST(SplitPages, CharactersOutsideTheBasicPlaneAreOneItem) {
     SplitPageDatabase db;
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','阳光小区3𠀋2单元')");
+    db.Load({u"insert into dpaddr97 (num,addr) values ('DP1','阳光小区3𠀋2单元')"_s});
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     const MenuChoice choice = ChooseFromMenu(host.Dp().MenuButton(1), 3);
@@ -573,9 +525,9 @@ TEST(SplitPages, CharactersOutsideTheBasicPlaneAreOneItem) {
     EXPECT_EQ(ShownPattern(host.Dp().AddressList(), QStringLiteral("3𠀋2单元")), 0);
 }
 
-TEST(SplitPages, UnlinkedPageLoadsLeavesWithUncoveredLinksLongerThanTwoCharacters) {
-    SplitPageDatabase db;
-    FillStandardAddresses(db);
+TEST_P(SplitPageStatements, UnlinkedPageLoadsLeavesWithUncoveredLinksLongerThanTwoCharacters) {
+    SplitPageDatabase db(GetParam());
+    db.Load(StandardAddresses());
     SplitPageHost host;
     host.EnterAddr(u"阳光小区");
     DlgGetAddrSeparator2& page = host.Addr();
@@ -601,7 +553,7 @@ TEST(SplitPages, UnlinkedPageLoadsLeavesWithUncoveredLinksLongerThanTwoCharacter
 
 TEST(SplitPages, UnlinkedPageMenusOfferPageThreesSeparatorsOnEveryEntry) {
     SplitPageDatabase db;
-    FillStandardAddresses(db);
+    db.Load(StandardAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& dp = host.Dp();
@@ -634,7 +586,7 @@ TEST(SplitPages, UnlinkedPageMenusOfferPageThreesSeparatorsOnEveryEntry) {
 
 TEST(SplitPages, MoreThanFiftyOneCandidatesEachInsertThemselves) {
     SplitPageDatabase db;
-    FillStandardAddresses(db);
+    db.Load(StandardAddresses());
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     // Sixty level characters on page 3, with repetitions, as page 5's candidates.
@@ -664,8 +616,7 @@ TEST(SplitPages, MoreThanFiftyOneCandidatesEachInsertThemselves) {
 
 TEST(SplitPages, SameNameKeepsEverythingANewNameReloadsAndResets) {
     SplitPageDatabase db;
-    FillDpAddresses(db);
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP9','明月小区8栋')");
+    db.Load(DpAddresses() << u"insert into dpaddr97 (num,addr) values ('DP9','明月小区8栋')"_s);
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -692,13 +643,10 @@ TEST(SplitPages, SameNameKeepsEverythingANewNameReloadsAndResets) {
 
 TEST(SplitPages, ResplittingKeepsTheScrollPosition) {
     SplitPageDatabase db;
-    db.Exec(u"begin");
+    QStringList rows;
     for (int i = 0; i < 300; ++i)
-        db.Exec(QStringLiteral("insert into dpaddr97 (num,addr) values ('N%1','阳光小区%2栋%3室')")
-                    .arg(i)
-                    .arg(i / 10)
-                    .arg(i));
-    db.Exec(u"commit");
+        rows << u"insert into dpaddr97 (num,addr) values ('N%1','阳光小区%2栋%3室')"_s.arg(i).arg(i / 10).arg(i);
+    db.Load(rows);
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     DlgGetAddrSeparator& page = host.Dp();
@@ -711,32 +659,35 @@ TEST(SplitPages, ResplittingKeepsTheScrollPosition) {
     EXPECT_EQ(page.AddressList().ItemData(top), 0);
 }
 
-TEST(SplitPages, CellNameMatchesLiterallyInBothStatements) {
-    SplitPageDatabase db;
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP1','阳光%''_小区1栋')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP2','阳光X''Y小区2栋')");
-    db.Exec(u"insert into dpaddr97 (num,addr) values ('DP3','阳光%''Y小区3栋')");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (200,'阳光%''_小区7栋701室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (200,'5557001',0)");
-    db.Exec(u"insert into addr (id,name,grade,parentid) values (201,'阳光AB''_小区8栋801室',7,1)");
-    db.Exec(u"insert into addr_ref (stdaddrid,oldid,refflag) values (201,'5558001',0)");
-    BoxRecorder boxes;
+TEST_P(SplitPageStatements, CellNameMatchesLiterallyInBothStatements) {
+    SplitPageDatabase db(GetParam());
+    db.Load({
+        u"insert into dpaddr97 (num,addr) values ('DP1','阳光%''_小区1栋')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP2','阳光X''Y小区2栋')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP3','阳光%''Y小区3栋')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP4','阳光\\%''_小区4栋')"_s,
+        u"insert into addr (id,name,grade,parentid) values (200,'阳光%''_小区7栋701室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (200,'5557001',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (201,'阳光AB''_小区8栋801室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (201,'5558001',0)"_s,
+    });
+    MessageBoxRecorder boxes;
     SplitPageHost host;
     host.EnterDp(u"阳光%'_小区");
     host.EnterAddr(u"阳光%'_小区");
-    EXPECT_EQ(boxes.count, 0);
+    EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(Texts(host.Dp().Entries()), (std::multiset<std::u16string>{u"1栋"}));
     EXPECT_EQ(Texts(host.Addr().Entries()), (std::multiset<std::u16string>{u"7栋701室"}));
 }
 
-TEST(SplitPages, FailingStatementShowsOneBoxAndLeavesAWorkingEmptyPage) {
-    SplitPageDatabase db;
-    db.Exec(u"drop table dpaddr97");
-    BoxRecorder boxes;
+TEST_P(SplitPageStatements, FailingStatementShowsOneBoxAndLeavesAWorkingEmptyPage) {
+    SplitPageDatabase db(GetParam());
+    db.Native(u"drop table dpaddr97"_s);
+    MessageBoxRecorder boxes;
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
-    EXPECT_EQ(boxes.count, 1);
-    EXPECT_TRUE(boxes.last.contains(QStringLiteral("Error")));
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Last().text.contains(QStringLiteral("Error")));
     DlgGetAddrSeparator& page = host.Dp();
     EXPECT_TRUE(page.Entries().empty());
     EXPECT_EQ(CountText(page), QStringLiteral("共0项"));
@@ -748,8 +699,33 @@ TEST(SplitPages, FailingStatementShowsOneBoxAndLeavesAWorkingEmptyPage) {
 
     // Page 5's statement reads dpaddr97 as well: its own box, an empty page.
     host.EnterAddr(u"阳光小区");
-    EXPECT_EQ(boxes.count, 2);
+    EXPECT_EQ(boxes.Count(), 2);
     EXPECT_TRUE(host.Addr().Entries().empty());
+}
+
+// The wizard host itself: page 5 reaches page 3's separator text through its parent window.
+class WizardWithSplitPages : public DlgRun {
+public:
+    using DlgRun::m_pageAddrSplit;
+    using DlgRun::m_pageDpSplit;
+    using DlgRun::m_wizardData;
+};
+
+TEST(SplitPages, TheWizardHandsPageThreesSeparatorsToPageFive) {
+    SplitPageDatabase db;
+    db.Load(StandardAddresses());
+    WizardWithSplitPages wizard;
+    wizard.show();
+    wizard.m_wizardData.m_strCellName = u"阳光小区"_s;
+    wizard.CurrentPage()->hide();
+    wizard.m_pageDpSplit.OnEnterPage();
+    TypeText(wizard.m_pageDpSplit.LevelEdit(1), u"栋");
+    TypeText(wizard.m_pageDpSplit.LevelEdit(2), u"[n]");
+    wizard.m_pageDpSplit.hide();
+    wizard.m_pageAddrSplit.OnEnterPage();
+    EXPECT_EQ(wizard.GetSeparatorText(), u"栋\x01");
+    EXPECT_EQ(wizard.m_pageAddrSplit.CandidateChars(), u"栋\x01");
+    EXPECT_EQ(wizard.m_pageAddrSplit.Entries().size(), 4u);
 }
 
 #include "test_split_pages.moc"
