@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <vector>
 
@@ -282,3 +283,8 @@ inline const char* DialectName(SqlDialect dialect) {
 }
 
 } // namespace dataaccess_test
+
+namespace dataaccess {
+// GoogleTest names a backend parameter by this.
+inline void PrintTo(SqlDialect dialect, std::ostream* os) { *os << dataaccess_test::DialectName(dialect); }
+} // namespace dataaccess
