@@ -91,41 +91,49 @@ void DlgVerifyCell::FindCandidateCells() {
     if (g_pDatabase) {
         CADORecordset reading(g_pDatabase);
         SetCountedReadingOptions(reading);
-        // The cell name matches literally at the start of a node's name: quotes, % and _ in it are
-        // the name's own characters.
-        bool readingFailed = !reading.OpenQuery(FormatStatement(
-            Statements::CandidateCellParents, {SqlText::LikeLiteral(m_lastCellName), CellGrade}));
-        if (!readingFailed) {
-            try {
-                const uint32_t parents = reading.CountRows();
-                for (uint32_t i = 0; i < parents && !readingFailed; ++i) {
-                    uint32_t parentId = 0;
-                    reading.ReadColumn(0, parentId, 0u);
-                    readingFailed = FetchFailed(reading) || !AddAddressPath(parentId);
-                    if (!readingFailed)
-                        reading.Next();
-                }
-                reading.CloseQuery();
-            } catch (const ComError& error) {
-                reading.ReportError(error, 0);
-                readingFailed = true;
-            }
-        }
-        // The city: the first top-level node, unless a path has named it already. After a failure
-        // the database has been heard from once in this build; the edits show what is known.
-        if (!readingFailed && m_levelNames[1].isEmpty() &&
-            reading.OpenQuery(QString::fromUtf16(Statements::TopNodeName))) {
-            try {
-                reading.ReadColumn(0, m_levelNames[1], nullptr);
-                reading.CloseQuery();
-            } catch (const ComError& error) {
-                reading.ReportError(error, 0);
-            }
-        }
+        AddCandidatePaths(reading);
+        // The city: the first top-level node, unless a path has named it already.
+        if (m_levelNames[1].isEmpty())
+            ReadTopNodeName(reading);
     }
     for (int grade = 1; grade <= PathLength; ++grade)
         m_editLevels[grade].setText(m_levelNames[grade]);
     m_editLevels[CellGrade].setText(m_lastCellName);
+}
+
+void DlgVerifyCell::AddCandidatePaths(CADORecordset& reading) {
+    // The cell name matches literally at the start of a node's name: quotes, % and _ in it are the
+    // name's own characters.
+    if (!reading.OpenQuery(FormatStatement(Statements::CandidateCellParents,
+                                           {SqlText::LikeLiteral(m_lastCellName), CellGrade})))
+        return; // reported by the reading
+    try {
+        // The first failure ends the list: it has been reported, and the paths found so far stay.
+        const uint32_t parents = reading.CountRows();
+        for (uint32_t i = 0; i < parents; ++i) {
+            uint32_t parentId = 0;
+            reading.ReadColumn(0, parentId, 0u);
+            if (FetchFailed(reading) || !AddAddressPath(parentId))
+                break;
+            reading.Next();
+        }
+        reading.CloseQuery();
+    } catch (const ComError& error) {
+        reading.ReportError(error, 0);
+    }
+}
+
+void DlgVerifyCell::ReadTopNodeName(CADORecordset& reading) {
+    if (!reading.OpenQuery(QString::fromUtf16(Statements::TopNodeName)))
+        return; // reported by the reading; the city stays unknown
+    try {
+        // Without a top-level node the first row is missing: the reading reports it and the city
+        // stays empty.
+        reading.ReadColumn(0, m_levelNames[1], nullptr);
+        reading.CloseQuery();
+    } catch (const ComError& error) {
+        reading.ReportError(error, 0);
+    }
 }
 
 bool DlgVerifyCell::AddAddressPath(uint32_t nodeId) {

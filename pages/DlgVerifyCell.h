@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 
+class CADORecordset;
+
 class DlgVerifyCell : public WizardPageDialog {
     Q_OBJECT
 public:
@@ -57,6 +59,11 @@ protected:
     bool OnInitDialog() override;
 
 private:
+    // The two steps of FindCandidateCells on its reading; a failure is reported once and ends the
+    // step, keeping what was read.
+    void AddCandidatePaths(CADORecordset& reading);
+    void ReadTopNodeName(CADORecordset& reading);
+
     QComboBox m_comboCandidates;
     // Index g (1 to 7) is the edit of grade g; index 0 is not used.
     std::array<QLineEdit, 8> m_editLevels;
