@@ -22,6 +22,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -431,10 +432,20 @@ bool OperatorScript::Menu(const Action& action, QWidget* control) {
         if (!menu || !menu->isVisible())
             return;
         watcher.stop();
-        QList<QAction*> items;
-        for (QAction* item : menu->actions())
-            if (!item->isSeparator() && item->isVisible())
-                items << item;
+        // Each item with the submenu that holds it (null in the menu itself): a submenu's items
+        // count in its place, so every item of a long menu can be chosen.
+        QList<std::pair<QAction*, QAction*>> items;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator() || !item->isVisible())
+                continue;
+            if (QMenu* submenu = item->menu()) {
+                for (QAction* subItem : submenu->actions())
+                    if (!subItem->isSeparator() && subItem->isVisible())
+                        items.append(std::make_pair(subItem, item));
+                continue;
+            }
+            items.append(std::make_pair(item, static_cast<QAction*>(nullptr)));
+        }
         itemCount = int(items.size());
         if (action.number >= itemCount) {
             outcome = Outcome::TooFew;
@@ -442,8 +453,16 @@ bool OperatorScript::Menu(const Action& action, QWidget* control) {
             return;
         }
         outcome = Outcome::Chosen;
-        menu->setActiveAction(items[action.number]);
-        QTest::keyClick(menu, Qt::Key_Return);
+        const auto [item, holder] = items[action.number];
+        if (holder) {
+            menu->setActiveAction(holder);
+            QTest::keyClick(menu, Qt::Key_Right);
+            holder->menu()->setActiveAction(item);
+            QTest::keyClick(holder->menu(), Qt::Key_Return);
+        } else {
+            menu->setActiveAction(item);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
     });
     watcher.start();
     QTest::mouseClick(control, Qt::LeftButton);

@@ -10,8 +10,8 @@
 //                  Down, Delete, Alt+N, ... (Qt key-sequence names)
 //   select ID N    choose row N (from 0) of a list or table, item N of a tree (counted from the
 //                  top, children after their parent), or item N of a combo box
-//   menu ID N      click menu button ID and choose item N (from 0, separators not counted) of the
-//                  menu it opens
+//   menu ID N      click menu button ID and choose item N (from 0, separators not counted; the
+//                  items of a submenu count in its place) of the menu it opens
 //   answer WORD    the answer for the next message box: yes, no, ok or cancel
 //   shot NAME      save a picture of the wizard as NAME.png in the screenshot directory
 //   print ID       print what control ID shows (its text; a list, table or tree item by item)

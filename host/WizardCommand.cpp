@@ -41,7 +41,8 @@ const char kHelp[] =
     "  click ID       click control ID (2 Cancel, 3 Back, 4 Next/Finish, or a button of the page)\n"
     "  key NAME       press a key at the focused control: Enter, Escape, Tab, Alt+N, ...\n"
     "  select ID N    choose row/item N (from 0) of a list, table, tree or combo box\n"
-    "  menu ID N      click menu button ID and choose item N (from 0, separators not counted)\n"
+    "  menu ID N      click menu button ID and choose item N (from 0, separators not counted;\n"
+    "                 the items of a submenu count in its place)\n"
     "  answer WORD    answer the next message box: yes, no, ok or cancel\n"
     "  shot NAME      save the wizard as DIR/NAME.png\n"
     "  print ID       print what control ID shows\n"
@@ -149,6 +150,15 @@ HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIAN
     return hr;
 }
 
+// The offscreen platform says, for every popup, that it cannot raise windows or grab the keyboard;
+// a script run needs neither, so those lines are left out.
+QtMessageHandler g_defaultMessageHandler = nullptr;
+void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("This plugin does not support")))
+        return;
+    g_defaultMessageHandler(type, context, message);
+}
+
 bool PlatformAvailable() {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return true;
@@ -185,6 +195,8 @@ int RunWizard(const std::vector<std::string>& args) {
         // A script runs anywhere: without a display, offscreen.
         if (!PlatformAvailable())
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+            g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenMessages);
     }
 
     // The host is a Qt program: the wizard shows in its application. Without any window system
