@@ -1,0 +1,3 @@
+#include "DlgShowAddrResult.h"
+
+DlgShowAddrResult::DlgShowAddrResult(QWidget* parent) : DlgShowDPResult(parent) {}
