@@ -12,7 +12,9 @@ namespace {
 
 using L = QLatin1StringView;
 
-QString At(const SqlToken& t) { return QStringLiteral(" (at position %1)").arg(t.position); }
+QString At(const SqlToken& t) {
+    return QStringLiteral(" (at position %1)").arg(t.position);
+}
 
 // Separates the prior values on a row's path; a character no key of the system holds.
 const QString kSeparator = QStringLiteral("'\x1f'");
@@ -58,8 +60,10 @@ void ConnectByRewriter::FindClauses() {
     auto add = [&](qsizetype at, Kind kind, qsizetype contentBegin) {
         for (const Clause& c : clauses)
             if (c.kind == kind && kind != Tail)
-                throw TranslationError(QStringLiteral("a repeated %1%2").arg(m_tokens[at].text, At(m_tokens[at])));
-        if (kind == Tail && std::any_of(clauses.begin(), clauses.end(), [](const Clause& c) { return c.kind == Tail; }))
+                throw TranslationError(
+                    QStringLiteral("a repeated %1%2").arg(m_tokens[at].text, At(m_tokens[at])));
+        if (kind == Tail &&
+            std::any_of(clauses.begin(), clauses.end(), [](const Clause& c) { return c.kind == Tail; }))
             return;
         clauses.push_back({at, kind, contentBegin});
     };
@@ -78,7 +82,8 @@ void ConnectByRewriter::FindClauses() {
             add(i, ConnectBy, i + (m_noCycle ? 3 : 2));
         } else if (t.IsWord(L("order")) && m_tokens.IsWordAt(i + 1, m_end, L("siblings"))) {
             throw TranslationError(QStringLiteral("order siblings by is not supported%1").arg(At(t)));
-        } else if ((t.IsWord(L("group")) || t.IsWord(L("order"))) && m_tokens.IsWordAt(i + 1, m_end, L("by"))) {
+        } else if ((t.IsWord(L("group")) || t.IsWord(L("order"))) &&
+                   m_tokens.IsWordAt(i + 1, m_end, L("by"))) {
             add(i, Tail, i);
         } else if (t.IsWord(L("having"))) {
             add(i, Tail, i);
@@ -97,7 +102,9 @@ void ConnectByRewriter::FindClauses() {
     if (!from)
         throw TranslationError(QStringLiteral("a hierarchical select without from"));
     // Oracle's order: from, where, the hierarchical clauses (either first), then the tail.
-    auto rank = [](Kind kind) { return kind == StartWith ? static_cast<int>(ConnectBy) : static_cast<int>(kind); };
+    auto rank = [](Kind kind) {
+        return kind == StartWith ? static_cast<int>(ConnectBy) : static_cast<int>(kind);
+    };
     std::sort(clauses.begin(), clauses.end(), [](const Clause& a, const Clause& b) { return a.at < b.at; });
     for (size_t k = 1; k < clauses.size(); ++k)
         if (rank(clauses[k].kind) < rank(clauses[k - 1].kind))
@@ -106,17 +113,28 @@ void ConnectByRewriter::FindClauses() {
                                             At(m_tokens[clauses[k].at])));
     m_selectList = {m_begin + 1, from->at};
     for (size_t k = 0; k < clauses.size(); ++k) {
-        const qsizetype end = clauses[k].kind == Tail ? m_end : (k + 1 < clauses.size() ? clauses[k + 1].at : m_end);
+        const qsizetype end =
+            clauses[k].kind == Tail ? m_end : (k + 1 < clauses.size() ? clauses[k + 1].at : m_end);
         const Range range{clauses[k].contentBegin, end};
         if (range.begin >= range.end && clauses[k].kind != Tail)
-            throw TranslationError(
-                QStringLiteral("an empty %1 clause%2").arg(m_tokens[clauses[k].at].text, At(m_tokens[clauses[k].at])));
+            throw TranslationError(QStringLiteral("an empty %1 clause%2")
+                                       .arg(m_tokens[clauses[k].at].text, At(m_tokens[clauses[k].at])));
         switch (clauses[k].kind) {
-        case From: m_from = range; break;
-        case Where: m_where = range; break;
-        case StartWith: m_startWith = range; break;
-        case ConnectBy: m_connectBy = range; break;
-        case Tail: m_tail = range; break;
+        case From:
+            m_from = range;
+            break;
+        case Where:
+            m_where = range;
+            break;
+        case StartWith:
+            m_startWith = range;
+            break;
+        case ConnectBy:
+            m_connectBy = range;
+            break;
+        case Tail:
+            m_tail = range;
+            break;
         }
     }
 }
@@ -129,13 +147,15 @@ void ConnectByRewriter::ReadFrom() {
     qsizetype k = nameEnd;
     if (m_tokens.IsWordAt(k, m_from.end, L("as")))
         ++k;
-    if (k < m_from.end && (m_tokens[k].kind == SqlToken::Kind::QuotedName ||
-                           (m_tokens[k].kind == SqlToken::Kind::Word && !SqlTokenRange::IsReservedWord(m_tokens[k])))) {
+    if (k < m_from.end &&
+        (m_tokens[k].kind == SqlToken::Kind::QuotedName ||
+         (m_tokens[k].kind == SqlToken::Kind::Word && !SqlTokenRange::IsReservedWord(m_tokens[k])))) {
         m_tableAlias = m_tokens[k].text;
         ++k;
     }
     if (k != m_from.end)
-        throw TranslationError(QStringLiteral("connect by over a join is not supported%1").arg(At(m_tokens[k])));
+        throw TranslationError(
+            QStringLiteral("connect by over a join is not supported%1").arg(At(m_tokens[k])));
     m_table = m_rewriter.Verbatim(m_from.begin, nameEnd);
     m_qualifier = m_tableAlias.isEmpty() ? m_tokens[nameEnd - 1].text : m_tableAlias;
 
@@ -163,9 +183,11 @@ QString ConnectByRewriter::Condition(qsizetype begin, qsizetype end, const QStri
         const SqlToken& t = m_tokens[k];
         if (t.IsSymbol(L("("))) {
             if (m_tokens.IsWordAt(k + 1, end, L("select")))
-                throw TranslationError(QStringLiteral("a subquery in connect by is not supported%1").arg(At(t)));
+                throw TranslationError(
+                    QStringLiteral("a subquery in connect by is not supported%1").arg(At(t)));
             if (m_tokens.IsSymbolAt(k + 1, end, L("+")))
-                throw TranslationError(QStringLiteral("Oracle's outer join operator (+)%1 is not supported").arg(At(t)));
+                throw TranslationError(
+                    QStringLiteral("Oracle's outer join operator (+)%1 is not supported").arg(At(t)));
             const qsizetype close = m_tokens.MatchingParen(k, end);
             out.Add("(").Add(Condition(k + 1, close, columns, priorColumns, level)).Add(")");
             k = close + 1;
@@ -174,7 +196,8 @@ QString ConnectByRewriter::Condition(qsizetype begin, qsizetype end, const QStri
                 throw TranslationError(QStringLiteral("prior inside prior%1").arg(At(t)));
             const qsizetype operandEnd = m_tokens.OperandEnd(k + 1, end);
             if (operandEnd < 0)
-                throw TranslationError(QStringLiteral("an operand of prior that is not understood%1").arg(At(t)));
+                throw TranslationError(
+                    QStringLiteral("an operand of prior that is not understood%1").arg(At(t)));
             m_priorOperands.push_back({k + 1, operandEnd});
             out.Add(Condition(k + 1, operandEnd, *priorColumns, nullptr, level));
             k = operandEnd;
@@ -191,7 +214,8 @@ QString ConnectByRewriter::Condition(qsizetype begin, qsizetype end, const QStri
                 OracleRewriter::RejectUntranslatable(m_tokens[p]);
             if (m_tokens.IsSymbolAt(nameEnd, end, L("("))) { // a function; its arguments follow
                 if (t.IsWord(L("decode")))
-                    throw TranslationError(QStringLiteral("decode in connect by is not supported%1").arg(At(t)));
+                    throw TranslationError(
+                        QStringLiteral("decode in connect by is not supported%1").arg(At(t)));
                 out.Add(t.IsWord(L("nvl")) ? QStringLiteral("coalesce") : m_rewriter.Verbatim(k, nameEnd));
             } else if (nameEnd == k + 1) {
                 out.Add(columns + u'.' + t.text);
@@ -203,10 +227,12 @@ QString ConnectByRewriter::Condition(qsizetype begin, qsizetype end, const QStri
             }
             k = nameEnd;
         } else if (t.kind == SqlToken::Kind::Word) {
-            static const char* const allowed[] = {"and", "or",   "not",  "is",   "null", "in",  "like",
+            static const char* const allowed[] = {"and",    "or",      "not",  "is",   "null", "in",   "like",
                                                   "escape", "between", "case", "when", "then", "else", "end"};
-            if (std::none_of(std::begin(allowed), std::end(allowed), [&](const char* w) { return t.IsWord(L(w)); }))
-                throw TranslationError(QStringLiteral("%1 in connect by is not supported%2").arg(t.text, At(t)));
+            if (std::none_of(std::begin(allowed), std::end(allowed),
+                             [&](const char* w) { return t.IsWord(L(w)); }))
+                throw TranslationError(
+                    QStringLiteral("%1 in connect by is not supported%2").arg(t.text, At(t)));
             out.Add(t.text);
             ++k;
         } else if (t.IsSymbol(L("||"))) {
@@ -234,23 +260,25 @@ QString ConnectByRewriter::Rewrite() {
     const QString cte = QStringLiteral("hier_%1").arg(m_rewriter.NextHierarchyNumber());
     const QString row = QStringLiteral("hier_row");
     // In connect by, level is the level of the row being joined: its parent's plus one.
-    const QString on = Condition(m_connectBy.begin, m_connectBy.end, row, &cte, cte + QStringLiteral(".hier_level + 1"));
+    const QString on =
+        Condition(m_connectBy.begin, m_connectBy.end, row, &cte, cte + QStringLiteral(".hier_level + 1"));
     if (m_priorOperands.empty())
         throw TranslationError(QStringLiteral("connect by without prior is not supported"));
     const QString anchorKey = KeyPath(m_qualifier);
     const QString rowKey = KeyPath(row);
     const QString position =
         m_rewriter.Dialect() == SqlDialect::PostgreSQL ? QStringLiteral("strpos") : QStringLiteral("instr");
-    const QString startWith =
-        m_startWith.Present()
-            ? QStringLiteral(" WHERE ") + m_rewriter.TranslateRange(m_startWith.begin, m_startWith.end, nullptr)
-            : QString();
+    const QString startWith = m_startWith.Present()
+                                  ? QStringLiteral(" WHERE ") +
+                                        m_rewriter.TranslateRange(m_startWith.begin, m_startWith.end, nullptr)
+                                  : QString();
     const QString table = m_tableAlias.isEmpty() ? m_table : m_table + u' ' + m_tableAlias;
 
     const QString definition =
-        QStringLiteral("%1 AS (SELECT %2.*, 1 AS hier_level, %3 || %4 || %3 AS hier_path, 0 AS hier_loop FROM %5%6 "
-                       "UNION ALL SELECT %7.*, %1.hier_level + 1, %1.hier_path || %8 || %3, CASE WHEN %9(%1.hier_path, "
-                       "%3 || %8 || %3) > 0 THEN 1 ELSE 0 END FROM %10 %7 JOIN %1 ON (%11) WHERE %1.hier_loop = 0)")
+        QStringLiteral(
+            "%1 AS (SELECT %2.*, 1 AS hier_level, %3 || %4 || %3 AS hier_path, 0 AS hier_loop FROM %5%6 "
+            "UNION ALL SELECT %7.*, %1.hier_level + 1, %1.hier_path || %8 || %3, CASE WHEN %9(%1.hier_path, "
+            "%3 || %8 || %3) > 0 THEN 1 ELSE 0 END FROM %10 %7 JOIN %1 ON (%11) WHERE %1.hier_loop = 0)")
             .arg(cte, m_qualifier, kSeparator, anchorKey, table, startWith, row, rowKey, position)
             .arg(m_table, on);
 
@@ -262,18 +290,22 @@ QString ConnectByRewriter::Rewrite() {
         ++listBegin;
     }
     list += m_rewriter.TranslateRange(listBegin, m_selectList.end, &level);
-    QString where = m_where.Present() ? m_rewriter.TranslateRange(m_where.begin, m_where.end, &level) : QString();
+    QString where =
+        m_where.Present() ? m_rewriter.TranslateRange(m_where.begin, m_where.end, &level) : QString();
     if (m_noCycle)
-        where = where.isEmpty() ? QStringLiteral("hier_loop = 0") : QStringLiteral("(%1) AND hier_loop = 0").arg(where);
+        where = where.isEmpty() ? QStringLiteral("hier_loop = 0")
+                                : QStringLiteral("(%1) AND hier_loop = 0").arg(where);
 
-    QString text = QStringLiteral("WITH RECURSIVE %1 SELECT %2 FROM %3 %4").arg(definition, list, cte, m_qualifier);
+    QString text =
+        QStringLiteral("WITH RECURSIVE %1 SELECT %2 FROM %3 %4").arg(definition, list, cte, m_qualifier);
     if (!where.isEmpty())
         text += QStringLiteral(" WHERE ") + where;
     if (m_tail.Present())
         text += u' ' + m_rewriter.TranslateRange(m_tail.begin, m_tail.end, &level);
     if (!m_noCycle)
         m_rewriter.AddLoopCheck(
-            QStringLiteral("WITH RECURSIVE %1 SELECT 1 FROM %2 WHERE hier_loop = 1 LIMIT 1").arg(definition, cte));
+            QStringLiteral("WITH RECURSIVE %1 SELECT 1 FROM %2 WHERE hier_loop = 1 LIMIT 1")
+                .arg(definition, cte));
     return text;
 }
 

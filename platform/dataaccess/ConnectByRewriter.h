@@ -55,9 +55,9 @@ private:
 
     Range m_selectList, m_from, m_where, m_startWith, m_connectBy, m_tail;
     bool m_noCycle = false;
-    QString m_table;       // the table as written, schema included
-    QString m_tableAlias;  // the alias as written, or empty
-    QString m_qualifier;   // the alias, or the table's own name: what columns are qualified with
+    QString m_table;      // the table as written, schema included
+    QString m_tableAlias; // the alias as written, or empty
+    QString m_qualifier;  // the alias, or the table's own name: what columns are qualified with
     std::vector<Range> m_priorOperands;
 };
 

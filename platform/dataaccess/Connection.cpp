@@ -18,7 +18,9 @@ namespace {
 
 std::atomic<int> g_connectionNumber{0};
 
-QString NewConnectionName() { return QStringLiteral("tessel-dataaccess-%1").arg(++g_connectionNumber); }
+QString NewConnectionName() {
+    return QStringLiteral("tessel-dataaccess-%1").arg(++g_connectionNumber);
+}
 
 QString FromBstr(BSTR s) {
     return s ? QString::fromUtf16(reinterpret_cast<const char16_t*>(s), SysStringLen(s)) : QString();
@@ -64,9 +66,13 @@ Connection* Connection::From(IUnknown* object) {
     return dynamic_cast<Connection*>(connection.Get());
 }
 
-QSqlDatabase Connection::Database() const { return QSqlDatabase::database(m_name, false); }
+QSqlDatabase Connection::Database() const {
+    return QSqlDatabase::database(m_name, false);
+}
 
-bool Connection::IsOpen() const { return QSqlDatabase::contains(m_name) && Database().isOpen(); }
+bool Connection::IsOpen() const {
+    return QSqlDatabase::contains(m_name) && Database().isOpen();
+}
 
 QString Connection::Source() const {
     return ProviderError::Source(QSqlDatabase::contains(m_name) ? Database().driverName() : QString());
@@ -76,7 +82,9 @@ HRESULT Connection::Failure(HRESULT hr, const QString& description) const {
     return ProviderError::Fail(hr, Source(), description);
 }
 
-HRESULT Connection::RequireOpen() const { return IsOpen() ? S_OK : Failure(kErrorObjectClosed, kObjectClosed); }
+HRESULT Connection::RequireOpen() const {
+    return IsOpen() ? S_OK : Failure(kErrorObjectClosed, kObjectClosed);
+}
 
 void Connection::AfterOpen() {
     QSqlDatabase database = Database();
@@ -86,7 +94,9 @@ void Connection::AfterOpen() {
         QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
 }
 
-void Connection::AddStream(Recordset* reading) { m_streams.push_back(reading); }
+void Connection::AddStream(Recordset* reading) {
+    m_streams.push_back(reading);
+}
 
 void Connection::RemoveStream(Recordset* reading) {
     m_streams.erase(std::remove(m_streams.begin(), m_streams.end(), reading), m_streams.end());
@@ -115,8 +125,9 @@ HRESULT Connection::get_CursorLocation(LONG* location) {
 
 HRESULT Connection::put_CursorLocation(LONG location) {
     if (location != adUseServer && location != adUseClient)
-        return Failure(kErrorInvalidArgument, QStringLiteral("Arguments are of the wrong type, are out of acceptable "
-                                                             "range, or are in conflict with one another."));
+        return Failure(kErrorInvalidArgument,
+                       QStringLiteral("Arguments are of the wrong type, are out of acceptable "
+                                      "range, or are in conflict with one another."));
     m_cursorLocation = location;
     return S_OK;
 }
@@ -125,7 +136,8 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
     if (IsOpen())
         return Failure(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
     QString problem;
-    const std::optional<ConnectionString> parsed = ConnectionString::Parse(FromBstr(connectionString), &problem);
+    const std::optional<ConnectionString> parsed =
+        ConnectionString::Parse(FromBstr(connectionString), &problem);
     if (!parsed)
         return ProviderError::Fail(E_FAIL, ProviderError::Source({}), problem);
     if (!m_owned) { // a wrapped connection that was closed opens as one of our own
@@ -140,8 +152,8 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
         if (!database.isValid() || !database.driver()) {
             database = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
-            return ProviderError::Fail(E_FAIL, source,
-                                       QStringLiteral("the Qt SQL driver %1 is not available").arg(parsed->driver));
+            return ProviderError::Fail(
+                E_FAIL, source, QStringLiteral("the Qt SQL driver %1 is not available").arg(parsed->driver));
         }
         database.setDatabaseName(parsed->database);
         if (!parsed->host.isEmpty())
@@ -181,7 +193,8 @@ HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQue
     return S_OK;
 }
 
-HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText) {
+HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& query,
+                        QString* translatedText) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
     SettleStreams();
@@ -203,17 +216,18 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
                 QSqlQuery draw(database);
                 draw.setForwardOnly(true);
                 if (!draw.exec(translated.sequenceDraws[i]) || !draw.next() || draw.isNull(0))
-                    return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("sequence %1: %2")
-                                                             .arg(translated.sequences[i],
-                                                                  draw.lastError().isValid()
-                                                                      ? ErrorText(draw.lastError())
-                                                                      : QStringLiteral("no value drawn")));
+                    return Failure(DB_E_ERRORSINCOMMAND,
+                                   QStringLiteral("sequence %1: %2")
+                                       .arg(translated.sequences[i], draw.lastError().isValid()
+                                                                         ? ErrorText(draw.lastError())
+                                                                         : QStringLiteral("no value drawn")));
                 values.append(QString::number(draw.value(0).toLongLong()));
             }
             translated = m_translator.Translate(statement, values);
         }
     } catch (const TranslationError& error) {
-        return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("statement not understood: %1").arg(error.Message()));
+        return Failure(DB_E_ERRORSINCOMMAND,
+                       QStringLiteral("statement not understood: %1").arg(error.Message()));
     }
     if (translatedText)
         *translatedText = translated.text;
@@ -251,7 +265,8 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
     if (m_inTransaction)
-        return Failure(kErrorTransactionExists, QStringLiteral("Only one transaction can be active on this session."));
+        return Failure(kErrorTransactionExists,
+                       QStringLiteral("Only one transaction can be active on this session."));
     SettleStreams();
     QSqlDatabase database = Database();
     if (!database.transaction())

@@ -40,7 +40,8 @@ public:
 
     // For readings: runs one statement of the Oracle dialect into `query` (executed, not yet
     // positioned). Fails with the thread's error object set.
-    HRESULT Run(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText = nullptr);
+    HRESULT Run(const QString& statement, bool forwardOnly, QSqlQuery& query,
+                QString* translatedText = nullptr);
     // Runs an already translated statement again (a reading that starts over).
     HRESULT RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query);
     bool IsOpen() const;

@@ -6,7 +6,9 @@ namespace dataaccess {
 
 namespace {
 
-QString Decode(QStringView s) { return QUrl::fromPercentEncoding(s.toUtf8()); }
+QString Decode(QStringView s) {
+    return QUrl::fromPercentEncoding(s.toUtf8());
+}
 
 std::optional<ConnectionString> ParsePostgres(QStringView rest, QString* error) {
     ConnectionString result;
@@ -51,7 +53,8 @@ std::optional<ConnectionString> ParsePostgres(QStringView rest, QString* error) 
         bool ok = false;
         const int value = Decode(text).toInt(&ok);
         if (!ok || value <= 0 || value > 65535) {
-            *error = QStringLiteral("the port \"%1\" of a postgresql:// connection string is not a number").arg(text);
+            *error = QStringLiteral("the port \"%1\" of a postgresql:// connection string is not a number")
+                         .arg(text);
             return false;
         }
         result.port = value;

@@ -28,8 +28,9 @@ HRESULT WrapQtConnection(const QString& qtConnectionName, _Connection** connecti
         return E_POINTER;
     *connection = nullptr;
     if (!QSqlDatabase::contains(qtConnectionName))
-        return ProviderError::Fail(E_INVALIDARG, ProviderError::Source({}),
-                                   QStringLiteral("there is no Qt SQL connection named %1").arg(qtConnectionName));
+        return ProviderError::Fail(
+            E_INVALIDARG, ProviderError::Source({}),
+            QStringLiteral("there is no Qt SQL connection named %1").arg(qtConnectionName));
     *connection = new dataaccess::Connection(qtConnectionName);
     return S_OK;
 }

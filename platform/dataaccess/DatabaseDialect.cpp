@@ -16,7 +16,8 @@ QString DatabaseDialect::OdbcDbmsName(const QSqlDatabase& database) {
         return {};
     const QVariant handle = database.driver()->handle();
     // The driver's connection handle (HDBC), as "SQLHANDLE" or, in Qt 6.4, as a plain void*.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return {};
     SQLHANDLE connection = *static_cast<const SQLHANDLE*>(handle.constData());
     if (!connection)

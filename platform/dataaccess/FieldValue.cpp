@@ -19,7 +19,8 @@ void SetInteger(qint64 value, VARIANT* out) {
 }
 
 HRESULT SetText(const QString& text, VARIANT* out) {
-    BSTR s = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), static_cast<UINT>(text.size()));
+    BSTR s =
+        SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), static_cast<UINT>(text.size()));
     if (!s)
         return E_OUTOFMEMORY;
     out->vt = VT_BSTR;

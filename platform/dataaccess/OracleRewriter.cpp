@@ -16,11 +16,14 @@ bool IsArithmetic(const SqlToken& t) {
     return t.IsSymbol(L("+")) || t.IsSymbol(L("-")) || t.IsSymbol(L("*")) || t.IsSymbol(L("/"));
 }
 
-QString At(const SqlToken& t) { return QStringLiteral(" (at position %1)").arg(t.position); }
+QString At(const SqlToken& t) {
+    return QStringLiteral(" (at position %1)").arg(t.position);
+}
 
 } // namespace
 
-OracleRewriter::OracleRewriter(const std::vector<SqlToken>& tokens, SqlDialect dialect, const QStringList& drawnValues)
+OracleRewriter::OracleRewriter(const std::vector<SqlToken>& tokens, SqlDialect dialect,
+                               const QStringList& drawnValues)
     : m_tokens(tokens), m_dialect(dialect), m_drawnValues(drawnValues) {}
 
 TranslatedStatement OracleRewriter::Run() {
@@ -43,14 +46,24 @@ QString OracleRewriter::Verbatim(qsizetype begin, qsizetype end) const {
 
 void OracleRewriter::RejectUntranslatable(const SqlToken& token) {
     static const char* const untranslatable[] = {
-        "rownum", "rowid", "sysdate", "systimestamp", "connect_by_root", "connect_by_isleaf", "connect_by_iscycle",
-        "sys_connect_by_path", "nvl2", "currval", "siblings",
+        "rownum",
+        "rowid",
+        "sysdate",
+        "systimestamp",
+        "connect_by_root",
+        "connect_by_isleaf",
+        "connect_by_iscycle",
+        "sys_connect_by_path",
+        "nvl2",
+        "currval",
+        "siblings",
     };
     if (token.kind != SqlToken::Kind::Word)
         return;
     for (const char* name : untranslatable)
         if (token.IsWord(L(name)))
-            throw TranslationError(QStringLiteral("Oracle's %1%2 is not supported").arg(token.text, At(token)));
+            throw TranslationError(
+                QStringLiteral("Oracle's %1%2 is not supported").arg(token.text, At(token)));
 }
 
 bool OracleRewriter::NextValueAllowed() const {
@@ -59,7 +72,8 @@ bool OracleRewriter::NextValueAllowed() const {
     // On SQLite a sequence is drawn once per statement, so only statements that make one row may
     // draw: Oracle gives every row its own value.
     if (m_tokens[0].IsWord(L("insert")))
-        return m_tokens.FindWord(0, m_end, L("values")) < m_end && m_tokens.FindWord(0, m_end, L("select")) == m_end;
+        return m_tokens.FindWord(0, m_end, L("values")) < m_end &&
+               m_tokens.FindWord(0, m_end, L("select")) == m_end;
     if (m_tokens[0].IsWord(L("select"))) {
         const qsizetype from = m_tokens.FindWord(0, m_end, L("from"));
         return from + 2 == m_end && m_tokens[from + 1].IsWord(L("dual"));
@@ -71,8 +85,10 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
     SqlTextBuilder out;
     for (qsizetype i = begin; i < end;) {
         const SqlToken& t = m_tokens[i];
-        if (t.IsSymbol(L("(")) && m_tokens.IsSymbolAt(i + 1, end, L("+")) && m_tokens.IsSymbolAt(i + 2, end, L(")")))
-            throw TranslationError(QStringLiteral("Oracle's outer join operator (+)%1 is not supported").arg(At(t)));
+        if (t.IsSymbol(L("(")) && m_tokens.IsSymbolAt(i + 1, end, L("+")) &&
+            m_tokens.IsSymbolAt(i + 2, end, L(")")))
+            throw TranslationError(
+                QStringLiteral("Oracle's outer join operator (+)%1 is not supported").arg(At(t)));
 
         // A concatenation is taken whole, so that NULL operands count as empty texts.
         const qsizetype operandEnd = m_tokens.OperandEnd(i, end);
@@ -94,9 +110,11 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
             levelText = nullptr; // level belongs to the hierarchical query it is written in
             if (ConnectByRewriter::IsHierarchical(m_tokens, i, end)) {
                 if (i != begin || ConnectByRewriter::HasSetOperator(m_tokens, i, end))
-                    throw TranslationError(QStringLiteral(
-                        "connect by is supported only in a select that is a whole statement or a whole "
-                        "parenthesized query (not with union, minus or insert ... select)%1").arg(At(t)));
+                    throw TranslationError(
+                        QStringLiteral(
+                            "connect by is supported only in a select that is a whole statement or a whole "
+                            "parenthesized query (not with union, minus or insert ... select)%1")
+                            .arg(At(t)));
                 return ConnectByRewriter(*this, begin, end).Rewrite();
             }
             out.Add(t.text);
@@ -132,7 +150,8 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
                 (t.IsWord(L("start")) && m_tokens.IsWordAt(i + 1, end, L("with")) &&
                  m_tokens.FindWord(0, m_end, L("select")) < m_end))
                 throw TranslationError(QStringLiteral("%1 outside a select%2").arg(t.text, At(t)));
-            if (t.IsWord(L("order")) && m_tokens.IsWordAt(i + 1, end, L("by")) && m_dialect == SqlDialect::SQLite) {
+            if (t.IsWord(L("order")) && m_tokens.IsWordAt(i + 1, end, L("by")) &&
+                m_dialect == SqlDialect::SQLite) {
                 out.Add(OrderBy(i, end, i, levelText));
                 continue;
             }
@@ -146,8 +165,9 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
                 continue;
             }
             if (!SqlTokenRange::IsReservedWord(t)) {
-                const bool inFrom = i > 0 && (m_tokens[i - 1].IsWord(L("from")) || m_tokens[i - 1].IsSymbol(L(",")) ||
-                                              m_tokens[i - 1].IsWord(L("join")));
+                const bool inFrom =
+                    i > 0 && (m_tokens[i - 1].IsWord(L("from")) || m_tokens[i - 1].IsSymbol(L(",")) ||
+                              m_tokens[i - 1].IsWord(L("join")));
                 if (t.IsWord(L("dual")) && inFrom && !m_tokens.IsSymbolAt(i + 1, end, L("."))) {
                     out.Add("(select 'X' as dummy)");
                     const bool aliased = i + 1 < end && (m_tokens[i + 1].kind == SqlToken::Kind::QuotedName ||
@@ -225,8 +245,8 @@ qsizetype OracleRewriter::ConcatenationEnd(qsizetype begin, qsizetype end) const
     while (operandEnd > 0 && m_tokens.IsSymbolAt(operandEnd, end, L("||"))) {
         const qsizetype next = m_tokens.OperandEnd(operandEnd + 1, end);
         if (next < 0)
-            throw TranslationError(
-                QStringLiteral("an operand of || that the translator cannot delimit%1").arg(At(m_tokens[operandEnd])));
+            throw TranslationError(QStringLiteral("an operand of || that the translator cannot delimit%1")
+                                       .arg(At(m_tokens[operandEnd])));
         operandEnd = next;
     }
     return operandEnd;
@@ -268,7 +288,8 @@ QString OracleRewriter::Decode(qsizetype nameAt, qsizetype end, qsizetype& next,
         }
     }
     if (args.size() < 3)
-        throw TranslationError(QStringLiteral("decode needs at least three arguments%1").arg(At(m_tokens[nameAt])));
+        throw TranslationError(
+            QStringLiteral("decode needs at least three arguments%1").arg(At(m_tokens[nameAt])));
     // decode compares NULL equal to NULL.
     const QString equal = m_dialect == SqlDialect::PostgreSQL ? QStringLiteral(" IS NOT DISTINCT FROM ")
                                                               : QStringLiteral(" IS ");

@@ -5,7 +5,8 @@
 
 namespace dataaccess {
 
-TranslatedStatement OracleTranslator::Translate(const QString& statement, const QStringList& drawnValues) const {
+TranslatedStatement OracleTranslator::Translate(const QString& statement,
+                                                const QStringList& drawnValues) const {
     if (m_dialect == SqlDialect::Oracle)
         return TranslatedStatement{statement, {}, {}, {}};
     const std::vector<SqlToken> tokens = SqlTokenizer::Tokenize(statement);

@@ -3,7 +3,9 @@
 namespace dataaccess {
 
 namespace {
-const OLECHAR* Utf16(const QString& s) { return reinterpret_cast<const OLECHAR*>(s.utf16()); }
+const OLECHAR* Utf16(const QString& s) {
+    return reinterpret_cast<const OLECHAR*>(s.utf16());
+}
 } // namespace
 
 QString ProviderError::Source(const QString& driverName) {

@@ -9,7 +9,7 @@
 namespace dataaccess {
 
 // Codes as the platform's data-access library has them.
-inline constexpr HRESULT kErrorNoCurrentRecord = static_cast<HRESULT>(0x800A0BCD);   // BOF or EOF
+inline constexpr HRESULT kErrorNoCurrentRecord = static_cast<HRESULT>(0x800A0BCD); // BOF or EOF
 inline constexpr HRESULT kErrorInvalidArgument = static_cast<HRESULT>(0x800A0BB9);
 inline constexpr HRESULT kErrorItemNotFound = static_cast<HRESULT>(0x800A0CC1);
 inline constexpr HRESULT kErrorFeatureNotAvailable = static_cast<HRESULT>(0x800A0CB3);

@@ -26,13 +26,15 @@ QString ErrorText(const QSqlError& error) {
     return text.isEmpty() ? error.text().trimmed() : text;
 }
 
-const QString kNoCurrentRecord = QStringLiteral(
-    "Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current "
-    "record.");
+const QString kNoCurrentRecord = QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                                "deleted. Requested operation requires a current "
+                                                "record.");
 
 } // namespace
 
-Recordset::~Recordset() { EndStream(); }
+Recordset::~Recordset() {
+    EndStream();
+}
 
 HRESULT Recordset::Fail(HRESULT hr, const QString& description) const {
     return ProviderError::Fail(hr, m_source.isEmpty() ? ProviderError::Source({}) : m_source, description);
@@ -46,7 +48,8 @@ Recordset::Row Recordset::ReadRow(const QSqlQuery& query) const {
     return row;
 }
 
-HRESULT Recordset::Load(Connection& connection, QSqlQuery&& query, const QString& translatedText, bool stream) {
+HRESULT Recordset::Load(Connection& connection, QSqlQuery&& query, const QString& translatedText,
+                        bool stream) {
     EndStream();
     m_rows.clear();
     m_position = 0;
@@ -121,8 +124,9 @@ HRESULT Recordset::put_CursorLocation(LONG location) {
     if (m_open)
         return Fail(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
     if (location != adUseServer && location != adUseClient)
-        return Fail(kErrorInvalidArgument, QStringLiteral("Arguments are of the wrong type, are out of acceptable "
-                                                          "range, or are in conflict with one another."));
+        return Fail(kErrorInvalidArgument,
+                    QStringLiteral("Arguments are of the wrong type, are out of acceptable "
+                                   "range, or are in conflict with one another."));
     m_cursorLocation = location;
     return S_OK;
 }
@@ -137,13 +141,15 @@ HRESULT Recordset::Open(VARIANT source, VARIANT activeConnection, LONG cursorTyp
     else if (text.vt == (VT_BSTR | VT_BYREF) && text.pbstrVal)
         statement = FromBstr(*text.pbstrVal);
     else
-        return Fail(kErrorInvalidArgument, QStringLiteral("the source of a reading must be a statement text"));
+        return Fail(kErrorInvalidArgument,
+                    QStringLiteral("the source of a reading must be a statement text"));
 
     const VARIANT& holder = Dereferenced(activeConnection);
     IUnknown* object = nullptr;
     if (holder.vt == VT_DISPATCH || holder.vt == VT_UNKNOWN)
         object = holder.punkVal;
-    else if ((holder.vt == (VT_DISPATCH | VT_BYREF) || holder.vt == (VT_UNKNOWN | VT_BYREF)) && holder.ppunkVal)
+    else if ((holder.vt == (VT_DISPATCH | VT_BYREF) || holder.vt == (VT_UNKNOWN | VT_BYREF)) &&
+             holder.ppunkVal)
         object = *holder.ppunkVal;
     if (!object)
         return Fail(E_POINTER, QStringLiteral("the reading has no connection"));
@@ -151,9 +157,10 @@ HRESULT Recordset::Open(VARIANT source, VARIANT activeConnection, LONG cursorTyp
     if (!connection)
         return Fail(E_NOINTERFACE, QStringLiteral("the active connection is not a connection object"));
     if (!connection->IsOpen())
-        return Fail(kErrorInvalidConnection, QStringLiteral("The connection cannot be used to perform this "
-                                                            "operation. It is either closed or invalid in this "
-                                                            "context."));
+        return Fail(kErrorInvalidConnection,
+                    QStringLiteral("The connection cannot be used to perform this "
+                                   "operation. It is either closed or invalid in this "
+                                   "context."));
     QSqlQuery query;
     QString translated;
     if (HRESULT hr = connection->Run(statement, true, query, &translated); FAILED(hr))
@@ -203,9 +210,10 @@ HRESULT Recordset::MoveFirst() {
     // A stream that let its first rows go starts over: the statement runs again.
     ComPtr<Connection> connection = m_connection;
     if (!connection || !connection->IsOpen())
-        return Fail(kErrorInvalidConnection, QStringLiteral("The connection cannot be used to perform this "
-                                                            "operation. It is either closed or invalid in this "
-                                                            "context."));
+        return Fail(kErrorInvalidConnection,
+                    QStringLiteral("The connection cannot be used to perform this "
+                                   "operation. It is either closed or invalid in this "
+                                   "context."));
     EndStream();
     QSqlQuery query;
     if (HRESULT hr = connection->RunTranslated(m_text, true, query); FAILED(hr))
@@ -252,8 +260,9 @@ HRESULT Recordset::GetFieldValue(VARIANT index, VARIANT* value) {
             column = position.lVal;
     }
     if (column < 0 || column >= m_fieldNames.size())
-        return Fail(kErrorItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to "
-                                                       "the requested name or ordinal."));
+        return Fail(kErrorItemNotFound,
+                    QStringLiteral("Item cannot be found in the collection corresponding to "
+                                   "the requested name or ordinal."));
     if (AtEnd())
         return Fail(kErrorNoCurrentRecord, kNoCurrentRecord);
     const size_t c = static_cast<size_t>(column);

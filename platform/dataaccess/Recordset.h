@@ -31,7 +31,8 @@ public:
 
     HRESULT get_CursorLocation(LONG* location) override;
     HRESULT put_CursorLocation(LONG location) override;
-    HRESULT Open(VARIANT source, VARIANT activeConnection, LONG cursorType, LONG lockType, LONG options) override;
+    HRESULT Open(VARIANT source, VARIANT activeConnection, LONG cursorType, LONG lockType,
+                 LONG options) override;
     HRESULT get_EOF(VARIANT_BOOL* eof) override;
     HRESULT MoveNext() override;
     HRESULT MoveFirst() override;

@@ -14,8 +14,8 @@ public:
         if (!m_text.isEmpty()) {
             const QChar last = m_text.back();
             const QChar first = piece.front();
-            const bool glue = last == u'(' || last == u'.' || first == u')' || first == u',' || first == u'.' ||
-                              (first == u'(' && (last.isLetterOrNumber() || last == u'_'));
+            const bool glue = last == u'(' || last == u'.' || first == u')' || first == u',' ||
+                              first == u'.' || (first == u'(' && (last.isLetterOrNumber() || last == u'_'));
             if (!glue)
                 m_text += u' ';
         }

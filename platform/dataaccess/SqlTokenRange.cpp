@@ -14,7 +14,8 @@ qsizetype SqlTokenRange::MatchingParen(qsizetype open, qsizetype end) const {
         else if ((*this)[i].IsSymbol(QLatin1StringView(")")) && --depth == 0)
             return i;
     }
-    throw TranslationError(QStringLiteral("unbalanced parenthesis at position %1").arg((*this)[open].position));
+    throw TranslationError(
+        QStringLiteral("unbalanced parenthesis at position %1").arg((*this)[open].position));
 }
 
 qsizetype SqlTokenRange::FindWord(qsizetype begin, qsizetype end, QLatin1StringView word) const {
@@ -46,7 +47,8 @@ qsizetype SqlTokenRange::OperandEnd(qsizetype i, qsizetype end) const {
     if (i >= end)
         return -1;
     const SqlToken& t = (*this)[i];
-    if (t.kind == SqlToken::Kind::String || t.kind == SqlToken::Kind::Number || t.IsWord(QLatin1StringView("null")))
+    if (t.kind == SqlToken::Kind::String || t.kind == SqlToken::Kind::Number ||
+        t.IsWord(QLatin1StringView("null")))
         return i + 1;
     if (t.IsSymbol(QLatin1StringView("(")))
         return MatchingParen(i, end) + 1;
@@ -61,7 +63,14 @@ qsizetype SqlTokenRange::OperandEnd(qsizetype i, qsizetype end) const {
 bool SqlTokenRange::IsReservedWord(const SqlToken& token) {
     static const QSet<QString> reserved = [] {
         QSet<QString> set;
-        for (const char* word : {"select", "from", "where", "and", "or", "not", "like", "in", "is", "null", "between", "exists", "case", "when", "then", "else", "end", "as", "on", "join", "union", "intersect", "minus", "except", "group", "order", "by", "having", "distinct", "unique", "all", "any", "some", "escape", "prior", "level", "start", "connect", "with", "values", "set", "into", "insert", "update", "delete", "nocycle", "inner", "left", "right", "full", "outer", "cross", "asc", "desc", "for"})
+        for (const char* word :
+             {"select", "from",   "where",   "and",    "or",       "not",       "like",  "in",
+              "is",     "null",   "between", "exists", "case",     "when",      "then",  "else",
+              "end",    "as",     "on",      "join",   "union",    "intersect", "minus", "except",
+              "group",  "order",  "by",      "having", "distinct", "unique",    "all",   "any",
+              "some",   "escape", "prior",   "level",  "start",    "connect",   "with",  "values",
+              "set",    "into",   "insert",  "update", "delete",   "nocycle",   "inner", "left",
+              "right",  "full",   "outer",   "cross",  "asc",      "desc",      "for"})
             set.insert(QString::fromLatin1(word));
         return set;
     }();

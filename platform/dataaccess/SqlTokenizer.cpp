@@ -6,9 +6,15 @@ namespace dataaccess {
 
 namespace {
 
-bool IsWordStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool IsWordPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsWordStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool IsWordPart(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // The end of a quoted run starting at `open` (a ' or a "), where a doubled quote stands for one.
 qsizetype QuotedEnd(const QString& s, qsizetype open, const char* what) {
@@ -22,7 +28,8 @@ qsizetype QuotedEnd(const QString& s, qsizetype open, const char* what) {
         }
         return i + 1;
     }
-    throw TranslationError(QStringLiteral("unterminated %1 at position %2").arg(QLatin1StringView(what)).arg(open));
+    throw TranslationError(
+        QStringLiteral("unterminated %1 at position %2").arg(QLatin1StringView(what)).arg(open));
 }
 
 } // namespace
@@ -68,7 +75,8 @@ std::vector<SqlToken> SqlTokenizer::Tokenize(const QString& s) {
                 }
                 if (prefix == u"q" || prefix == u"nq")
                     throw TranslationError(
-                        QStringLiteral("the alternative quoting q'...' at position %1 is not supported").arg(i));
+                        QStringLiteral("the alternative quoting q'...' at position %1 is not supported")
+                            .arg(i));
             }
             add(SqlToken::Kind::Word, i, end);
             i = end;

@@ -28,7 +28,9 @@ namespace dataaccess_test {
 
 using dataaccess::SqlDialect;
 
-inline QString PgServerUrl() { return qEnvironmentVariable("TESSEL_TEST_PG_URL"); }
+inline QString PgServerUrl() {
+    return qEnvironmentVariable("TESSEL_TEST_PG_URL");
+}
 
 inline QString NewQtConnectionName() {
     static std::atomic<int> number{0};
@@ -69,7 +71,8 @@ public:
             return;
         m_server = *dataaccess::ConnectionString::Parse(server, nullptr);
         static std::atomic<int> number{0};
-        m_name = QStringLiteral("tessel_%1_%2_%3").arg(tag).arg(QCoreApplication::applicationPid()).arg(++number);
+        m_name =
+            QStringLiteral("tessel_%1_%2_%3").arg(tag).arg(QCoreApplication::applicationPid()).arg(++number);
         m_admin = NewQtConnectionName();
         QSqlDatabase admin = OpenRaw(server, m_admin);
         Exec(admin, QStringLiteral("drop database if exists %1").arg(m_name));
@@ -161,7 +164,8 @@ inline ::testing::Environment* const kDropScratchDatabases =
 // The four tables and the sequence, as the statements use them.
 inline QStringList TinySchema(SqlDialect dialect) {
     QStringList ddl = {
-        QStringLiteral("create table addr (id integer primary key, name varchar(200), grade integer, parentid integer)"),
+        QStringLiteral(
+            "create table addr (id integer primary key, name varchar(200), grade integer, parentid integer)"),
         QStringLiteral("create table addr_ref (stdaddrid integer, oldid varchar(40), refflag integer)"),
         QStringLiteral("create table dpaddr97 (num varchar(40), addr varchar(400))"),
         QStringLiteral("create table telnum_dp97 (telnum varchar(40), dpid varchar(40))"),
@@ -179,7 +183,8 @@ inline QStringList TinySchema(SqlDialect dialect) {
 class Bstr {
 public:
     explicit Bstr(const QString& text)
-        : m_text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), static_cast<UINT>(text.size()))) {}
+        : m_text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()),
+                                   static_cast<UINT>(text.size()))) {}
     ~Bstr() { SysFreeString(m_text); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -220,7 +225,8 @@ inline ComPtr<_Connection> OpenConnection(const QString& url) {
         throw std::runtime_error("CreateConnection failed");
     ComPtr<_Connection> connection = ComPtr<_Connection>::Attach(raw);
     if (FAILED(connection->Open(Bstr(url), nullptr, nullptr, 0)))
-        throw std::runtime_error(("cannot open " + url + ": " + ThreadError::Take().description).toStdString());
+        throw std::runtime_error(
+            ("cannot open " + url + ": " + ThreadError::Take().description).toStdString());
     return connection;
 }
 
@@ -279,12 +285,16 @@ inline ComPtr<_Recordset> Query(_Connection* connection, const QString& statemen
 }
 
 inline const char* DialectName(SqlDialect dialect) {
-    return dialect == SqlDialect::PostgreSQL ? "PostgreSQL" : dialect == SqlDialect::SQLite ? "SQLite" : "Oracle";
+    return dialect == SqlDialect::PostgreSQL ? "PostgreSQL"
+           : dialect == SqlDialect::SQLite   ? "SQLite"
+                                             : "Oracle";
 }
 
 } // namespace dataaccess_test
 
 namespace dataaccess {
 // GoogleTest names a backend parameter by this.
-inline void PrintTo(SqlDialect dialect, std::ostream* os) { *os << dataaccess_test::DialectName(dialect); }
+inline void PrintTo(SqlDialect dialect, std::ostream* os) {
+    *os << dataaccess_test::DialectName(dialect);
+}
 } // namespace dataaccess

@@ -33,8 +33,8 @@ protected:
         m_connection->put_CursorLocation(adUseClient);
         for (const QString& ddl : TinySchema(GetParam()))
             Change(m_connection.Get(), ddl);
-        // 上海市 > 浦东新区 > 张江镇 > 祖冲之路 > (a street without a name) > 88号 > 汤臣豪园 (the cell) > 1栋
-        // and two standard addresses below the street that bear the cell's name.
+        // 上海市 > 浦东新区 > 张江镇 > 祖冲之路 > (a street without a name) > 88号 > 汤臣豪园 (the cell) >
+        // 1栋 and two standard addresses below the street that bear the cell's name.
         const char* const rows[] = {
             "insert into addr (id,name,grade,parentid) values(1,'上海市',1,0)",
             "insert into addr (id,name,grade,parentid) values(2,'浦东新区',2,1)",
@@ -64,7 +64,7 @@ protected:
         for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97"})
             Change(m_connection.Get(), QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
         Change(m_connection.Get(), GetParam() == SqlDialect::PostgreSQL ? u"drop sequence seq_addr"_qs
-                                                                         : u"drop table seq_addr"_qs);
+                                                                        : u"drop table seq_addr"_qs);
     }
 
     Rows Select(const char16_t* format, std::initializer_list<SqlArg> args) {
@@ -87,9 +87,13 @@ TEST_P(SystemStatements, RunWithOraclesResults) {
     // Cell verification page
     EXPECT_EQ(Select(CandidateCellParents, {cellLike, 7}), (Rows{{"6"}}));
     EXPECT_EQ(Select(TopNodeName, {}), (Rows{{"上海市"}}));
-    EXPECT_EQ(Select(AddressPathUp, {uint32_t(7)}),
-              (Rows{{"1", "上海市", "0"}, {"2", "浦东新区", "1"}, {"3", "张江镇", "2"}, {"4", "祖冲之路", "3"},
-                    {"5", "NULL", "4"}, {"6", "88号", "5"}, {"7", "汤臣豪园", "6"}}));
+    EXPECT_EQ(Select(AddressPathUp, {uint32_t(7)}), (Rows{{"1", "上海市", "0"},
+                                                          {"2", "浦东新区", "1"},
+                                                          {"3", "张江镇", "2"},
+                                                          {"4", "祖冲之路", "3"},
+                                                          {"5", "NULL", "4"},
+                                                          {"6", "88号", "5"},
+                                                          {"7", "汤臣豪园", "6"}}));
     // DP split page: the cell's name matches literally, % included.
     EXPECT_EQ(Sorted(Select(DpAddresses, {cellLike})),
               (Rows{{"DP1", "上海市浦东新区汤臣豪园1栋"}, {"DP3", "汤臣豪园%特"}}));
@@ -135,7 +139,10 @@ TEST_P(SystemStatements, RunWithOraclesResults) {
     EXPECT_EQ(Select(CountInnerNodes, {cell}), (Rows{{"3"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SystemStatements, ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         [](const ::testing::TestParamInfo<SqlDialect>& p) { return std::string(DialectName(p.param)); });
+INSTANTIATE_TEST_SUITE_P(Backends, SystemStatements,
+                         ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const ::testing::TestParamInfo<SqlDialect>& p) {
+                             return std::string(DialectName(p.param));
+                         });
 
 } // namespace

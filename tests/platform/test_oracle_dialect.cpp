@@ -28,7 +28,9 @@ struct LoopInData : std::runtime_error {
 };
 
 // Tables are made anew for every test in the program's scratch databases.
-ScratchDatabases& Databases() { return ScratchDatabases::Get(); }
+ScratchDatabases& Databases() {
+    return ScratchDatabases::Get();
+}
 
 class OracleDialect : public ::testing::TestWithParam<SqlDialect> {
 protected:
@@ -53,9 +55,10 @@ protected:
         for (const QString& ddl : TinySchema(GetParam()))
             Exec(m_db, ddl);
         // 1 上海市 > 2 浦东新区 > 3 张江镇 > 4 ABC路 > 5..8 (8 has no name)
-        Exec(m_db, QStringLiteral("insert into addr values (1, '上海市', 1, 0), (2, '浦东新区', 2, 1), "
-                                  "(3, '张江镇', 3, 2), (4, 'ABC路', 4, 3), (5, 'a\\b', 5, 4), (6, 'a%x', 5, 4), "
-                                  "(7, 'abx', 5, 4), (8, NULL, 6, 4)"));
+        Exec(m_db,
+             QStringLiteral("insert into addr values (1, '上海市', 1, 0), (2, '浦东新区', 2, 1), "
+                            "(3, '张江镇', 3, 2), (4, 'ABC路', 4, 3), (5, 'a\\b', 5, 4), (6, 'a%x', 5, 4), "
+                            "(7, 'abx', 5, 4), (8, NULL, 6, 4)"));
     }
     void TearDown() override {
         if (m_name.isEmpty())
@@ -130,10 +133,12 @@ TEST_P(OracleDialect, FormsGiveOraclesRows) {
         {"dual", "select 1 from dual", R({{"1"}}), true},
         {"dual, upper case", "select count(*) from DUAL", R({{"1"}}), true},
         {"climb to the top, top first",
-         "select id,name,parentid from addr start with id=4 connect by id = Prior parentid order by level desc",
+         "select id,name,parentid from addr start with id=4 connect by id = Prior parentid order by level "
+         "desc",
          R({{"1", "上海市", "0"}, {"2", "浦东新区", "1"}, {"3", "张江镇", "2"}, {"4", "ABC路", "3"}}), true},
         {"descend in a derived table",
-         "select a.id,a.grade from (select id,grade from addr start with id=3 connect by Prior id=parentid) A "
+         "select a.id,a.grade from (select id,grade from addr start with id=3 connect by Prior id=parentid) "
+         "A "
          "where a.grade>3",
          R({{"4", "4"}, {"5", "5"}, {"6", "5"}, {"7", "5"}, {"8", "6"}}), false},
         {"level column and order by level",
@@ -142,21 +147,24 @@ TEST_P(OracleDialect, FormsGiveOraclesRows) {
         {"where filters rows after the hierarchy, without pruning it",
          "select id from addr where grade <> 4 start with id=3 connect by prior id=parentid",
          R({{"3"}, {"5"}, {"6"}, {"7"}, {"8"}}), false},
-        {"level in connect by", "select id from addr start with id=1 connect by prior id=parentid and level <= 3",
+        {"level in connect by",
+         "select id from addr start with id=1 connect by prior id=parentid and level <= 3",
          R({{"1"}, {"2"}, {"3"}}), false},
         {"hierarchy inside in (...)",
-         "select count(*) from addr where id in (select id from addr start with id=4 connect by prior id=parentid)",
+         "select count(*) from addr where id in (select id from addr start with id=4 connect by prior "
+         "id=parentid)",
          R({{"5"}}), true},
         {"keywords in upper case",
-         "SELECT ID FROM ADDR START WITH ID=2 CONNECT BY ID = PRIOR PARENTID ORDER BY LEVEL", R({{"2"}, {"1"}}),
-         true},
-        {"start with after connect by", "select id from addr connect by prior id = parentid start with id = 7",
-         R({{"7"}}), true},
+         "SELECT ID FROM ADDR START WITH ID=2 CONNECT BY ID = PRIOR PARENTID ORDER BY LEVEL",
+         R({{"2"}, {"1"}}), true},
+        {"start with after connect by",
+         "select id from addr connect by prior id = parentid start with id = 7", R({{"7"}}), true},
         {"qualified by the table's alias",
-         "select t.id from addr t start with t.id=4 connect by prior t.id = t.parentid and t.grade < 6 order by t.id",
+         "select t.id from addr t start with t.id=4 connect by prior t.id = t.parentid and t.grade < 6 order "
+         "by t.id",
          R({{"4"}, {"5"}, {"6"}, {"7"}}), true},
-        {"no start with: every row a root", "select count(*) from addr connect by prior id = parentid and level <= 2",
-         R({{"15"}}), true},
+        {"no start with: every row a root",
+         "select count(*) from addr connect by prior id = parentid and level <= 2", R({{"15"}}), true},
         {"'' compares as NULL: =", "select count(*) from addr where name = ''", R({{"0"}}), true},
         {"'' compares as NULL: <>", "select count(*) from addr where name <> ''", R({{"0"}}), true},
         {"|| skips NULL", "select 'a' || '' || 'b' from dual", R({{"ab"}}), true},
@@ -164,22 +172,24 @@ TEST_P(OracleDialect, FormsGiveOraclesRows) {
         {"|| with a NULL column", "select name || '!' from addr where id = 8", R({{"!"}}), true},
         {"like tells case", "select count(*) from addr where name like 'abc%'", R({{"0"}}), true},
         {"like tells case, matching", "select count(*) from addr where name like 'ABC%'", R({{"1"}}), true},
-        {"like without escape: a backslash is itself", "select id from addr where name like 'a\\b'", R({{"5"}}),
-         true},
+        {"like without escape: a backslash is itself", "select id from addr where name like 'a\\b'",
+         R({{"5"}}), true},
         {"like escape '\\'", "select id from addr where name like 'a\\%%' escape '\\'", R({{"6"}}), true},
         {"like _", "select id from addr where name like 'a_x' order by id", R({{"6"}, {"7"}}), true},
         {"nvl and decode",
-         "select nvl(name, 'none'), decode(grade, 5, 'five', 6, 'six', 'other'), decode(name, null, 'null', 'set') "
+         "select nvl(name, 'none'), decode(grade, 5, 'five', 6, 'six', 'other'), decode(name, null, 'null', "
+         "'set') "
          "from addr where id in (7, 8) order by id",
          R({{"abx", "five", "set"}, {"none", "six", "null"}}), true},
-        {"minus", "select id from addr where grade = 5 minus select id from addr where id = 6", R({{"5"}, {"7"}}),
-         false},
+        {"minus", "select id from addr where grade = 5 minus select id from addr where id = 6",
+         R({{"5"}, {"7"}}), false},
         {"unique", "select unique grade from addr where grade >= 5", R({{"5"}, {"6"}}), false},
         {"^=", "select count(*) from addr where grade ^= 5", R({{"5"}}), true},
-        {"comments and hints", "select /*+ index(addr) */ id from addr -- the top\n where id = 1", R({{"1"}}), true},
-        {"national literal", "select count(*) from addr where name = N'上海市'", R({{"1"}}), true},
-        {"NULL sorts last going up", "select name from addr where id in (7, 8) order by name", R({{"abx"}, {"NULL"}}),
+        {"comments and hints", "select /*+ index(addr) */ id from addr -- the top\n where id = 1", R({{"1"}}),
          true},
+        {"national literal", "select count(*) from addr where name = N'上海市'", R({{"1"}}), true},
+        {"NULL sorts last going up", "select name from addr where id in (7, 8) order by name",
+         R({{"abx"}, {"NULL"}}), true},
         {"NULL sorts first going down", "select name, id from addr where id in (7, 8) order by name desc, 2",
          R({{"NULL", "8"}, {"abx", "7"}}), true},
         {"closing semicolon", "select id from addr where id = 2;", R({{"2"}}), true},
@@ -211,7 +221,8 @@ TEST_P(OracleDialect, ChangesTakeOraclesForms) {
     EXPECT_EQ(One(QStringLiteral("select count(*) from addr where id=20")), u"0");
     // update with ''
     Run(QStringLiteral("update addr set name='',grade=9,parentid=3 where id=7"));
-    EXPECT_EQ(One(QStringLiteral("select count(*) from addr where id=7 and name is null and parentid=3")), u"1");
+    EXPECT_EQ(One(QStringLiteral("select count(*) from addr where id=7 and name is null and parentid=3")),
+              u"1");
 }
 
 TEST_P(OracleDialect, SequenceValuesComeOneAfterAnother) {
@@ -228,24 +239,31 @@ TEST_P(OracleDialect, LoopsInTheDataFailInsteadOfRecursing) {
                               "(50, 's', 1, 50)"));
     const char* const loops[] = {
         "select id from addr start with id=40 connect by prior id=parentid",
-        "select id,name,parentid from addr start with id=41 connect by id = Prior parentid order by level desc",
+        "select id,name,parentid from addr start with id=41 connect by id = Prior parentid order by level "
+        "desc",
         "select id from addr start with id=50 connect by prior id=parentid",
         "select id from addr start with id=50 connect by id = prior parentid",
-        "select a.id from (select id,grade from addr start with id=40 connect by Prior id=parentid) A, addr_ref B "
+        "select a.id from (select id,grade from addr start with id=40 connect by Prior id=parentid) A, "
+        "addr_ref B "
         "where B.stdaddrid=A.id",
     };
     for (const char* statement : loops)
         EXPECT_THROW(Run(QString::fromUtf8(statement)), LoopInData) << statement;
     // Data without a loop next to it is untouched by the check.
-    EXPECT_EQ(Run(QStringLiteral("select id from addr start with id=4 connect by prior id=parentid")).size(), 5u);
+    EXPECT_EQ(Run(QStringLiteral("select id from addr start with id=4 connect by prior id=parentid")).size(),
+              5u);
     // nocycle leaves the closing row out instead.
-    Rows rows = Run(QStringLiteral("select id from addr start with id=40 connect by nocycle prior id=parentid"));
+    Rows rows =
+        Run(QStringLiteral("select id from addr start with id=40 connect by nocycle prior id=parentid"));
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, R({{"40"}, {"41"}, {"42"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, OracleDialect, ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         [](const ::testing::TestParamInfo<SqlDialect>& p) { return std::string(DialectName(p.param)); });
+INSTANTIATE_TEST_SUITE_P(Backends, OracleDialect,
+                         ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const ::testing::TestParamInfo<SqlDialect>& p) {
+                             return std::string(DialectName(p.param));
+                         });
 
 struct Rejected {
     const char* statement;
@@ -259,18 +277,23 @@ TEST(OracleDialectRefuses, FormsItDoesNotKnow) {
         {"select sysdate from dual", "sysdate"},
         {"select a.id from addr a, addr_ref r where a.id = r.stdaddrid(+)", "(+)"},
         {"select seq_addr.currval from dual", "currval"},
-        {"select connect_by_root id from addr start with id=1 connect by prior id=parentid", "connect_by_root"},
-        {"select id from addr start with id=1 connect by prior id=parentid order siblings by name", "siblings"},
+        {"select connect_by_root id from addr start with id=1 connect by prior id=parentid",
+         "connect_by_root"},
+        {"select id from addr start with id=1 connect by prior id=parentid order siblings by name",
+         "siblings"},
         {"select id from addr start with id=1 connect by id=parentid", "without prior"},
         {"select id from addr start with id=1", "start with without connect by"},
         {"select a.id from addr a, addr_ref r start with a.id=1 connect by prior a.id=a.parentid", "join"},
         {"select id from (select id, parentid from addr) start with id=1 connect by prior id=parentid",
          "derived table"},
-        {"select id from addr union select id from addr start with id=1 connect by prior id=parentid", "union"},
-        {"insert into addr select id,name,grade,parentid from addr start with id=1 connect by prior id=parentid",
+        {"select id from addr union select id from addr start with id=1 connect by prior id=parentid",
+         "union"},
+        {"insert into addr select id,name,grade,parentid from addr start with id=1 connect by prior "
+         "id=parentid",
          "insert"},
         {"select * from addr start with id=1 connect by prior id=parentid", "select *"},
-        {"select id from addr start with id=1 connect by prior id=parentid and parentid in (select id from addr)",
+        {"select id from addr start with id=1 connect by prior id=parentid and parentid in (select id from "
+         "addr)",
          "subquery"},
         {"select id from addr start with id=1 connect by prior id=r.parentid", "r.parentid"},
         {"select level from addr", "level outside"},
@@ -280,7 +303,8 @@ TEST(OracleDialectRefuses, FormsItDoesNotKnow) {
         {"select 'abc from dual", "unterminated"},
         {"select 1 + 'a' || 'b' from dual", "arithmetic"},
         {"select seq_addr.nextval, seq_addr.nextval from dual", "more than once"},
-        {"merge into addr a using dpaddr97 d on (a.name = d.addr) when matched then update set grade = 1", "merge"},
+        {"merge into addr a using dpaddr97 d on (a.name = d.addr) when matched then update set grade = 1",
+         "merge"},
         {"  ", "empty"},
     };
     for (SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
@@ -300,13 +324,16 @@ TEST(OracleDialectRefuses, FormsItDoesNotKnow) {
 
 TEST(OracleDialectRefuses, SequenceOverManyRowsOnSQLiteOnly) {
     // SQLite draws one value per statement; Oracle would give every row its own.
-    const QString perRow = QStringLiteral("insert into addr select seq_addr.nextval, name, grade, parentid from addr");
+    const QString perRow =
+        QStringLiteral("insert into addr select seq_addr.nextval, name, grade, parentid from addr");
     EXPECT_THROW(OracleTranslator(SqlDialect::SQLite).Translate(perRow), TranslationError);
-    EXPECT_TRUE(OracleTranslator(SqlDialect::PostgreSQL).Translate(perRow).text.contains(u"nextval('seq_addr')"));
+    EXPECT_TRUE(
+        OracleTranslator(SqlDialect::PostgreSQL).Translate(perRow).text.contains(u"nextval('seq_addr')"));
 }
 
 TEST(OracleDialectPassesThrough, ToOracleUntouched) {
-    const QString statement = QStringLiteral("select rownum, a.id from addr a, addr_ref r where a.id = r.stdaddrid(+)");
+    const QString statement =
+        QStringLiteral("select rownum, a.id from addr a, addr_ref r where a.id = r.stdaddrid(+)");
     const TranslatedStatement t = OracleTranslator(SqlDialect::Oracle).Translate(statement);
     EXPECT_EQ(t.text, statement);
     EXPECT_TRUE(t.loopChecks.isEmpty());
