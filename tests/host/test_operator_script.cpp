@@ -1,0 +1,115 @@
+// tessel wizard --script as a user runs it: the host program loads the component by ProgID, the
+// script acts on the real wizard offscreen, message boxes are printed with their answers, and a
+// script that names a missing control or an unknown action stops with its line.
+#include "TestSupport.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct WizardRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class OperatorScriptTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_database = new TestDatabase;
+        s_database->Generate(2000);
+    }
+    static void TearDownTestSuite() {
+        delete s_database;
+        s_database = nullptr;
+    }
+
+    WizardRun Run(const QByteArray& script, const QStringList& extra = {}) {
+        const QString path = m_dir.filePath("script.txt");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(script);
+        file.close();
+        QProcess process;
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
+                      QStringList{"wizard", s_database->Url(), "--script", path} + extra);
+        EXPECT_TRUE(process.waitForStarted());
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+    static TestDatabase* s_database;
+};
+
+TestDatabase* OperatorScriptTest::s_database = nullptr;
+
+TEST_F(OperatorScriptTest, TypesANameGoesOnAndBackAndCancels) {
+    const WizardRun run = Run("# page 1\n"
+                              "print 4\n"
+                              "type 5000 阳光花园\n"
+                              "print 4\n"
+                              "click 4\n"
+                              "\n"
+                              "print 5008\n"
+                              "click 3\n"
+                              "print 5000\n"
+                              "print 3\n"
+                              "shot first\n"
+                              "click 2\n",
+                              {"--screenshots", m_dir.filePath("shots")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(), "4: 下一步(&N) (disabled)\n"
+                                     "4: 下一步(&N)\n"
+                                     "5008: 阳光花园\n"
+                                     "5000: 阳光花园\n"
+                                     "3: 上一步(&B) (disabled)\n"
+                                     "result: 2\n"
+                                     "id: \n");
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("shots/first.png")));
+}
+
+TEST_F(OperatorScriptTest, PrintsEveryMessageBoxWithItsAnswer) {
+    // 金色家园 already has an inner tree: page 1 asks before it lets the wizard go on.
+    const WizardRun run = Run("type 5000 金色家园\n"
+                              "answer no\n"
+                              "key Enter\n"
+                              "print 3\n"
+                              "click 4\n"
+                              "print 5008\n"
+                              "key Escape\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(), "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> no\n"
+                                     "3: 上一步(&B) (disabled)\n"
+                                     "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> yes (default)\n"
+                                     "5008: 金色家园\n"
+                                     "result: 2\n"
+                                     "id: \n");
+}
+
+TEST_F(OperatorScriptTest, AMissingControlStopsTheScriptAtItsLineAndCancels) {
+    const WizardRun run = Run("type 5000 阳光花园\n"
+                              "click 4\n"
+                              "click 5099\n"
+                              "click 4\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:3: there is no control 5099"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("result: 2\nid: \n"))) << run.out.toStdString();
+}
+
+TEST_F(OperatorScriptTest, AnUnknownActionIsRefusedBeforeTheWizardOpens) {
+    const WizardRun run = Run("type 5000 阳光花园\njump 4\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:2: unknown action 'jump'"))) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains(QStringLiteral("result:")));
+}
+
+} // namespace
