@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,8 +48,17 @@ public:
     EditPage() : WizardPageDialog(5001) {}
     bool CanGoNext() override { return true; }
     bool OnLeaveForward() override { return m_leaveForward; }
+    bool OnEnterPage() override {
+        // What the host shows while the page is entered.
+        m_waitCursorOnEntry = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        auto* cancel = DialogTemplate::FindControl(parentWidget(), 2);
+        m_cancelEnabledOnEntry = cancel && cancel->isEnabled();
+        return WizardPageDialog::OnEnterPage();
+    }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     bool m_leaveForward = true;
+    bool m_waitCursorOnEntry = false;
+    bool m_cancelEnabledOnEntry = false;
     std::intptr_t m_committedAnswer = 0;
 
 protected:
@@ -65,6 +76,7 @@ public:
 
     bool CommitInnerTree() override {
         ++m_commitCalls;
+        m_waitCursorInCommit = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         return m_commit ? m_commit() : true;
     }
     QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(DialogTemplate::FindControl(this, id)); }
@@ -75,6 +87,7 @@ public:
 
     std::function<bool()> m_commit;
     int m_commitCalls = 0;
+    bool m_waitCursorInCommit = false;
     std::vector<QWidget*> m_buttonFocusParams; // wParam of every WM_WIZBTN_FOCUS
 
 protected:
@@ -252,6 +265,39 @@ TEST_F(WizardHostTest, BackToPage1DisablesBackAndMovesTheFocusOn) {
     QTest::mouseClick(Back(), Qt::LeftButton);
     EXPECT_FALSE(Back()->hasFocus());
     EXPECT_NE(QApplication::focusWidget(), nullptr);
+}
+
+TEST_F(WizardHostTest, ForwardSwitchingShowsTheWaitCursorWithCancelDisabledAndBackDoesNot) {
+    Show();
+    GoToPage(3);
+    EXPECT_TRUE(m_rest[1]->m_waitCursorOnEntry);
+    EXPECT_FALSE(m_rest[1]->m_cancelEnabledOnEntry);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(Cancel()->isEnabled());
+    QTest::mouseClick(Back(), Qt::LeftButton);
+    EXPECT_FALSE(m_rest[0]->m_waitCursorOnEntry);
+    EXPECT_TRUE(m_rest[0]->m_cancelEnabledOnEntry);
+    GoToPage(6);
+    QTest::mouseClick(Next(), Qt::LeftButton); // Finish
+    EXPECT_TRUE(m_host->m_waitCursorInCommit);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WizardHostTest, TheLoadingTextShowsOnlyWhileNoPageIsShown) {
+    Show();
+    const QRect textArea(100, 100, 80, 16);
+    const auto inked = [&] {
+        const QImage image = m_host->grab(textArea).toImage();
+        const QRgb background = m_host->palette().color(QPalette::Window).rgb();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != background)
+                    return true;
+        return false;
+    };
+    EXPECT_FALSE(inked()); // page 1 covers it
+    m_first->hide();
+    EXPECT_TRUE(inked());
 }
 
 TEST_F(WizardHostTest, APageThatRefusesToBeLeftStaysWithItsButtons) {
