@@ -1,9 +1,9 @@
 #include "QtSqlConnection.h"
 
+#include "dataaccess/ConnectionString.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <atomic>
 #include <stdexcept>
@@ -17,43 +17,24 @@ std::runtime_error Failure(const QString& text) {
 } // namespace
 
 QSqlDatabase QtSqlConnection::Configure(const QString& url, const QString& connectionName) {
-    if (url.startsWith(u"sqlite:"_s)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
-        db.setDatabaseName(url.mid(7));
-        return db;
-    }
-    if (url.startsWith(u"odbc:"_s)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QODBC"_s, connectionName);
-        db.setDatabaseName(url.mid(5));
-        return db;
-    }
-    if (url.startsWith(u"postgresql://"_s) || url.startsWith(u"postgres://"_s)) {
-        const QUrl parsed(url);
-        if (!parsed.isValid())
-            throw Failure(u"not a valid PostgreSQL URL: "_s + url);
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, connectionName);
-        db.setHostName(parsed.host(QUrl::FullyDecoded));
-        if (parsed.port() != -1)
-            db.setPort(parsed.port());
-        db.setUserName(parsed.userName(QUrl::FullyDecoded));
-        db.setPassword(parsed.password(QUrl::FullyDecoded));
-        db.setDatabaseName(parsed.path(QUrl::FullyDecoded).mid(1));
-        const QUrlQuery query(parsed);
-        for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
-            if (key == u"host"_s)
-                db.setHostName(value);
-            else if (key == u"port"_s)
-                db.setPort(value.toInt());
-            else if (key == u"user"_s)
-                db.setUserName(value);
-            else if (key == u"password"_s)
-                db.setPassword(value);
-            else if (key == u"dbname"_s)
-                db.setDatabaseName(value);
-        }
-        return db;
-    }
-    throw Failure(u"unknown connection string (sqlite:PATH, postgresql://..., odbc:...): "_s + url);
+    // The data-access layer's own reading of the string, so both read the same syntax.
+    QString error;
+    const auto parsed = dataaccess::ConnectionString::Parse(url, &error);
+    if (!parsed)
+        throw Failure(error.isEmpty() ? u"unknown connection string: "_s + url : error);
+    QSqlDatabase db = QSqlDatabase::addDatabase(parsed->driver, connectionName);
+    db.setDatabaseName(parsed->database);
+    if (!parsed->host.isEmpty())
+        db.setHostName(parsed->host);
+    if (parsed->port != -1)
+        db.setPort(parsed->port);
+    if (!parsed->user.isEmpty())
+        db.setUserName(parsed->user);
+    if (!parsed->password.isEmpty())
+        db.setPassword(parsed->password);
+    if (!parsed->options.isEmpty())
+        db.setConnectOptions(parsed->options);
+    return db;
 }
 
 QtSqlConnection::QtSqlConnection(const QString& url) : m_url(url) {

@@ -48,8 +48,9 @@ QString RecordsetText::ValueText(const VARIANT& value) {
 
 QList<QStringList> RecordsetText::ReadRows(_Recordset* reading) {
     QList<QStringList> rows;
-    if (!reading)
-        return rows;
+    LONG state = adStateClosed;
+    if (!reading || FAILED(reading->get_State(&state)) || state == adStateClosed)
+        return rows; // a statement without rows
     LONG columns = 0;
     ThrowIfFailed(reading->get_FieldCount(&columns));
     for (;;) {
