@@ -36,11 +36,17 @@ const QStringList& Verbs() {
 }
 
 // The verbs that name a control, and whether they take a number after it.
-bool NamesControl(const QString& verb) { return verb != "key" && verb != "answer" && verb != "shot"; }
-bool TakesNumber(const QString& verb) { return verb == "select" || verb == "menu"; }
+bool NamesControl(const QString& verb) {
+    return verb != "key" && verb != "answer" && verb != "shot";
+}
+bool TakesNumber(const QString& verb) {
+    return verb == "select" || verb == "menu";
+}
 
 QString OneLine(QString text) {
-    return text.replace(u'\r', QString()).replace(u'\n', QStringLiteral("\\n")).replace(u'\t', QStringLiteral("\\t"));
+    return text.replace(u'\r', QString())
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\t', QStringLiteral("\\t"));
 }
 
 QString AnswerName(int answer) {
@@ -83,7 +89,8 @@ void CollectRows(const QAbstractItemModel* model, const QModelIndex& parent, int
 QList<QModelIndex> ViewRows(const QAbstractItemView* view) {
     QList<QModelIndex> rows;
     if (view->model())
-        CollectRows(view->model(), view->rootIndex(), 0, qobject_cast<const QTreeView*>(view) != nullptr, rows);
+        CollectRows(view->model(), view->rootIndex(), 0, qobject_cast<const QTreeView*>(view) != nullptr,
+                    rows);
     return rows;
 }
 
@@ -98,9 +105,12 @@ int Depth(QModelIndex index, const QModelIndex& root) {
 
 } // namespace
 
-OperatorScript::~OperatorScript() { Stop(); }
+OperatorScript::~OperatorScript() {
+    Stop();
+}
 
-void OperatorScript::SetOutput(std::function<void(const QString&)> out, std::function<void(const QString&)> err) {
+void OperatorScript::SetOutput(std::function<void(const QString&)> out,
+                               std::function<void(const QString&)> err) {
     m_out = std::move(out);
     m_err = std::move(err);
 }
@@ -137,7 +147,8 @@ bool OperatorScript::Parse(const QString& text, const QString& name, QString& er
         action.verb = verbEnd < 0 ? body : body.left(verbEnd);
         QString rest = verbEnd < 0 ? QString() : body.mid(verbEnd + 1);
         if (!Verbs().contains(action.verb))
-            return bad(QStringLiteral("unknown action '%1' (actions: %2)").arg(action.verb, Verbs().join(u", ")));
+            return bad(
+                QStringLiteral("unknown action '%1' (actions: %2)").arg(action.verb, Verbs().join(u", ")));
         if (NamesControl(action.verb)) {
             const QString trimmedRest = rest.trimmed();
             const qsizetype idEnd = trimmedRest.indexOf(u' ');
@@ -151,7 +162,8 @@ bool OperatorScript::Parse(const QString& text, const QString& name, QString& er
             } else if (TakesNumber(action.verb)) {
                 action.number = rest.trimmed().toInt(&ok);
                 if (!ok || action.number < 0)
-                    return bad(QStringLiteral("'%1' needs a number from 0 after the control id").arg(action.verb));
+                    return bad(
+                        QStringLiteral("'%1' needs a number from 0 after the control id").arg(action.verb));
             } else if (!rest.trimmed().isEmpty()) {
                 return bad(QStringLiteral("'%1' takes only a control id").arg(action.verb));
             }
@@ -164,8 +176,9 @@ bool OperatorScript::Parse(const QString& text, const QString& name, QString& er
                 if (!QStringList{"yes", "no", "ok", "cancel"}.contains(action.text))
                     return bad(QStringLiteral("answer yes, no, ok or cancel"));
             } else if (action.verb == "key") {
-                const QString key = action.text.compare(u"Enter", Qt::CaseInsensitive) == 0 ? QStringLiteral("Return")
-                                                                                             : action.text;
+                const QString key = action.text.compare(u"Enter", Qt::CaseInsensitive) == 0
+                                        ? QStringLiteral("Return")
+                                        : action.text;
                 const QKeySequence sequence = QKeySequence::fromString(key, QKeySequence::PortableText);
                 if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown)
                     return bad(QStringLiteral("unknown key '%1'").arg(action.text));
@@ -216,7 +229,8 @@ int OperatorScript::AnswerBox(const QString& caption, const QString& text, unsig
             how = QStringLiteral(" (default; '%1' is not one of its buttons)").arg(word);
     }
     if (m_out)
-        m_out(QStringLiteral("message box \"%1\": %2 -> %3%4").arg(caption, OneLine(text), AnswerName(answer), how));
+        m_out(QStringLiteral("message box \"%1\": %2 -> %3%4")
+                  .arg(caption, OneLine(text), AnswerName(answer), how));
     return answer;
 }
 
@@ -295,7 +309,8 @@ QWidget* OperatorScript::FindControl(const Action& action) {
     if (!control)
         control = DialogTemplate::FindControl(m_wizard, action.id);
     if (!control)
-        Fail(action, QStringLiteral("there is no control %1 on the current page or the wizard").arg(action.id));
+        Fail(action,
+             QStringLiteral("there is no control %1 on the current page or the wizard").arg(action.id));
     return control;
 }
 
@@ -370,8 +385,8 @@ bool OperatorScript::Click(const Action& action, QWidget* control) {
 }
 
 bool OperatorScript::Key(const Action& action) {
-    const QString name = action.text.compare(u"Enter", Qt::CaseInsensitive) == 0 ? QStringLiteral("Return")
-                                                                                 : action.text;
+    const QString name =
+        action.text.compare(u"Enter", Qt::CaseInsensitive) == 0 ? QStringLiteral("Return") : action.text;
     const QKeyCombination key = QKeySequence::fromString(name, QKeySequence::PortableText)[0];
     QWidget* target = QApplication::focusWidget();
     if (!target || target->window() != m_wizard)
@@ -385,7 +400,8 @@ bool OperatorScript::Select(const Action& action, QWidget* control) {
         return SelectInView(action, view);
     auto* combo = qobject_cast<QComboBox*>(control);
     if (!combo)
-        return Fail(action, QStringLiteral("control %1 is not a list, table, tree or combo box").arg(action.id));
+        return Fail(action,
+                    QStringLiteral("control %1 is not a list, table, tree or combo box").arg(action.id));
     if (action.number >= combo->count())
         return Fail(action, QStringLiteral("combo box %1 has %2 items; there is no item %3")
                                 .arg(action.id)
@@ -398,7 +414,8 @@ bool OperatorScript::Select(const Action& action, QWidget* control) {
         combo->showPopup();
     Settle();
     QAbstractItemView* list = combo->view();
-    list->setCurrentIndex(combo->model()->index(action.number, combo->modelColumn(), combo->rootModelIndex()));
+    list->setCurrentIndex(
+        combo->model()->index(action.number, combo->modelColumn(), combo->rootModelIndex()));
     QTest::keyClick(list, Qt::Key_Return);
     return true;
 }

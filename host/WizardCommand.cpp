@@ -103,13 +103,15 @@ QString RegisteredServer() {
     const QString clsid = RegistryValue(u"tessel.dealer\\CLSID");
     if (clsid.isEmpty())
         return {};
-    return RegistryValue((QStringLiteral("CLSID\\") + clsid + QStringLiteral("\\InProcServer32")).toStdU16String());
+    return RegistryValue(
+        (QStringLiteral("CLSID\\") + clsid + QStringLiteral("\\InProcServer32")).toStdU16String());
 }
 
 // Registers the component next to this program (../lib/libtessel.so) as a registration tool does.
 bool RegisterComponent(QString& error) {
     const QString module =
-        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/libtessel.so")).canonicalFilePath();
+        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/libtessel.so"))
+            .canonicalFilePath();
     if (module.isEmpty()) {
         error = QStringLiteral("the component is not registered and %1/../lib/libtessel.so does not exist")
                     .arg(QCoreApplication::applicationDirPath());
@@ -190,8 +192,9 @@ int RunWizard(const std::vector<std::string>& args) {
             return 1;
         }
         script.SetScreenshotDirectory(screenshots);
-        script.SetOutput([](const QString& line) { PrintLine(stdout, line); },
-                         [](const QString& line) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + line); });
+        script.SetOutput(
+            [](const QString& line) { PrintLine(stdout, line); },
+            [](const QString& line) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + line); });
         // A script runs anywhere: without a display, offscreen.
         if (!PlatformAvailable())
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -248,9 +251,11 @@ int RunWizard(const std::vector<std::string>& args) {
     ComPtr<IDispatch> dealer;
     hr = CLSIDFromProgID(kProgId, &clsid);
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(dealer.Put()));
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              reinterpret_cast<void**>(dealer.Put()));
     if (FAILED(hr)) {
-        PrintLine(stderr, QStringLiteral("tessel wizard: cannot create tessel.dealer: %1").arg(ErrorText(hr)));
+        PrintLine(stderr,
+                  QStringLiteral("tessel wizard: cannot create tessel.dealer: %1").arg(ErrorText(hr)));
         return 1;
     }
 
@@ -284,8 +289,8 @@ int RunWizard(const std::vector<std::string>& args) {
     VariantInit(&resultNumber);
     VariantChangeType(&resultNumber, &result, 0, VT_I4);
     PrintLine(stdout, QStringLiteral("result: %1").arg(resultNumber.lVal));
-    PrintLine(stdout, QStringLiteral("id: %1").arg(resultId ? QString::fromUtf16(resultId, SysStringLen(resultId))
-                                                            : QString()));
+    PrintLine(stdout, QStringLiteral("id: %1").arg(
+                          resultId ? QString::fromUtf16(resultId, SysStringLen(resultId)) : QString()));
     VariantClear(&result);
     SysFreeString(resultId);
 

@@ -28,7 +28,8 @@ private:
         QObject::disconnect(m_connection);
         m_application = app;
         m_current = QApplication::focusWidget();
-        m_connection = QObject::connect(app, &QApplication::focusChanged, [this](QWidget*, QWidget* now) { m_current = now; });
+        m_connection = QObject::connect(app, &QApplication::focusChanged,
+                                        [this](QWidget*, QWidget* now) { m_current = now; });
     }
 
     QPointer<QApplication> m_application;
@@ -37,7 +38,9 @@ private:
 };
 } // namespace
 
-WizardButton::WizardButton(QWidget* parent) : QPushButton(parent) { FocusHistory::Instance(); }
+WizardButton::WizardButton(QWidget* parent) : QPushButton(parent) {
+    FocusHistory::Instance();
+}
 
 void WizardButton::focusInEvent(QFocusEvent* event) {
     QWidget* lost = FocusHistory::Instance().Current();

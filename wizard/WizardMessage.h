@@ -42,6 +42,9 @@ private:
 };
 
 // Sends a wizard message to `target` and returns its answer; 0 when target is null.
-std::intptr_t SendWizardMessage(QObject* target, int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+std::intptr_t SendWizardMessage(QObject* target, int message, std::uintptr_t wParam = 0,
+                                std::intptr_t lParam = 0);
 // The widget as a wParam.
-inline std::uintptr_t WidgetParam(const QWidget* widget) { return reinterpret_cast<std::uintptr_t>(widget); }
+inline std::uintptr_t WidgetParam(const QWidget* widget) {
+    return reinterpret_cast<std::uintptr_t>(widget);
+}

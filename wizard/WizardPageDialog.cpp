@@ -16,7 +16,8 @@ constexpr int BackButtonId = 3;
 constexpr int NextButtonId = 4;
 } // namespace
 
-WizardPageDialog::WizardPageDialog(int templateId, QWidget* parent) : QWidget(parent), m_templateId(templateId) {
+WizardPageDialog::WizardPageDialog(int templateId, QWidget* parent)
+    : QWidget(parent), m_templateId(templateId) {
     setAutoFillBackground(true); // a shown page covers the loading text the host paints behind it
 }
 
@@ -30,11 +31,17 @@ bool WizardPageDialog::Create(QWidget* host) {
     return OnInitDialog();
 }
 
-bool WizardPageDialog::OnInitDialog() { return true; }
+bool WizardPageDialog::OnInitDialog() {
+    return true;
+}
 
-bool WizardPageDialog::CanGoNext() { return m_pNextPage != nullptr; }
+bool WizardPageDialog::CanGoNext() {
+    return m_pNextPage != nullptr;
+}
 
-bool WizardPageDialog::CanGoBack() { return m_pPrevPage != nullptr; }
+bool WizardPageDialog::CanGoBack() {
+    return m_pPrevPage != nullptr;
+}
 
 bool WizardPageDialog::OnEnterPage() {
     // The button that was just pressed has the focus: it loses its default look.
@@ -49,7 +56,9 @@ bool WizardPageDialog::OnEnterPage() {
     return true;
 }
 
-bool WizardPageDialog::OnLeaveForward() { return true; }
+bool WizardPageDialog::OnLeaveForward() {
+    return true;
+}
 
 WizardPageDialog* WizardPageDialog::SetNextPage(WizardPageDialog* page) {
     WizardPageDialog* former = m_pNextPage;
@@ -66,7 +75,8 @@ bool WizardPageDialog::EnableBack(bool enable) {
 
 bool WizardPageDialog::EnableNext(bool enable) {
     EnableWizardButton(NextButtonId, enable);
-    if (auto* next = qobject_cast<QAbstractButton*>(DialogTemplate::FindControl(parentWidget(), NextButtonId)))
+    if (auto* next =
+            qobject_cast<QAbstractButton*>(DialogTemplate::FindControl(parentWidget(), NextButtonId)))
         next->setText(IsLastPage() ? QStringLiteral("完成(&F)") : QStringLiteral("下一步(&N)"));
     return enable;
 }
@@ -101,7 +111,9 @@ void WizardPageDialog::RememberFocus(QWidget* w) {
         m_pFocusCtrl = IsBoundControl(parent) ? parent : nullptr;
 }
 
-QWidget* WizardPageDialog::Control(int id) const { return DialogTemplate::FindControl(this, id); }
+QWidget* WizardPageDialog::Control(int id) const {
+    return DialogTemplate::FindControl(this, id);
+}
 
 void WizardPageDialog::Bind(QWidget* control) {
     if (!IsBoundControl(control))
@@ -125,7 +137,9 @@ QWidget* WizardPageDialog::SubclassControlWidget(int id, QWidget* control) {
     return control;
 }
 
-std::intptr_t WizardPageDialog::OnWizardCommitted() { return 0; }
+std::intptr_t WizardPageDialog::OnWizardCommitted() {
+    return 0;
+}
 
 void WizardPageDialog::OnWizardMessage(WizardMessage& message) {
     if (message.Message() == WM_WIZARD_COMMITTED)

@@ -34,5 +34,6 @@ public:
     static QImage LoadBitmap(int bitmapId);
     // A bitmap strip cut into images `imageWidth` pixels wide, `maskColour` made transparent (the
     // image lists of the pages: 16 wide, white transparent).
-    static QList<QPixmap> LoadImageList(int bitmapId, int imageWidth = 16, QRgb maskColour = qRgb(255, 255, 255));
+    static QList<QPixmap> LoadImageList(int bitmapId, int imageWidth = 16,
+                                        QRgb maskColour = qRgb(255, 255, 255));
 };

@@ -42,7 +42,8 @@ QSize DialogTemplate::BaseUnits(const QFont& font) {
 }
 
 QRect DialogTemplate::ToPixels(const QRect& dialogUnits, QSize baseUnits) {
-    return QRect(MulDiv(dialogUnits.x(), baseUnits.width(), 4), MulDiv(dialogUnits.y(), baseUnits.height(), 8),
+    return QRect(MulDiv(dialogUnits.x(), baseUnits.width(), 4),
+                 MulDiv(dialogUnits.y(), baseUnits.height(), 8),
                  MulDiv(dialogUnits.width(), baseUnits.width(), 4),
                  MulDiv(dialogUnits.height(), baseUnits.height(), 8));
 }

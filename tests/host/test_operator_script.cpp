@@ -87,12 +87,13 @@ TEST_F(OperatorScriptTest, PrintsEveryMessageBoxWithItsAnswer) {
                               "print 5008\n"
                               "key Escape\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.toStdString(), "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> no\n"
-                                     "3: 上一步(&B) (disabled)\n"
-                                     "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> yes (default)\n"
-                                     "5008: 金色家园\n"
-                                     "result: 2\n"
-                                     "id: \n");
+    EXPECT_EQ(run.out.toStdString(),
+              "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> no\n"
+              "3: 上一步(&B) (disabled)\n"
+              "message box \"提示\": 发现金色家园的内部地址树存在，仍要继续？ -> yes (default)\n"
+              "5008: 金色家园\n"
+              "result: 2\n"
+              "id: \n");
 }
 
 TEST_F(OperatorScriptTest, AMissingControlStopsTheScriptAtItsLineAndCancels) {
@@ -101,14 +102,16 @@ TEST_F(OperatorScriptTest, AMissingControlStopsTheScriptAtItsLineAndCancels) {
                               "click 5099\n"
                               "click 4\n");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:3: there is no control 5099"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:3: there is no control 5099")))
+        << run.err.toStdString();
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("result: 2\nid: \n"))) << run.out.toStdString();
 }
 
 TEST_F(OperatorScriptTest, AnUnknownActionIsRefusedBeforeTheWizardOpens) {
     const WizardRun run = Run("type 5000 阳光花园\njump 4\n");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:2: unknown action 'jump'"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:2: unknown action 'jump'")))
+        << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(QStringLiteral("result:")));
 }
 

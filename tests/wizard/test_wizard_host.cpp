@@ -50,7 +50,8 @@ public:
     bool OnLeaveForward() override { return m_leaveForward; }
     bool OnEnterPage() override {
         // What the host shows while the page is entered.
-        m_waitCursorOnEntry = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        m_waitCursorOnEntry =
+            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         auto* cancel = DialogTemplate::FindControl(parentWidget(), 2);
         m_cancelEnabledOnEntry = cancel && cancel->isEnabled();
         return WizardPageDialog::OnEnterPage();
@@ -76,10 +77,13 @@ public:
 
     bool CommitInnerTree() override {
         ++m_commitCalls;
-        m_waitCursorInCommit = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        m_waitCursorInCommit =
+            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         return m_commit ? m_commit() : true;
     }
-    QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(DialogTemplate::FindControl(this, id)); }
+    QPushButton* Button(int id) const {
+        return qobject_cast<QPushButton*>(DialogTemplate::FindControl(this, id));
+    }
     int PageNumber() const {
         const auto& pages = Pages();
         return int(std::find(pages.begin(), pages.end(), CurrentPage()) - pages.begin()) + 1;
@@ -358,10 +362,12 @@ TEST_F(WizardHostTest, FinishWithACommittedAnswerOf0ClosesWithOk) {
 
 TEST_F(WizardHostTest, CancelEscapeAndTheCloseBoxGiveCancel) {
     EXPECT_EQ(RunModal(*m_host, [&] { QTest::mouseClick(Cancel(), Qt::LeftButton); }), IDCANCEL);
-    EXPECT_EQ(RunModal(*m_host, [&] {
-        GoToPage(4);
-        Key(Qt::Key_Escape);
-    }), IDCANCEL);
+    EXPECT_EQ(RunModal(*m_host,
+                       [&] {
+                           GoToPage(4);
+                           Key(Qt::Key_Escape);
+                       }),
+              IDCANCEL);
     EXPECT_EQ(RunModal(*m_host, [&] { m_host->close(); }), IDCANCEL);
     EXPECT_EQ(m_host->m_commitCalls, 0);
 }

@@ -89,7 +89,8 @@ TEST(WizardResourcesTest, StaticTextsAndControlStates) {
     WizardResources::LoadTemplate(5002, &page5002);
     WizardResources::LoadTemplate(5003, &page5003);
     EXPECT_EQ(StaticTexts(&page101), QStringList{QStringLiteral("请输入小区名")});
-    EXPECT_EQ(StaticTexts(&page5001), QStringList({"指定小区地址", "市", "区", "镇", "路", "街", "号", "别名"}));
+    EXPECT_EQ(StaticTexts(&page5001),
+              QStringList({"指定小区地址", "市", "区", "镇", "路", "街", "号", "别名"}));
     EXPECT_EQ(StaticTexts(&page5002), QStringList({"第一级", "第二级", "第三级", "第四级", "第五级"}));
     EXPECT_EQ(StaticTexts(&page5003), QStringList{QStringLiteral("DP地址处理结果")});
 
