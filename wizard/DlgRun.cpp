@@ -1,6 +1,7 @@
 #include "DlgRun.h"
 
 #include "DialogTemplate.h"
+#include "InnerTreeCommit.h"
 #include "MessageBoxService.h"
 #include "WaitCursor.h"
 #include "WizardMessage.h"
@@ -9,6 +10,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+
+#include <algorithm>
+#include <array>
 
 namespace {
 constexpr int OkButtonId = 1;
@@ -52,8 +56,17 @@ std::u16string DlgRun::GetSeparatorText() const {
 }
 
 bool DlgRun::CommitInnerTree() {
-    // Writes the inner address tree (the commit), once it exists.
-    return true;
+    // The cell's path as page 2's edits hold it now, the two trees as last shown, and the entries
+    // their items point to.
+    std::array<QString, 8> names;
+    m_pageVerifyCell.ReadCellPath(names);
+    CellPathNames path;
+    std::copy(names.begin() + 1, names.end(), path.begin());
+    InnerTreeCommit commit(std::move(path), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
+                           m_pageAddrSplit.Entries());
+    const bool committed = commit.CommitInnerTree();
+    m_strResultID = commit.ResultId(); // set whatever the outcome
+    return committed;
 }
 
 bool DlgRun::OnInitDialog() {
@@ -93,8 +106,9 @@ bool DlgRun::OnInitDialog() {
 }
 
 void DlgRun::ConnectResultPages() {
-    // Page 4 reads page 3's entries and pattern set, page 6 page 5's (the four references), once
-    // the split and result pages exist.
+    // Page 4 reads page 3's entries and pattern set, page 6 page 5's, at every rebuild.
+    m_pageDpResult.SetSource(&m_pageDpSplit.Entries(), &m_pageDpSplit.PatternSet());
+    m_pageAddrResult.SetSource(&m_pageAddrSplit.Entries(), &m_pageAddrSplit.PatternSet());
 }
 
 void DlgRun::OnNext() {

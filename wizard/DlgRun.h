@@ -13,6 +13,8 @@
 #include "DlgGetAddrSeparator.h"
 #include "DlgGetAddrSeparator2.h"
 #include "DlgGetCellName.h"
+#include "DlgShowAddrResult.h"
+#include "DlgShowDPResult.h"
 #include "DlgVerifyCell.h"
 #include "WizardButton.h"
 #include "WizardData.h"
@@ -72,9 +74,9 @@ protected:
     DlgGetCellName m_pageCellName;           // page 1
     DlgVerifyCell m_pageVerifyCell;          // page 2
     DlgGetAddrSeparator m_pageDpSplit;       // page 3
-    WizardPageDialog m_pageDpResult{5003};   // page 4: DlgShowDPResult
+    DlgShowDPResult m_pageDpResult;          // page 4
     DlgGetAddrSeparator2 m_pageAddrSplit;    // page 5
-    WizardPageDialog m_pageAddrResult{5003}; // page 6: DlgShowAddrResult, the last
+    DlgShowAddrResult m_pageAddrResult;      // page 6, the last
 
     std::vector<WizardPageDialog*> m_pages;   // the pages in page order
     WizardPageDialog* m_pCurrentPage = nullptr;

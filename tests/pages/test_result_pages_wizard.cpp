@@ -1,0 +1,193 @@
+// The whole wizard on a real database, from the cell name to Finish: the result pages show what
+// the split pages make of the cell's addresses, and Finish writes exactly those trees. A Finish
+// whose commit fails keeps the wizard on the last page with the database as it was; the next
+// Finish succeeds.
+#include "DlgRun.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class FullWizard : public DlgRun {
+public:
+    DlgGetCellName& CellNamePage() { return m_pageCellName; }
+    DlgGetAddrSeparator& DpSplit() { return m_pageDpSplit; }
+    DlgGetAddrSeparator2& AddrSplit() { return m_pageAddrSplit; }
+    DlgShowDPResult& DpResult() { return m_pageDpResult; }
+    DlgShowAddrResult& AddrResult() { return m_pageAddrResult; }
+    QPushButton& NextButton() { return m_btnNext; }
+};
+
+// A cell with its path, three DPs, a standard address on a DP's telephone number and one unlinked
+// standard address of the cell.
+const QStringList Fixture = {
+    u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
+    u"insert into addr (id,name,grade,parentid) values(2,'海淀区',2,1)"_s,
+    u"insert into addr (id,name,grade,parentid) values(3,'中关村镇',3,2)"_s,
+    u"insert into addr (id,name,grade,parentid) values(4,'学院路',4,3)"_s,
+    u"insert into addr (id,name,grade,parentid) values(5,'知春街',5,4)"_s,
+    u"insert into addr (id,name,grade,parentid) values(6,'5号',6,5)"_s,
+    u"insert into addr (id,name,grade,parentid) values(7,'阳光小区',7,6)"_s,
+    u"insert into dpaddr97 (num,addr) values('DP1','北京市阳光小区1栋2单元')"_s,
+    u"insert into dpaddr97 (num,addr) values('DP2','阳光小区1栋3单元')"_s,
+    u"insert into dpaddr97 (num,addr) values('DP3','阳光小区2栋1单元')"_s,
+    u"insert into telnum_dp97 (telnum,dpid) values('T1','DP1')"_s,
+    u"insert into addr (id,name,grade,parentid) values(201,'学院路5号301室',7,6)"_s,
+    u"insert into addr_ref (stdaddrid,oldid,refflag) values(201,'T1',0)"_s,
+    u"insert into addr (id,name,grade,parentid) values(100,'阳光小区1栋4单元',7,6)"_s,
+    u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'T9',0)"_s,
+};
+
+void Type(QLineEdit& edit, const QString& text) {
+    edit.setFocus();
+    edit.selectAll();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(&edit, &commit);
+}
+
+QString Describe(const QTreeWidgetItem* item) {
+    QString out = item->text(0) + u':' + QString::number(item->data(0, Qt::UserRole).toUInt());
+    if (item->childCount() > 0) {
+        QStringList children;
+        for (int i = 0; i < item->childCount(); ++i)
+            children << Describe(item->child(i));
+        out += u'{' + children.join(u' ') + u'}';
+    }
+    return out;
+}
+
+class ResultPagesWizard : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
+        Database().Load(Fixture);
+        m_attached = std::make_unique<AttachedDatabase>(Database());
+        m_wizard = std::make_unique<FullWizard>();
+        m_wizard->show();
+        m_wizard->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_wizard.get()));
+    }
+    void TearDown() override {
+        m_wizard.reset();
+        m_attached.reset();
+        BackendTest::TearDown();
+    }
+
+    FullWizard& Wizard() { return *m_wizard; }
+    void ClickNext() { QTest::mouseClick(&Wizard().NextButton(), Qt::LeftButton); }
+
+    // Name the cell, take the proposed path, split both pages' addresses with 栋 / 元, arrive on
+    // the last page.
+    void WalkToTheLastPage() {
+        Type(Wizard().CellNamePage().CellNameEdit(), u"阳光小区"_s);
+        ClickNext();
+        ClickNext(); // the proposed path
+        ASSERT_EQ(Wizard().CurrentPage(), &Wizard().DpSplit());
+        Type(Wizard().DpSplit().LevelEdit(1), u"栋"_s);
+        Type(Wizard().DpSplit().LevelEdit(2), u"元"_s);
+        ClickNext();
+        ASSERT_EQ(Wizard().CurrentPage(), &Wizard().DpResult());
+        EXPECT_EQ(Describe(Wizard().DpResult().GetTreeCtrl()->topLevelItem(0)),
+                  u"阳光小区:0{1栋:0{2单元:1 3单元:2} 2栋:0{1单元:3}}"_s);
+        ClickNext();
+        ASSERT_EQ(Wizard().CurrentPage(), &Wizard().AddrSplit());
+        Type(Wizard().AddrSplit().LevelEdit(1), u"栋"_s);
+        Type(Wizard().AddrSplit().LevelEdit(2), u"元"_s);
+        ClickNext();
+        ASSERT_EQ(Wizard().CurrentPage(), &Wizard().AddrResult());
+        EXPECT_EQ(Describe(Wizard().AddrResult().GetTreeCtrl()->topLevelItem(0)), u"阳光小区:0{1栋:0{4单元:1}}"_s);
+        EXPECT_EQ(Wizard().NextButton().text(), u"完成(&F)"_s);
+    }
+
+    // The subtree below a node: name:grade, its links (oldid/refflag, sorted), children by id.
+    QString InnerTree(const QString& nodeId) {
+        QStringList parts;
+        for (const QStringList& row :
+             Database().Rows(u"select id,name,grade from addr where parentid=%1 order by id"_s.arg(nodeId))) {
+            QString part = row[1] + u':' + row[2];
+            QStringList links;
+            for (const QStringList& link :
+                 Database().Rows(u"select oldid,refflag from addr_ref where stdaddrid=%1"_s.arg(row[0])))
+                links << link[0] + u'/' + link[1];
+            links.sort();
+            if (!links.isEmpty())
+                part += u'[' + links.join(u' ') + u']';
+            const QString below = InnerTree(row[0]);
+            if (!below.isEmpty())
+                part += u'{' + below + u'}';
+            parts << part;
+        }
+        return parts.join(u' ');
+    }
+
+    MessageBoxRecorder m_boxes;
+
+private:
+    std::unique_ptr<AttachedDatabase> m_attached;
+    std::unique_ptr<FullWizard> m_wizard;
+};
+
+const QString ExpectedInnerTree = u"1栋:8{2单元:9[DP1/1]{301:10[T1/0]} 3单元:9[DP2/1] 4单元:9[T9/0]} 2栋:8{1单元:9[DP3/1]}"_s;
+
+TEST_P(ResultPagesWizard, FinishWritesTheTreesThePagesShowed) {
+    WalkToTheLastPage();
+    ClickNext(); // Finish
+    EXPECT_EQ(Wizard().result(), IDOK);
+    EXPECT_FALSE(Wizard().isVisible());
+    EXPECT_EQ(Wizard().m_strResultID, u"7"_s);
+    EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr where id=100"_s), (QList<QStringList>{{u"0"_s}}));
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_P(ResultPagesWizard, FailedFinishStaysOnTheLastPageAndTheNextFinishSucceeds) {
+    WalkToTheLastPage();
+    const QStringList reject =
+        GetParam() == Backend::SQLite
+            ? QStringList{u"create trigger reject_one before delete on addr when old.id=100 "
+                          u"begin select raise(abort, 'rejected'); end"_s}
+            : QStringList{u"create function reject_one() returns trigger language plpgsql as "
+                          u"$$ begin raise exception 'rejected'; end $$"_s,
+                          u"create trigger reject_one before delete on addr for each row when (old.id=100) "
+                          u"execute function reject_one()"_s};
+    for (const QString& statement : reject) {
+        QSqlQuery query(Database().Native());
+        ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+    }
+    const auto before = Database().Rows(u"select id,name,grade,parentid from addr order by id"_s);
+
+    ClickNext(); // Finish
+    EXPECT_TRUE(Wizard().isVisible());
+    EXPECT_EQ(Wizard().CurrentPage(), &Wizard().AddrResult());
+    EXPECT_TRUE(Wizard().NextButton().isEnabled());
+    EXPECT_EQ(Wizard().m_strResultID, u"7"_s);
+    EXPECT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(Database().Rows(u"select id,name,grade,parentid from addr order by id"_s), before);
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr_ref where refflag=1"_s), (QList<QStringList>{{u"0"_s}}));
+
+    QSqlQuery drop(Database().Native());
+    ASSERT_TRUE(drop.exec(GetParam() == Backend::SQLite ? u"drop trigger reject_one"_s
+                                                        : u"drop trigger reject_one on addr"_s));
+    ClickNext(); // Finish again
+    EXPECT_EQ(Wizard().result(), IDOK);
+    EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
+}
+
+INSTANTIATE_BACKENDS(ResultPagesWizard);
+
+} // namespace
