@@ -8,6 +8,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QVariant>
 
 #include <algorithm>
 #include <atomic>
@@ -26,9 +27,15 @@ QString FromBstr(BSTR s) {
     return s ? QString::fromUtf16(reinterpret_cast<const char16_t*>(s), SysStringLen(s)) : QString();
 }
 
-QString ErrorText(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
+// The driver's native connection (sqlite3*, PGconn*, the ODBC HDBC): a new one after the host
+// closes and opens its Qt connection again.
+const void* NativeHandle(const QSqlDatabase& database) {
+    if (!database.driver())
+        return nullptr;
+    const QVariant handle = database.driver()->handle();
+    if (!handle.isValid() || !QByteArray(handle.typeName()).endsWith('*'))
+        return nullptr;
+    return *static_cast<void* const*>(handle.constData());
 }
 
 const QString kObjectClosed = QStringLiteral("Operation is not allowed when the object is closed.");
@@ -88,7 +95,12 @@ HRESULT Connection::RequireOpen() const {
 
 void Connection::AfterOpen() {
     QSqlDatabase database = Database();
+    m_preparedFor = NativeHandle(database);
     m_translator = OracleTranslator(DatabaseDialect::Of(database));
+    PrepareSession(database);
+}
+
+void Connection::PrepareSession(const QSqlDatabase& database) {
     // Oracle's like tells upper from lower case; SQLite's does only when asked, per connection.
     if (m_translator.Dialect() == SqlDialect::SQLite)
         QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
@@ -169,7 +181,7 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
         if (!parsed->options.isEmpty())
             database.setConnectOptions(parsed->options);
         if (!database.open()) {
-            const QString message = ErrorText(database.lastError());
+            const QString message = ProviderError::DatabaseMessage(database.lastError());
             database = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
             return ProviderError::Fail(E_FAIL, source, message);
@@ -189,7 +201,7 @@ HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQue
     // NUMERIC values as exact text; FieldValue turns them into numbers.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!query.exec(text))
-        return Failure(DB_E_ERRORSINCOMMAND, ErrorText(query.lastError()));
+        return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(query.lastError()));
     return S_OK;
 }
 
@@ -199,6 +211,10 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
         return hr;
     SettleStreams();
     const QSqlDatabase database = Database();
+    if (NativeHandle(database) != m_preparedFor) // a wrapped connection the host opened since
+        AfterOpen();
+    else if (!m_owned) // the host may have closed and opened it again under the same handle
+        PrepareSession(database);
     TranslatedStatement translated;
     try {
         translated = m_translator.Translate(statement);
@@ -206,7 +222,7 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
             QSqlQuery probe(database);
             probe.setForwardOnly(true);
             if (!probe.exec(check))
-                return Failure(DB_E_ERRORSINCOMMAND, ErrorText(probe.lastError()));
+                return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(probe.lastError()));
             if (probe.next())
                 return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("CONNECT BY loop in user data"));
         }
@@ -218,9 +234,10 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
                 if (!draw.exec(translated.sequenceDraws[i]) || !draw.next() || draw.isNull(0))
                     return Failure(DB_E_ERRORSINCOMMAND,
                                    QStringLiteral("sequence %1: %2")
-                                       .arg(translated.sequences[i], draw.lastError().isValid()
-                                                                         ? ErrorText(draw.lastError())
-                                                                         : QStringLiteral("no value drawn")));
+                                       .arg(translated.sequences[i],
+                                            draw.lastError().isValid()
+                                                ? ProviderError::DatabaseMessage(draw.lastError())
+                                                : QStringLiteral("no value drawn")));
                 values.append(QString::number(draw.value(0).toLongLong()));
             }
             translated = m_translator.Translate(statement, values);
@@ -270,7 +287,7 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
     SettleStreams();
     QSqlDatabase database = Database();
     if (!database.transaction())
-        return Failure(E_FAIL, ErrorText(database.lastError()));
+        return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     m_inTransaction = true;
     if (transactionLevel)
         *transactionLevel = 1;
@@ -285,7 +302,7 @@ HRESULT Connection::CommitTrans() {
     SettleStreams();
     QSqlDatabase database = Database();
     if (!database.commit())
-        return Failure(E_FAIL, ErrorText(database.lastError()));
+        return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     m_inTransaction = false;
     return S_OK;
 }
@@ -298,7 +315,7 @@ HRESULT Connection::RollbackTrans() {
     SettleStreams();
     QSqlDatabase database = Database();
     if (!database.rollback())
-        return Failure(E_FAIL, ErrorText(database.lastError()));
+        return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     m_inTransaction = false;
     return S_OK;
 }

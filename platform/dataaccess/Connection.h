@@ -61,12 +61,14 @@ private:
     HRESULT Failure(HRESULT hr, const QString& description) const;
     void SettleStreams();
     void AfterOpen();
+    void PrepareSession(const QSqlDatabase& database);
 
     QString m_name;
     bool m_owned = true;
     LONG m_cursorLocation = adUseServer;
     OracleTranslator m_translator{SqlDialect::Oracle};
     bool m_inTransaction = false;
+    const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;
 };
 

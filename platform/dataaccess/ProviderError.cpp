@@ -1,5 +1,7 @@
 #include "ProviderError.h"
 
+#include <QStringList>
+
 namespace dataaccess {
 
 namespace {
@@ -20,6 +22,27 @@ HRESULT ProviderError::Fail(HRESULT hr, const QString& source, const QString& de
         info->Release();
     }
     return hr;
+}
+
+QString ProviderError::DatabaseMessage(const QSqlError& error) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        return error.text().trimmed();
+    QStringList kept;
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.startsWith(u"LINE ")) {
+            if (i + 1 < lines.size() && lines[i + 1].trimmed() == u"^")
+                ++i;
+            continue;
+        }
+        if (!error.nativeErrorCode().isEmpty() && line == u'(' + error.nativeErrorCode() + u')')
+            continue;
+        if (!line.isEmpty())
+            kept.append(lines[i].trimmed());
+    }
+    return kept.join(u'\n');
 }
 
 HRESULT ProviderError::FailBare(HRESULT hr) {

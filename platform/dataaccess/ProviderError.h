@@ -4,6 +4,7 @@
 
 #include "automation/Automation.h"
 
+#include <QSqlError>
 #include <QString>
 
 namespace dataaccess {
@@ -25,6 +26,9 @@ public:
     static QString Source(const QString& driverName);
     // Sets the thread's error object (source and description) and returns hr.
     static HRESULT Fail(HRESULT hr, const QString& source, const QString& description);
+    // The database's own message for a failure, without the parts that point into the statement as
+    // translated (PostgreSQL's "LINE n:" excerpt and its caret) or repeat the error code.
+    static QString DatabaseMessage(const QSqlError& error);
     // Clears the thread's error object and returns hr: a failure without source or description.
     static HRESULT FailBare(HRESULT hr);
 };

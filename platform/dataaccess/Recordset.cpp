@@ -21,11 +21,6 @@ const VARIANT& Dereferenced(const VARIANT& v) {
     return (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal) ? *v.pvarVal : v;
 }
 
-QString ErrorText(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 const QString kNoCurrentRecord = QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                                 "deleted. Requested operation requires a current "
                                                 "record.");
@@ -78,7 +73,7 @@ HRESULT Recordset::Load(Connection& connection, QSqlQuery&& query, const QString
         while (query.next())
             m_rows.push_back(ReadRow(query));
         if (query.lastError().isValid())
-            return Fail(DB_E_ERRORSINCOMMAND, ErrorText(query.lastError()));
+            return Fail(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(query.lastError()));
         m_recordCount = static_cast<LONG>(m_rows.size());
         m_connection.Reset();
     }
@@ -94,7 +89,7 @@ bool Recordset::FetchStreamRow() {
         return true;
     }
     if (m_stream->lastError().isValid())
-        m_streamError = ErrorText(m_stream->lastError());
+        m_streamError = ProviderError::DatabaseMessage(m_stream->lastError());
     EndStream();
     return false;
 }

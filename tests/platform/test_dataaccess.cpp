@@ -237,6 +237,7 @@ TEST_P(DataAccess, FailuresCarryCodeSourceAndDescription) {
             EXPECT_EQ(error.source, Source());
             EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.description), Qt::CaseInsensitive))
                 << c.statement << ": " << error.description.toStdString();
+            EXPECT_FALSE(error.description.contains(u"LINE 1")) << "no excerpt of the translated statement";
         }
     }
     // A loop in the tree fails the hierarchical query as Oracle's does.
@@ -373,20 +374,31 @@ TEST_P(DataAccess, WrapsTheHostsQtConnection) {
     const QString name = NewQtConnectionName();
     {
         QSqlDatabase host = OpenRaw(m_url, name);
+        host.close(); // wrapped before the host opens it
         _Connection* raw = nullptr;
         ASSERT_EQ(WrapQtConnection(name, &raw), S_OK);
         ComPtr<_Connection> wrapped = ComPtr<_Connection>::Attach(raw);
         wrapped->put_CursorLocation(adUseClient);
-        // Translated for the host's driver, like case-sensitive as in Oracle.
-        EXPECT_EQ(
-            ReadAll(
-                Query(wrapped.Get(), u"select id from addr where name like 'N%' or name like 'n1'"_qs).Get()),
-            (Rows{{"1"}}));
-        EXPECT_EQ(ReadAll(Query(wrapped.Get(),
-                                u"select id from addr start with id=2 connect by id = prior parentid "
-                                u"order by level desc"_qs)
-                              .Get()),
-                  (Rows{{"1"}, {"2"}}));
+        LONG state = -1;
+        wrapped->get_State(&state);
+        EXPECT_EQ(state, adStateClosed);
+        // Translated for the host's driver, like case-sensitive as in Oracle; also after the host
+        // closes and opens its connection again.
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(host.open());
+            EXPECT_EQ(
+                ReadAll(Query(wrapped.Get(), u"select id from addr where name like 'N%' or name like 'n1'"_qs)
+                            .Get()),
+                (Rows{{"1"}}))
+                << "round " << round;
+            EXPECT_EQ(
+                ReadAll(Query(wrapped.Get(), u"select id from addr start with id=2 connect by id = prior "
+                                             u"parentid order by level desc"_qs)
+                            .Get()),
+                (Rows{{"1"}, {"2"}}));
+            host.close();
+        }
+        ASSERT_TRUE(host.open());
         wrapped.Reset();
         EXPECT_TRUE(host.isOpen()) << "releasing the wrapper leaves the host's connection open";
         host.close();
