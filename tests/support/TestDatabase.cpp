@@ -50,7 +50,7 @@ const char* TestDatabase::BackendName(Backend backend) {
     return backend == Backend::SQLite ? "SQLite" : "PostgreSQL";
 }
 
-TestDatabase::TestDatabase(Backend backend) : m_backend(backend) {
+TestDatabase::TestDatabase(Backend backend, bool withSchema) : m_backend(backend) {
     if (backend == Backend::SQLite) {
         m_directory = std::make_unique<QTemporaryDir>();
         if (!m_directory->isValid())
@@ -70,9 +70,11 @@ TestDatabase::TestDatabase(Backend backend) : m_backend(backend) {
     }
     m_native = std::make_unique<QtSqlConnection>(m_url);
     // One transaction: SQLite would otherwise sync the file after every statement.
-    m_native->Database().transaction();
-    AddressSchema::Create(m_native->Database());
-    m_native->Database().commit();
+    if (withSchema) {
+        m_native->Database().transaction();
+        AddressSchema::Create(m_native->Database());
+        m_native->Database().commit();
+    }
 
     ThrowIfFailed(CreateConnection(m_connection.Put()));
     const BstrText url(m_url);

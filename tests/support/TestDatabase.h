@@ -29,8 +29,9 @@ enum class Backend { SQLite, PostgreSQL };
 class TestDatabase {
 public:
     // Throws std::runtime_error when the database cannot be made (PostgreSQL without
-    // TESSEL_TEST_PG_URL: check Available first, or use BackendTest, which skips).
-    explicit TestDatabase(Backend backend = Backend::SQLite);
+    // TESSEL_TEST_PG_URL: check Available first, or use BackendTest, which skips). Without the
+    // schema the database is empty (for tools that create it).
+    explicit TestDatabase(Backend backend = Backend::SQLite, bool withSchema = true);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
