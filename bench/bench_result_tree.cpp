@@ -9,8 +9,12 @@
 
 namespace {
 
-std::u16string Ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-std::u16string Num(int n) { return Ascii(std::to_string(n)); }
+std::u16string Ascii(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
+std::u16string Num(int n) {
+    return Ascii(std::to_string(n));
+}
 
 // Buildings, units, floors and rooms as a compound's DP records write them; a few match nothing.
 std::vector<AddressEntry> MakeEntries(std::size_t count) {
@@ -24,18 +28,23 @@ std::vector<AddressEntry> MakeEntries(std::size_t count) {
         const int room = floor * 100 + 1 + static_cast<int>(random() % 8);
         std::u16string text;
         switch (random() % 10) {
-        case 0: case 1: case 2: case 3:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
             text = Num(building) + u"栋" + Num(unit) + u"单元" + Num(room) + u"室";
             break;
-        case 4: case 5: case 6:
+        case 4:
+        case 5:
+        case 6:
             text = Num(building) + u"号楼" + Num(unit) + u"单元" + Num(room);
             break;
         case 7:
             text = Num(building) + u"幢" + Num(room);
             break;
         case 8:
-            text = std::u16string(1, static_cast<char16_t>(u'A' + building % 8)) + u"座" + Num(floor) + u"层" +
-                   Num(room) + u"室";
+            text = std::u16string(1, static_cast<char16_t>(u'A' + building % 8)) + u"座" + Num(floor) +
+                   u"层" + Num(room) + u"室";
             break;
         default:
             text = u"门卫室旁" + Num(room) + u"号"; // no pattern takes it

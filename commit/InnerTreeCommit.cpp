@@ -20,7 +20,9 @@ void SetClientSideReading(CADORecordset& reading) {
     reading.m_lockType = adLockReadOnly;
 }
 
-bool Run(const QString& statement) { return g_pDatabase->RunStatement(statement, 0); }
+bool Run(const QString& statement) {
+    return g_pDatabase->RunStatement(statement, 0);
+}
 
 } // namespace
 
@@ -88,9 +90,9 @@ uint32_t InnerTreeCommit::FindOrCreateCellPath() {
             const QString& name = m_cellPath[grade - 1];
             // An empty name is stored as null, so it is looked up as null; the grade is not part of
             // the search.
-            const QString find = name.isEmpty()
-                                     ? FormatStatement(Statements::FindPathNodeUnnamed, {parentId})
-                                     : FormatStatement(Statements::FindPathNode, {parentId, SqlText::Quote(name)});
+            const QString find =
+                name.isEmpty() ? FormatStatement(Statements::FindPathNodeUnnamed, {parentId})
+                               : FormatStatement(Statements::FindPathNode, {parentId, SqlText::Quote(name)});
             uint32_t id = 0;
             switch (LookupId(find, id)) {
             case Lookup::Failed:
@@ -118,7 +120,8 @@ bool InnerTreeCommit::WriteTreeLevel(TreeKind kind, int item, int grade, uint32_
         // A node of the same grade, parent and name is reused: both trees, and the trees of earlier
         // runs for the same cell, merge into one inner tree.
         uint32_t id = 0;
-        switch (LookupId(FormatStatement(Statements::FindInnerNode, {grade, parentId, SqlText::Quote(label)}), id)) {
+        switch (LookupId(FormatStatement(Statements::FindInnerNode, {grade, parentId, SqlText::Quote(label)}),
+                         id)) {
         case Lookup::Failed:
             return false;
         case Lookup::None:
@@ -194,7 +197,8 @@ bool InnerTreeCommit::ReparentForDp(uint32_t nodeId, int nodeGrade, const QStrin
         addresses.ReadColumn(1, name, nullptr);
         const QString newName = TrailingAsciiRun(name);
         if (!newName.isEmpty() &&
-            !Run(FormatStatement(Statements::MoveAddr, {SqlText::Quote(newName), nodeGrade + 1, nodeId, addressId})))
+            !Run(FormatStatement(Statements::MoveAddr,
+                                 {SqlText::Quote(newName), nodeGrade + 1, nodeId, addressId})))
             return false;
         addresses.Next();
     }

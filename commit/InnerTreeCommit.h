@@ -25,8 +25,9 @@ public:
     enum class TreeKind { Dp, Address };
 
     // The trees and entry lists are read, not copied: they must outlive the commit object.
-    InnerTreeCommit(CellPathNames cellPath, const ResultTree& dpTree, const std::vector<AddressEntry>& dpEntries,
-                    const ResultTree& addrTree, const std::vector<AddressEntry>& addrEntries);
+    InnerTreeCommit(CellPathNames cellPath, const ResultTree& dpTree,
+                    const std::vector<AddressEntry>& dpEntries, const ResultTree& addrTree,
+                    const std::vector<AddressEntry>& addrEntries);
 
     // Runs every step; true when the transaction was committed. Never throws: a failure anywhere
     // ends with false, after a rollback when the transaction was open.

@@ -14,7 +14,8 @@ public:
         : m_nodes(nodes), m_parents(parents), m_slots(1024) {}
 
     static uint64_t Hash(int parent, std::u16string_view label) {
-        uint64_t h = 0xcbf29ce484222325ull ^ (static_cast<uint64_t>(static_cast<uint32_t>(parent)) * 0x9e3779b97f4a7c15ull);
+        uint64_t h = 0xcbf29ce484222325ull ^
+                     (static_cast<uint64_t>(static_cast<uint32_t>(parent)) * 0x9e3779b97f4a7c15ull);
         for (char16_t c : label) {
             h ^= c;
             h *= 0x100000001b3ull;

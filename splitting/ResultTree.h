@@ -11,9 +11,9 @@
 #include <vector>
 
 struct ResultTreeNode {
-    std::u16string label;     // the cell name for the root, otherwise one piece of a split address
-    int image = 0;            // 0 for the root, the level number 1 to 5 for other items
-    uint32_t itemData = 0;    // 0, or entry index + 1 on an item created at a pattern's last level
+    std::u16string label;      // the cell name for the root, otherwise one piece of a split address
+    int image = 0;             // 0 for the root, the level number 1 to 5 for other items
+    uint32_t itemData = 0;     // 0, or entry index + 1 on an item created at a pattern's last level
     std::vector<int> children; // node indexes, in insertion order
 };
 

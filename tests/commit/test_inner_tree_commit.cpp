@@ -17,9 +17,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-std::vector<AddressEntry> Entries(std::initializer_list<AddressEntry> entries) { return entries; }
+std::vector<AddressEntry> Entries(std::initializer_list<AddressEntry> entries) {
+    return entries;
+}
 
-const CellPathNames ExistingPath = {u"北京市"_s, u"海淀区"_s, QString(), u"学院路"_s, QString(), u"5号"_s, u"阳光小区"_s};
+const CellPathNames ExistingPath = {u"北京市"_s, u"海淀区"_s, QString(),    u"学院路"_s,
+                                    QString(),   u"5号"_s,    u"阳光小区"_s};
 
 // The cell's path (ids 1 to 7, two levels without a name), telephone numbers on DPs, and standard
 // addresses linked to them: some on the cell's DPs (to be moved), some not.
@@ -78,8 +81,7 @@ struct Inputs {
         {u"无法拆分", u"DP5", 0}, // no pattern takes it
     });
     std::vector<AddressEntry> addrEntries = Entries({
-        {u"1栋4单元", u"T9", 100},
-        {u"1栋2单元", u"T8", 101}, // lands on the DP tree's node
+        {u"1栋4单元", u"T9", 100}, {u"1栋2单元", u"T8", 101}, // lands on the DP tree's node
     });
     SplitPatternSet patterns = BuildPatternSet({{u"栋", u"元"}});
     ResultTree dpTree;
@@ -157,8 +159,9 @@ protected:
     }
     void DropRejectingTrigger() {
         QSqlQuery query(Database().Native());
-        const QString drop = GetParam() == Backend::SQLite ? u"drop trigger reject_one"_s
-                                                           : u"drop trigger reject_one on %1"_s.arg(m_triggerTable);
+        const QString drop = GetParam() == Backend::SQLite
+                                 ? u"drop trigger reject_one"_s
+                                 : u"drop trigger reject_one on %1"_s.arg(m_triggerTable);
         ASSERT_TRUE(query.exec(drop)) << query.lastError().text().toStdString();
     }
 
@@ -183,13 +186,18 @@ TEST_P(InnerTreeCommitTest, WritesBothTreesLinksMovesAndReplaces) {
     EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
 
     // The path existed: nothing was added above the cell.
-    EXPECT_EQ(Database().Rows(u"select count(*) from addr where grade<7 or id=7"_s), (QList<QStringList>{{u"7"_s}}));
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr where grade<7 or id=7"_s),
+              (QList<QStringList>{{u"7"_s}}));
     // Not moved: no ASCII run; on a DP of another cell; on a "DP" only a link moved meanwhile names.
-    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=204"_s), (QStringList{u"一单元"_s, u"7"_s, u"6"_s}));
-    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=206"_s), (QStringList{u"X楼9号"_s, u"7"_s, u"6"_s}));
-    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=207"_s), (QStringList{u"远方9号"_s, u"7"_s, u"6"_s}));
+    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=204"_s),
+              (QStringList{u"一单元"_s, u"7"_s, u"6"_s}));
+    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=206"_s),
+              (QStringList{u"X楼9号"_s, u"7"_s, u"6"_s}));
+    EXPECT_EQ(Row(u"select name,grade,parentid from addr where id=207"_s),
+              (QStringList{u"远方9号"_s, u"7"_s, u"6"_s}));
     // The replaced addresses are gone with every link they had.
-    EXPECT_EQ(Database().Rows(u"select count(*) from addr where id in (100,101)"_s), (QList<QStringList>{{u"0"_s}}));
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr where id in (100,101)"_s),
+              (QList<QStringList>{{u"0"_s}}));
     EXPECT_EQ(Database().Rows(u"select count(*) from addr_ref where stdaddrid in (100,101)"_s),
               (QList<QStringList>{{u"0"_s}}));
 }
@@ -213,7 +221,8 @@ TEST_P(InnerTreeCommitTest, CreatesTheMissingPathAndFindsItAgain) {
     Database().Load({u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
                      u"insert into addr (id,name,grade,parentid) values(2,'海淀区',2,1)"_s});
     AttachedDatabase attached(Database());
-    const CellPathNames path = {u"北京市"_s, u"海淀区"_s, QString(), u"O'Neil路"_s, QString(), u"5号"_s, u"王'家小区"_s};
+    const CellPathNames path = {u"北京市"_s, u"海淀区"_s, QString(),     u"O'Neil路"_s,
+                                QString(),   u"5号"_s,    u"王'家小区"_s};
     Inputs inputs(u"王'家小区");
     inputs.dpEntries = Entries({{u"O'栋1单元", u"D'1", 0}});
     inputs.addrEntries.clear();
@@ -296,7 +305,8 @@ TEST_P(InnerTreeCommitTest, RejectedStatementRollsBackEverythingAndARetrySucceed
         EXPECT_EQ(Snapshot(), before);
         // The walk stops at the rejected statement: its box is the only one.
         ASSERT_EQ(m_boxes.Count(), 1);
-        EXPECT_TRUE(m_boxes.Last().text.startsWith(u"CADODatabase Error"_s)) << m_boxes.Last().text.toStdString();
+        EXPECT_TRUE(m_boxes.Last().text.startsWith(u"CADODatabase Error"_s))
+            << m_boxes.Last().text.toStdString();
 
         DropRejectingTrigger();
         m_boxes.Clear();

@@ -17,11 +17,11 @@ TEST(TrailingAsciiRun, TakesTheLastRunBelow0x80) {
         {u"A座12号", u"12"},
         {u"一单元", u""},
         {u"", u""},
-        {u"12栋 3单元", u" 3"},      // a space is below U+0080 too; nothing is trimmed
+        {u"12栋 3单元", u" 3"}, // a space is below U+0080 too; nothing is trimmed
         {u"B1座", u"B1"},
-        {u"\u007f", u"\u007f"},      // the last character below U+0080
-        {u"9\u0080", u"9"},          // U+0080 is not below it
-        {u"小区𠀀5", u"5"},          // a surrogate pair is skipped like any character above it
+        {u"\u007f", u"\u007f"}, // the last character below U+0080
+        {u"9\u0080", u"9"},     // U+0080 is not below it
+        {u"小区𠀀5", u"5"},     // a surrogate pair is skipped like any character above it
         {u"a b室", u"a b"},
     };
     for (const Case& c : cases)

@@ -50,7 +50,8 @@ public:
 
 // label:itemData, children in braces.
 QString Describe(const QTreeWidgetItem* item) {
-    QString out = item->text(0) + u':' + QString::number(item->data(0, DlgShowDPResult::ItemDataRole).toUInt());
+    QString out =
+        item->text(0) + u':' + QString::number(item->data(0, DlgShowDPResult::ItemDataRole).toUInt());
     if (item->childCount() > 0) {
         QStringList children;
         for (int i = 0; i < item->childCount(); ++i)
@@ -68,7 +69,8 @@ QString Describe(const QTreeWidget* tree) {
 }
 
 // Every item shows the image of its level: one image per depth, a different one for each depth.
-void CollectLevelIcons(const QTreeWidgetItem* item, std::size_t depth, std::vector<std::set<qint64>>& byDepth) {
+void CollectLevelIcons(const QTreeWidgetItem* item, std::size_t depth,
+                       std::vector<std::set<qint64>>& byDepth) {
     EXPECT_FALSE(item->icon(0).isNull()) << item->text(0).toStdString();
     if (byDepth.size() <= depth)
         byDepth.resize(depth + 1);
@@ -99,8 +101,11 @@ protected:
 };
 
 TEST_F(ResultPages, ShowTheTreeOfTheSplitPageOnEntry) {
-    m_host.m_dpEntries = {{u"1栋2单元", u"DP1", 0}, {u"1栋3单元", u"DP2", 0}, {u"乱码", u"DP3", 0},
-                          {u"2栋", u"DP4", 0},      {u"1栋2单元", u"DP5", 0}};
+    m_host.m_dpEntries = {{u"1栋2单元", u"DP1", 0},
+                          {u"1栋3单元", u"DP2", 0},
+                          {u"乱码", u"DP3", 0},
+                          {u"2栋", u"DP4", 0},
+                          {u"1栋2单元", u"DP5", 0}};
     m_host.m_dpPatterns = BuildPatternSet({{u"栋", u"元"}, {u"栋"}});
     Start(u"阳光小区"_s);
 

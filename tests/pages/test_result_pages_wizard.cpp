@@ -110,7 +110,8 @@ protected:
         Type(Wizard().AddrSplit().LevelEdit(2), u"元"_s);
         ClickNext();
         ASSERT_EQ(Wizard().CurrentPage(), &Wizard().AddrResult());
-        EXPECT_EQ(Describe(Wizard().AddrResult().GetTreeCtrl()->topLevelItem(0)), u"阳光小区:0{1栋:0{4单元:1}}"_s);
+        EXPECT_EQ(Describe(Wizard().AddrResult().GetTreeCtrl()->topLevelItem(0)),
+                  u"阳光小区:0{1栋:0{4单元:1}}"_s);
         EXPECT_EQ(Wizard().NextButton().text(), u"完成(&F)"_s);
     }
 
@@ -142,7 +143,8 @@ private:
     std::unique_ptr<FullWizard> m_wizard;
 };
 
-const QString ExpectedInnerTree = u"1栋:8{2单元:9[DP1/1]{301:10[T1/0]} 3单元:9[DP2/1] 4单元:9[T9/0]} 2栋:8{1单元:9[DP3/1]}"_s;
+const QString ExpectedInnerTree =
+    u"1栋:8{2单元:9[DP1/1]{301:10[T1/0]} 3单元:9[DP2/1] 4单元:9[T9/0]} 2栋:8{1单元:9[DP3/1]}"_s;
 
 TEST_P(ResultPagesWizard, FinishWritesTheTreesThePagesShowed) {
     WalkToTheLastPage();
@@ -178,7 +180,8 @@ TEST_P(ResultPagesWizard, FailedFinishStaysOnTheLastPageAndTheNextFinishSucceeds
     EXPECT_EQ(Wizard().m_strResultID, u"7"_s);
     EXPECT_EQ(m_boxes.Count(), 1);
     EXPECT_EQ(Database().Rows(u"select id,name,grade,parentid from addr order by id"_s), before);
-    EXPECT_EQ(Database().Rows(u"select count(*) from addr_ref where refflag=1"_s), (QList<QStringList>{{u"0"_s}}));
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr_ref where refflag=1"_s),
+              (QList<QStringList>{{u"0"_s}}));
 
     QSqlQuery drop(Database().Native());
     ASSERT_TRUE(drop.exec(GetParam() == Backend::SQLite ? u"drop trigger reject_one"_s

@@ -47,7 +47,9 @@ std::string Describe(const ResultTree& tree, int node = ResultTree::Root) {
     return out;
 }
 
-SplitPatternSet Patterns(const std::vector<PatternRow>& rows) { return BuildPatternSet(rows); }
+SplitPatternSet Patterns(const std::vector<PatternRow>& rows) {
+    return BuildPatternSet(rows);
+}
 
 std::vector<AddressEntry> Entries(const std::vector<std::u16string>& texts) {
     std::vector<AddressEntry> entries;
@@ -88,10 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
              {{u"栋", u"元"}},
              {u"1栋2单元", u"1栋2单元"},
              "阳光小区:0:0{1栋:1:0{2单元:2:1}}"},
-        Case{"PatternWithoutLevelsAddsNothing",
-             {{}, {u"栋"}},
-             {u"", u"5栋"},
-             "阳光小区:0:0{5栋:1:2}"},
+        Case{"PatternWithoutLevelsAddsNothing", {{}, {u"栋"}}, {u"", u"5栋"}, "阳光小区:0:0{5栋:1:2}"},
         Case{"ChildrenInFirstArrivalOrderNotSorted",
              {{u"栋", u"元"}, {u"栋"}},
              {u"3栋1单元", u"10栋", u"3栋2单元", u"1栋", u"10栋1单元"},
