@@ -292,6 +292,9 @@ inline const char* DialectName(SqlDialect dialect) {
 
 } // namespace dataaccess_test
 
+// Failure messages show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace dataaccess {
 // GoogleTest names a backend parameter by this.
 inline void PrintTo(SqlDialect dialect, std::ostream* os) {
