@@ -107,14 +107,23 @@ private:
     std::mt19937 m_random;
 };
 
-const std::vector<std::u16string>& Corpus() {
-    static const std::vector<std::u16string> corpus = [] {
+// The cell's entries as a split page holds them: loaded one after the other, each with its text and
+// its DP number.
+const std::vector<AddressEntry>& Corpus() {
+    static const std::vector<AddressEntry> corpus = [] {
         CorpusGenerator generate(42);
         std::vector<std::u16string> texts;
-        texts.reserve(CorpusSize);
         for (int i = 0; i < CorpusSize; ++i)
             texts.push_back(generate.Address());
-        return texts;
+        std::vector<AddressEntry> entries;
+        entries.reserve(CorpusSize);
+        for (int i = 0; i < CorpusSize; ++i) {
+            std::u16string number = u"DP";
+            for (char c : std::to_string(80000000 + i))
+                number.push_back(static_cast<char16_t>(c));
+            entries.push_back({texts[i], number, 0});
+        }
+        return entries;
     }();
     return corpus;
 }
@@ -240,13 +249,13 @@ private:
 };
 
 template <typename Matcher> void RunPasses(benchmark::State& state, const Matcher& matcher) {
-    const std::vector<std::u16string>& corpus = Corpus();
+    const std::vector<AddressEntry>& corpus = Corpus();
     SplitCuts cuts;
     long allocations = 0;
     for (auto _ : state) {
         const long before = g_allocations;
-        for (const std::u16string& text : corpus) {
-            matcher.Match(text, cuts);
+        for (const AddressEntry& entry : corpus) {
+            matcher.Match(entry.text, cuts);
             benchmark::DoNotOptimize(cuts);
         }
         allocations += g_allocations - before;
@@ -274,12 +283,12 @@ void BM_Pcre2Jit_Alternation(benchmark::State& state) {
 // The forms with pieces, as a result page uses them (they allocate the pieces): one matcher for all
 // texts, and SplitAddress, which prepares the patterns again for every text.
 template <typename Split> void RunPieces(benchmark::State& state, Split split) {
-    const std::vector<std::u16string>& corpus = Corpus();
+    const std::vector<AddressEntry>& corpus = Corpus();
     long allocations = 0;
     for (auto _ : state) {
         const long before = g_allocations;
-        for (const std::u16string& text : corpus)
-            benchmark::DoNotOptimize(split(text));
+        for (const AddressEntry& entry : corpus)
+            benchmark::DoNotOptimize(split(entry.text));
         allocations += g_allocations - before;
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(corpus.size()));
@@ -318,7 +327,8 @@ bool EnginesAgree() {
     const PatternByPatternRegex byPattern(PatternSet());
     const AlternationRegex alternation(PatternSet());
     std::map<int, int> shares;
-    for (const std::u16string& text : Corpus()) {
+    for (const AddressEntry& entry : Corpus()) {
+        const std::u16string& text = entry.text;
         SplitCuts a, b, c;
         matcher.Match(text, a);
         byPattern.Match(text, b);
@@ -338,29 +348,42 @@ bool EnginesAgree() {
     return true;
 }
 
-// Prints, after the table, how many times the matcher's throughput is PCRE2-JIT's (CPU time, as the
-// items_per_second column).
+// Prints, after the table, how many times the matcher's throughput is PCRE2-JIT's: CPU time, as the
+// items_per_second column, pooled over repetitions (--benchmark_repetitions, best with
+// --benchmark_enable_random_interleaving on a busy machine).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                m_perSecond[run.benchmark_name()] =
-                    CorpusSize * static_cast<double>(run.iterations) / run.cpu_accumulated_time;
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            Pooled& pooled = m_pooled[run.run_name.function_name];
+            pooled.addresses += CorpusSize * static_cast<double>(run.iterations);
+            pooled.seconds += run.cpu_accumulated_time;
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        const double ours = m_perSecond["BM_SplitMatcher"];
+        const double ours = PerSecond("BM_SplitMatcher");
         for (const char* other : {"BM_Pcre2Jit_PatternByPattern", "BM_Pcre2Jit_Alternation"})
-            if (ours > 0 && m_perSecond[other] > 0)
-                std::printf("SplitMatcher %.3g addresses/s, %s %.3g addresses/s: %.1fx\n", ours, other,
-                            m_perSecond[other], ours / m_perSecond[other]);
+            if (ours > 0 && PerSecond(other) > 0)
+                std::printf("BM_SplitMatcher %.3g addresses/s, %s %.3g addresses/s: %.2fx\n", ours, other,
+                            PerSecond(other), ours / PerSecond(other));
     }
 
 private:
-    std::map<std::string, double> m_perSecond;
+    struct Pooled {
+        double addresses = 0;
+        double seconds = 0;
+    };
+    double PerSecond(const std::string& name) {
+        const Pooled& pooled = m_pooled[name];
+        return pooled.seconds > 0 ? pooled.addresses / pooled.seconds : 0;
+    }
+    std::map<std::string, Pooled> m_pooled;
 };
 
 } // namespace

@@ -96,10 +96,15 @@ private:
     using PatternMask = uint8_t; // bit p stands for pattern p
     static_assert(MaxPatterns <= 8);
 
+    struct TextWindow; // a short text in vector registers, where the processor has them
+
     Level PrepareLevel(const std::u16string& levelText);
     PatternMask CandidatesFor(std::u16string_view text) const;
     bool CanEndWith(const Level& level, char16_t c) const;
     std::size_t FindEnd(const Level& level, const char16_t* text, std::size_t from, std::size_t size) const;
+    int Matched(int patternIndex, SplitCuts& cuts) const;
+    int MatchByScanning(std::u16string_view text, SplitCuts& cuts, PatternMask candidates) const;
+    int MatchInWindow(std::u16string_view text, SplitCuts& cuts, PatternMask candidates) const;
 
     std::array<Pattern, MaxPatterns> m_patterns;
     int m_count = 0;

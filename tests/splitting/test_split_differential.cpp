@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -143,10 +144,11 @@ public:
             return text;
         }
         const PatternRow& row = rows[Uniform(0, static_cast<int>(rows.size()) - 1)];
+        const int mostFillers = Chance(30) ? 8 : 3;
         for (const std::u16string& column : row) {
             if (column.empty())
                 break;
-            for (int n = Uniform(0, 3); n > 0; --n)
+            for (int n = Uniform(0, mostFillers); n > 0; --n)
                 text.push_back(Pick(fillers));
             if (column.find(u"[n]") != std::u16string::npos)
                 text.append(Uniform(1, 3), u"0123456789"[Uniform(0, 9)]);
@@ -167,12 +169,15 @@ private:
 TEST(SplitDifferential, AgreesWithAnchoredRegularExpressions) {
     Generator generate(20240611);
     int texts = 0, matched = 0;
+    // The matcher cuts texts of under 8, 8 to 16, and over 16 code units by different means.
+    int shortTexts = 0, mediumTexts = 0, longTexts = 0;
     for (int round = 0; round < 400; ++round) {
         const std::vector<PatternRow> rows = generate.Rows();
         const SplitPatternSet set = BuildPatternSet(rows);
         const RegexPatternList regexes(rows);
         for (int i = 0; i < 15; ++i, ++texts) {
             const std::u16string text = generate.Text(rows);
+            (text.size() < 8 ? shortTexts : text.size() <= 16 ? mediumTexts : longTexts) += 1;
             const SplitResult expected = regexes.Split(text);
             const SplitResult actual = SplitAddress(set, text);
             matched += expected.patternIndex >= 0;
@@ -182,9 +187,11 @@ TEST(SplitDifferential, AgreesWithAnchoredRegularExpressions) {
                 << " splitter " << Describe(actual.pieces);
         }
     }
-    // The generator must give both outcomes often enough for the comparison to mean something.
+    // The generator must give both outcomes, and texts of every length, often enough for the
+    // comparison to mean something.
     EXPECT_GT(matched, texts / 4);
     EXPECT_LT(matched, texts * 3 / 4);
+    EXPECT_GT(std::min({shortTexts, mediumTexts, longTexts}), texts / 20);
 }
 
 } // namespace
