@@ -9,6 +9,8 @@
 
 #include "automation/ComPtr.h"
 
+#include "QtPrinters.h"
+
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -291,9 +293,6 @@ inline const char* DialectName(SqlDialect dialect) {
 }
 
 } // namespace dataaccess_test
-
-// Failure messages show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace dataaccess {
 // GoogleTest names a backend parameter by this.
