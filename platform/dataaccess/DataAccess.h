@@ -45,7 +45,9 @@ struct _Connection : IDispatch {
     //                                                  the DBMS the driver reports (Oracle: untouched)
     // userId and password, when not empty, take the place of those in the string. Statements are
     // translated from the Oracle dialect for SQLite and PostgreSQL; on SQLite a sequence NAME is a
-    // one-row table NAME(last_value) holding the value last drawn.
+    // one-row table NAME(last_value) holding the value last drawn, and an empty text reads as NULL
+    // there and on PostgreSQL, as Oracle stores it. Qt loads its SQL drivers only once a
+    // QCoreApplication exists.
     virtual HRESULT Open(BSTR connectionString, BSTR userId, BSTR password, LONG options) = 0;
     // Runs one statement in the Oracle dialect. For a select (options adCmdUnspecified or adCmdText)
     // *result receives a reading; with adExecuteNoRecords it receives null. recordsAffected (may be
