@@ -28,8 +28,12 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -37,13 +41,13 @@ constexpr int CorpusSize = 100000;
 
 // The patterns an operator would set up for a mixed cell, in list order.
 const std::vector<PatternRow> patternRows = {
-    {u"栋", u"元", u"室"},                  // 3栋2单元501室
-    {u"楼", u"元", u"室"},                  // 12号楼3单元501室
-    {u"楼", u"元"},                         // 12号楼3单元
-    {u"座", u"层"},                         // A座5层
-    {u"[n]", u"[n]", u"[n]"},               // 3-2-101
-    {u"区", u"栋", u"元", u"层", u"室"},     // 东区3栋2单元5层501室
-    {u"）)", u"栋", u"元", u"室"},           // （东门）3栋2单元501室
+    {u"栋", u"元", u"室"},               // 3栋2单元501室
+    {u"楼", u"元", u"室"},               // 12号楼3单元501室
+    {u"楼", u"元"},                      // 12号楼3单元
+    {u"座", u"层"},                      // A座5层
+    {u"[n]", u"[n]", u"[n]"},            // 3-2-101
+    {u"区", u"栋", u"元", u"层", u"室"}, // 东区3栋2单元5层501室
+    {u"）)", u"栋", u"元", u"室"},       // （东门）3栋2单元501室
 };
 
 class CorpusGenerator {
@@ -61,20 +65,23 @@ public:
         if (form <= 38)
             return Number(1, 40) + u"号楼" + Number(1, 6) + u"单元";
         if (form <= 45)
-            return std::u16string(1, static_cast<char16_t>(u'A' + Uniform(0, 5))) + u"座" + Number(1, 28) + u"层";
+            return std::u16string(1, static_cast<char16_t>(u'A' + Uniform(0, 5))) + u"座" + Number(1, 28) +
+                   u"层";
         if (form <= 54)
             return Number(1, 30) + u"-" + Number(1, 6) + u"-" + Room();
         if (form <= 61)
-            return Pick({u"东", u"西", u"南", u"北", u"中"}) + u"区" + Number(1, 20) + u"栋" + Number(1, 4) + u"单元" +
-                   Number(1, 18) + u"层" + Room() + u"室";
+            return Pick({u"东", u"西", u"南", u"北", u"中"}) + u"区" + Number(1, 20) + u"栋" + Number(1, 4) +
+                   u"单元" + Number(1, 18) + u"层" + Room() + u"室";
         if (form <= 68)
-            return FullWidth(Number(1, 30)) + u"栋" + FullWidth(Number(1, 6)) + u"单元" + FullWidth(Room()) + u"室";
+            return FullWidth(Number(1, 30)) + u"栋" + FullWidth(Number(1, 6)) + u"单元" + FullWidth(Room()) +
+                   u"室";
         if (form <= 74)
-            return Chinese(Uniform(1, 10)) + u"栋" + Chinese(Uniform(1, 6)) + u"单元" + Chinese(Uniform(1, 9)) +
-                   u"零" + Chinese(Uniform(1, 4)) + u"室";
+            return Chinese(Uniform(1, 10)) + u"栋" + Chinese(Uniform(1, 6)) + u"单元" +
+                   Chinese(Uniform(1, 9)) + u"零" + Chinese(Uniform(1, 4)) + u"室";
         if (form <= 81)
             return (Uniform(0, 1) ? u"（" : u"(") + Pick({u"东门", u"北区", u"二期", u"新区"}) +
-                   (Uniform(0, 1) ? u"）" : u")") + Number(1, 20) + u"栋" + Number(1, 6) + u"单元" + Room() + u"室";
+                   (Uniform(0, 1) ? u"）" : u")") + Number(1, 20) + u"栋" + Number(1, 6) + u"单元" + Room() +
+                   u"室";
         if (form <= 88)
             return Pick({u"物业管理处", u"配电房", u"地下车库", u"门卫室", u"会所"});
         if (form <= 94)
@@ -160,8 +167,8 @@ std::u16string PatternExpression(const SplitPattern& pattern) {
 pcre2_code* CompileJit(const std::u16string& expression) {
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code* code =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()), expression.size(), 0, &error, &offset, nullptr);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()), expression.size(), 0,
+                                     &error, &offset, nullptr);
     if (!code || pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0)
         throw std::runtime_error("cannot compile an expression with JIT");
     return code;
@@ -184,8 +191,8 @@ public:
     }
     int Match(std::u16string_view text, SplitCuts& cuts) const {
         for (std::size_t p = 0; p < m_codes.size(); ++p) {
-            if (pcre2_jit_match(m_codes[p], reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, m_matchData,
-                                nullptr) < 0)
+            if (pcre2_jit_match(m_codes[p], reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
+                                m_matchData, nullptr) < 0)
                 continue;
             const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData);
             cuts.levelCount = m_levelCounts[p];

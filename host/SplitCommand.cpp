@@ -62,7 +62,8 @@ bool DecodeUtf8(std::string_view bytes, std::u16string& text) {
         } else if (lead >= 0xF0 && lead <= 0xF4 &&
                    continuation(i + 1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) &&
                    continuation(i + 2) && continuation(i + 3)) {
-            code = (lead & 0x07u) << 18 | (s[i + 1] & 0x3Fu) << 12 | (s[i + 2] & 0x3Fu) << 6 | (s[i + 3] & 0x3Fu);
+            code = (lead & 0x07u) << 18 | (s[i + 1] & 0x3Fu) << 12 | (s[i + 2] & 0x3Fu) << 6 |
+                   (s[i + 3] & 0x3Fu);
             i += 4;
         } else {
             return false;
@@ -118,7 +119,8 @@ std::optional<std::string> ParsePatternRow(const std::string& argument, PatternR
         char16_t c = text[i];
         if (c == u'/') {
             if (++column == row.size())
-                return "pattern '" + argument + "' has more than " + std::to_string(MaxLevels) + " level texts";
+                return "pattern '" + argument + "' has more than " + std::to_string(MaxLevels) +
+                       " level texts";
             continue;
         }
         if (c == u'\\') {
@@ -185,7 +187,8 @@ int RunSplit(const std::vector<std::string>& args) {
     if (fileName && *fileName != "-") {
         std::FILE* file = std::fopen(fileName->c_str(), "rb");
         if (!file) {
-            std::fprintf(stderr, "tessel split: cannot open %s: %s\n", fileName->c_str(), std::strerror(errno));
+            std::fprintf(stderr, "tessel split: cannot open %s: %s\n", fileName->c_str(),
+                         std::strerror(errno));
             return 1;
         }
         const bool read = ReadAll(file, bytes);

@@ -20,7 +20,7 @@ constexpr std::size_t NoEnd = std::u16string_view::npos;
 // Texts of this many code units (most inner addresses) are cut with vector compares.
 constexpr std::size_t TextWindowMin = 8;
 constexpr std::size_t TextWindowMax = 16;
-}
+} // namespace
 
 SplitMatcher::Level SplitMatcher::PrepareLevel(const std::u16string& levelText) {
     Level level;
@@ -35,9 +35,11 @@ SplitMatcher::Level SplitMatcher::PrepareLevel(const std::u16string& levelText) 
     }
     // A set of alternative terminators: order and repetition do not matter.
     level.first = levelText[0];
-    const auto other = std::find_if(levelText.begin(), levelText.end(), [&](char16_t c) { return c != level.first; });
+    const auto other =
+        std::find_if(levelText.begin(), levelText.end(), [&](char16_t c) { return c != level.first; });
     level.second = other == levelText.end() ? level.first : *other;
-    if (std::all_of(other, levelText.end(), [&](char16_t c) { return c == level.first || c == level.second; })) {
+    if (std::all_of(other, levelText.end(),
+                    [&](char16_t c) { return c == level.first || c == level.second; })) {
         level.kind = Level::Terminators;
         return level;
     }
@@ -145,7 +147,8 @@ SplitMatcher::SplitMatcher(const SplitPatternSet& set) : m_count(std::clamp(set.
     return NoEnd;
 }
 
-[[gnu::always_inline]] inline SplitMatcher::PatternMask SplitMatcher::CandidatesFor(std::u16string_view text) const {
+[[gnu::always_inline]] inline SplitMatcher::PatternMask
+SplitMatcher::CandidatesFor(std::u16string_view text) const {
     if (text.empty())
         return m_emptyPatterns;
     const char16_t last = text.back();

@@ -45,7 +45,8 @@ TEST_F(SplitCommand, PrintsThePatternIndexAndThePiecesOfEveryLine) {
                                    "物业管理处\n"
                                    "\n"
                                    "A座5层"); // the last line needs no newline
-    const ProgramRun run = Tessel({"-p", "栋/元/室", "--pattern", "[n]/楼/[n]/元", "-p", "[c]/层", "-p", "", path});
+    const ProgramRun run =
+        Tessel({"-p", "栋/元/室", "--pattern", "[n]/楼/[n]/元", "-p", "[c]/层", "-p", "", path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(), "0\t3栋\t2单元\t501室\n"
                                      "1\t12\t号楼\t3\t单元\n"
@@ -56,7 +57,8 @@ TEST_F(SplitCommand, PrintsThePatternIndexAndThePiecesOfEveryLine) {
 }
 
 TEST_F(SplitCommand, ReadsEscapesAndEmptyColumnsInPatterns) {
-    const ProgramRun run = Tessel({"-p", "栋//号", "-p", "\\//[n]", "-p", "\\\\"}, "3栋5号\n3栋\n3-2/101\nC:\\\n");
+    const ProgramRun run =
+        Tessel({"-p", "栋//号", "-p", "\\//[n]", "-p", "\\\\"}, "3栋5号\n3栋\n3-2/101\nC:\\\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(), "-1\n"
                                      "0\t3栋\n"

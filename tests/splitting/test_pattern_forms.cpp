@@ -30,12 +30,14 @@ TEST(PatternForms, TokensBecomeMarksAndBack) {
 
 TEST(PatternForms, NumeralTokenIsReplacedFirst) {
     // "[[n]c]" holds "[n]" once; what is left, "[\1c]", holds no "[c]".
-    EXPECT_EQ(ToInternalForm(u"[[n]c]"), u"[\x01" u"c]");
+    EXPECT_EQ(ToInternalForm(u"[[n]c]"), u"[\x01"
+                                         u"c]");
     EXPECT_EQ(ToInternalForm(u"[n[c]]"), u"[n\x02]");
 }
 
 TEST(BuildPatternSet, CountsLevelsUpToTheFirstEmptyColumn) {
-    const SplitPatternSet set = BuildPatternSet(Rows({u"栋/元/室", u"栋//号", u"", u"区/栋/元/层/[n]", u"/栋"}));
+    const SplitPatternSet set =
+        BuildPatternSet(Rows({u"栋/元/室", u"栋//号", u"", u"区/栋/元/层/[n]", u"/栋"}));
     ASSERT_EQ(set.count, 5);
     EXPECT_EQ(set.patterns[0].levelCount, 3);
     EXPECT_EQ(set.patterns[1].levelCount, 1);

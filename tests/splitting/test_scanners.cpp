@@ -12,6 +12,7 @@ struct RunCase {
 };
 
 TEST(Scanners, FindTheEndOfTheFirstRun) {
+    // clang-format off
     const RunCase cases[] = {
         {u"", -1, -1},
         {u"栋单元", -1, -1},
@@ -21,13 +22,14 @@ TEST(Scanners, FindTheEndOfTheFirstRun) {
         {u"A区12栋3", 3, 0},
         {u"ab12cd34", 3, 1},
         {u"栋xYz9", 4, 3},
-        {u"５1２", 1, -1},       // full-width digits are no digits
-        {u"Ａb", -1, 1},         // nor full-width letters
+        {u"５1２", 1, -1},     // full-width digits are no digits
+        {u"Ａb", -1, 1},       // nor full-width letters
         {u"0123456789", 9, -1},
-        {u"@[`{AZaz", -1, 7},    // the neighbours of the letter ranges are no letters
-        {u"/:09", 3, -1},        // nor those of the digit range
+        {u"@[`{AZaz", -1, 7},  // the neighbours of the letter ranges are no letters
+        {u"/:09", 3, -1},      // nor those of the digit range
         {u"-Za", -1, 2},
     };
+    // clang-format on
     for (const RunCase& c : cases) {
         EXPECT_EQ(FindDigitRun(c.text), c.digitRunEnd) << Utf8(c.text);
         EXPECT_EQ(FindLetterRun(c.text), c.letterRunEnd) << Utf8(c.text);
@@ -39,7 +41,7 @@ TEST(NormalizeWidth, NarrowsFullWidthDigitsAndParenthesesOnly) {
         {u"", u""},
         {u"（３栋）２单元", u"(3栋)2单元"},
         {u"０１２３４５６７８９", u"0123456789"},
-        {u"ＡＢ［］－＃＇＊：", u"ＡＢ［］－＃＇＊：" }, // other full-width forms stay
+        {u"ＡＢ［］－＃＇＊：", u"ＡＢ［］－＃＇＊："}, // other full-width forms stay
         {u"3栋(东)", u"3栋(东)"},
     };
     for (auto [text, expected] : cases) {

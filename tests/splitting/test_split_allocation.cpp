@@ -18,8 +18,12 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -27,8 +31,9 @@ TEST(SplitMatcher, MatchDoesNotAllocate) {
     // Every kind of level, including a set large enough to live on the heap.
     const SplitMatcher matcher(BuildPatternSet(
         Rows({u"栋/元/室", u"[n]/楼/[n]/元", u"[c]/层", u"abcdefghijk栋幢座/元", u"区/栋/元/层/室", u""})));
-    const std::u16string texts[] = {u"3栋2单元501室", u"12号楼3单元", u"A座5层", u"东3座2单元",
-                                    u"东区3栋2单元5层501室", u"", u"物业管理处", u"3-2-101"};
+    const std::u16string texts[] = {
+        u"3栋2单元501室", u"12号楼3单元", u"A座5层", u"东3座2单元", u"东区3栋2单元5层501室", u"",
+        u"物业管理处",    u"3-2-101"};
     SplitCuts cuts;
     int found = 0;
     const long before = allocations;

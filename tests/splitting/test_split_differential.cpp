@@ -61,8 +61,8 @@ public:
             int error = 0;
             PCRE2_SIZE offset = 0;
             // No UTF mode: a character is one code unit, as in the splitter.
-            pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()), expression.size(),
-                                             0, &error, &offset, nullptr);
+            pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()),
+                                             expression.size(), 0, &error, &offset, nullptr);
             if (!code)
                 throw std::runtime_error("bad expression " + Utf8(expression));
             m_codes.emplace_back(code);
@@ -73,8 +73,8 @@ public:
     SplitResult Split(std::u16string_view text) const {
         SplitResult result;
         for (std::size_t p = 0; p < m_codes.size(); ++p) {
-            const int rc = pcre2_match(m_codes[p].get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0,
-                                       0, m_matchData.get(), nullptr);
+            const int rc = pcre2_match(m_codes[p].get(), reinterpret_cast<PCRE2_SPTR>(text.data()),
+                                       text.size(), 0, 0, m_matchData.get(), nullptr);
             if (rc == PCRE2_ERROR_NOMATCH)
                 continue;
             if (rc < 0)
@@ -82,7 +82,8 @@ public:
             const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData.get());
             result.patternIndex = static_cast<int>(p);
             for (int group = 1; group < rc; ++group)
-                result.pieces.emplace_back(text.substr(ovector[2 * group], ovector[2 * group + 1] - ovector[2 * group]));
+                result.pieces.emplace_back(
+                    text.substr(ovector[2 * group], ovector[2 * group + 1] - ovector[2 * group]));
             return result;
         }
         return result;

@@ -14,7 +14,9 @@ struct SplitCase {
     std::vector<std::u16string> pieces;
 };
 
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SplitRules : public testing::TestWithParam<SplitCase> {};
 
@@ -29,7 +31,10 @@ const SplitCase splitCases[] = {
     // Terminator sets.
     {"OneTerminatorPerLevel", Rows({u"栋/元/室"}), u"3栋2单元501室", 0, {u"3栋", u"2单元", u"501室"}},
     {"LevelTextIsASetNotAWord", Rows({u"栋/单元/室"}), u"3栋2单元501室", 0, {u"3栋", u"2单", u"元501室"}},
-    {"OrderAndRepetitionInASetDoNotMatter", Rows({u"栋/元单单/室"}), u"3栋2单元501室", 0,
+    {"OrderAndRepetitionInASetDoNotMatter",
+     Rows({u"栋/元单单/室"}),
+     u"3栋2单元501室",
+     0,
      {u"3栋", u"2单", u"元501室"}},
     {"SetOfThreeTerminators", Rows({u"栋幢座/元"}), u"3幢2单元", 0, {u"3幢", u"2单元"}},
     {"SetOfManyTerminators", Rows({u"abcdefgh栋幢座/元"}), u"东3座2单元", 0, {u"东3座", u"2单元"}},
@@ -61,13 +66,22 @@ const SplitCase splitCases[] = {
     {"DigitsSplitByATerminator", Rows({u"[n]/[n]/[n]"}), u"3-2-101", 0, {u"3", u"-2", u"-101"}},
 
     // The first full match in list order wins.
-    {"SecondPatternAfterAFailedFirst", Rows({u"栋/单元/[n]", u"栋/元/[n]/室"}), u"3栋2单元501室", 1,
+    {"SecondPatternAfterAFailedFirst",
+     Rows({u"栋/单元/[n]", u"栋/元/[n]/室"}),
+     u"3栋2单元501室",
+     1,
      {u"3栋", u"2单元", u"501", u"室"}},
-    {"FirstOfTwoMatchingPatterns", Rows({u"栋/元/室", u"[n]/元/室"}), u"3栋2单元501室", 0,
+    {"FirstOfTwoMatchingPatterns",
+     Rows({u"栋/元/室", u"[n]/元/室"}),
+     u"3栋2单元501室",
+     0,
      {u"3栋", u"2单元", u"501室"}},
     {"EighthRowNeverWins", Rows({u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"栋"}), u"3栋", -1, {}},
     {"SeventhRowStillWins", Rows({u"a", u"b", u"c", u"d", u"e", u"f", u"栋"}), u"3栋", 6, {u"3栋"}},
-    {"FiveLevels", Rows({u"区/栋/元/层/室"}), u"东区3栋2单元5层501室", 0,
+    {"FiveLevels",
+     Rows({u"区/栋/元/层/室"}),
+     u"东区3栋2单元5层501室",
+     0,
      {u"东区", u"3栋", u"2单元", u"5层", u"501室"}},
 
     // Empty columns and empty patterns.
