@@ -29,7 +29,8 @@ protected:
         s_database = nullptr;
     }
 
-    WizardRun Run(const QByteArray& script, const QStringList& extra = {}) {
+    WizardRun Run(const QByteArray& script, const QStringList& extra = {},
+                  TestDatabase* database = s_database) {
         const QString path = m_dir.filePath("script.txt");
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -38,7 +39,7 @@ protected:
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
         process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
-                      QStringList{"wizard", s_database->Url(), "--script", path} + extra);
+                      QStringList{"wizard", database->Url(), "--script", path} + extra);
         EXPECT_TRUE(process.waitForStarted());
         EXPECT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -94,6 +95,32 @@ TEST_F(OperatorScriptTest, PrintsEveryMessageBoxWithItsAnswer) {
               "5008: 金色家园\n"
               "result: 2\n"
               "id: \n");
+}
+
+TEST_F(OperatorScriptTest, FinishWritesTheTreeAndHandsBackTheCellId) {
+    TestDatabase database; // a database of its own: this run writes
+    database.Generate(2000);
+    const WizardRun run = Run("type 5000 阳光花园\n"
+                              "click 4\n"
+                              "click 4\n"
+                              "type 5000 栋\n"
+                              "type 5001 元\n"
+                              "type 5002 室\n"
+                              "click 4\n"
+                              "click 4\n"
+                              "click 4\n"
+                              "print 4\n"
+                              "click 4\n",
+                              {}, &database);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QList<QStringList> cell =
+        database.Rows(QStringLiteral("select id from addr where name='阳光花园' and grade=7"));
+    ASSERT_EQ(cell.size(), 1);
+    EXPECT_EQ(run.out.toStdString(), "4: 完成(&F)\nresult: 1\nid: " + cell[0][0].toStdString() + "\n");
+    const QList<QStringList> buildings = database.Rows(
+        QStringLiteral("select count(*) from addr where grade=8 and parentid=%1").arg(cell[0][0]));
+    ASSERT_EQ(buildings.size(), 1);
+    EXPECT_GT(buildings[0][0].toInt(), 0);
 }
 
 TEST_F(OperatorScriptTest, AMissingControlStopsTheScriptAtItsLineAndCancels) {
