@@ -20,11 +20,12 @@ Splits address texts, one per line (UTF-8, from FILE or standard input; a traili
 with split patterns, as the wizard's split pages do, and prints one line per text: the index of the
 first pattern that matched the whole text (-1 when none did), then each piece, separated by tabs.
 
-  -p, --pattern P   one row of the pattern list, in the order given. Its level texts are separated
-                    by '/'; "[n]" stands for a run of digits, "[c]" for a run of letters, and any
-                    other level text is a set of terminator characters. '\/' and '\\' are a literal
-                    '/' and '\'. An empty level text ends the row ("栋//号" has one level). At most
-                    five levels; rows after the seventh take no part.
+  -p, --pattern P   one row of the pattern list, in the order given: its level texts separated by
+                    '/'. A level with "[n]" ends with the first run of ASCII digits, one with "[c]"
+                    with the first run of ASCII letters; any other level text is a set of
+                    terminators and the level ends at the first of them. '\/' and '\\' are a
+                    literal '/' and '\'. An empty level text ends the row ("栋//号" has one
+                    level). At most five level texts; rows after the seventh take no part.
   --candidates      print instead one line: the characters the split page would offer as
                     separators for these texts.
   -h, --help        show this help.
