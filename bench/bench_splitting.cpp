@@ -357,7 +357,8 @@ bool EnginesAgree() {
 
 // Prints, after the table, how many times the matcher's throughput is PCRE2-JIT's: CPU time, as the
 // items_per_second column, pooled over repetitions (--benchmark_repetitions, best with
-// --benchmark_enable_random_interleaving on a busy machine).
+// --benchmark_enable_random_interleaving on a busy machine; not with aggregates only, which hides
+// the single runs).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
