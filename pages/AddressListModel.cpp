@@ -3,27 +3,50 @@
 #include <QStringView>
 
 #include <algorithm>
-#include <numeric>
 
 AddressListModel::AddressListModel(QObject* parent) : QAbstractListModel(parent) {}
 
+namespace {
+
+// A code unit without its case: ASCII directly, the rest through the Unicode case folding.
+inline char16_t Folded(char16_t c) {
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    return char16_t(QChar::toCaseFolded(char32_t(c)));
+}
+
+} // namespace
+
 bool AddressListModel::SortsBefore(std::u16string_view a, std::u16string_view b) {
-    return QStringView(a.data(), static_cast<qsizetype>(a.size()))
-               .compare(QStringView(b.data(), static_cast<qsizetype>(b.size())), Qt::CaseInsensitive) < 0;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i])
+            continue;
+        const char16_t fa = Folded(a[i]), fb = Folded(b[i]);
+        if (fa != fb)
+            return fa < fb;
+    }
+    return a.size() < b.size();
 }
 
 void AddressListModel::SetEntries(const std::vector<AddressEntry>* entries) {
     beginResetModel();
     m_entries = entries;
     const std::size_t count = entries ? entries->size() : 0;
+    // The texts beside their entry indexes, so the sort does not chase each entry. Stable, so
+    // texts that compare equal keep their load order.
+    struct Key {
+        std::u16string_view text;
+        uint32_t entry;
+    };
+    std::vector<Key> keys;
+    keys.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        keys.push_back({(*entries)[i].text, static_cast<uint32_t>(i)});
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return SortsBefore(a.text, b.text); });
     m_rowEntry.resize(count);
-    std::iota(m_rowEntry.begin(), m_rowEntry.end(), uint32_t{0});
-    // Stable, so texts that compare equal keep their load order.
-    if (entries) {
-        std::stable_sort(m_rowEntry.begin(), m_rowEntry.end(), [entries](uint32_t a, uint32_t b) {
-            return SortsBefore((*entries)[a].text, (*entries)[b].text);
-        });
-    }
+    for (std::size_t row = 0; row < count; ++row)
+        m_rowEntry[row] = keys[row].entry;
     m_entryPattern.assign(count, int8_t{-1});
     endResetModel();
 }
