@@ -179,6 +179,17 @@ TEST_P(CellPages, NextIsEnabledExactlyWhileTheCellNameEditHoldsText) {
     EXPECT_TRUE(OnCellNamePage());
     EXPECT_EQ(CellNameEdit().text(), u"阳光小区"_s);
     EXPECT_TRUE(Wizard().NextButton().isEnabled());
+
+    // Enter acts as Next on page 1 and, from the candidate list, on page 2; typing into the list's
+    // edit adds no item.
+    QTest::keyClick(&CellNameEdit(), Qt::Key_Return);
+    ASSERT_TRUE(OnVerifyPage());
+    ASSERT_EQ(QApplication::focusWidget(), &Candidates());
+    const int items = Candidates().count();
+    QTest::keyClicks(&Candidates(), u"x"_s);
+    QTest::keyClick(&Candidates(), Qt::Key_Return);
+    EXPECT_EQ(Candidates().count(), items);
+    EXPECT_EQ(Wizard().CurrentPage(), Wizard().Pages()[2]);
 }
 
 TEST_P(CellPages, AsksBeforeGoingOnWhenAnInnerTreeExistsAndStoresTheNameEitherWay) {
