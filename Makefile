@@ -16,7 +16,7 @@ build: configure
 	@cmake --build $(BUILD)
 
 test: build
-	@bash scripts/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j2
+	@bash scripts/run-tests $(BUILD)
 
 run: build
 	@bash scripts/run-wizard $(BUILD)
