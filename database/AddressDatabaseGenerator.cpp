@@ -105,7 +105,7 @@ struct FormWeight {
     int weight;
 };
 
-struct CompoundSpec {
+struct CompoundPlan {
     QString name;
     CompoundPath path;
     int buildings = 6, units = 2, floors = 6, roomsPerFloor = 2;
@@ -291,17 +291,17 @@ private:
     }
 
     // --- compounds ------------------------------------------------------------------------
-    CompoundSpec RandomCompound() {
-        CompoundSpec spec;
-        spec.name = QString::fromUtf16(m_random.Pick(kCompoundRoots)) +
+    CompoundPlan RandomCompound() {
+        CompoundPlan plan;
+        plan.name = QString::fromUtf16(m_random.Pick(kCompoundRoots)) +
                     QString::fromUtf16(m_random.Pick(kCompoundSuffixes)) +
                     QString::fromUtf16(m_random.Pick(kCompoundPhases));
-        spec.path = RandomPath();
-        spec.buildings = m_random.Between(2, 24);
-        spec.units = m_random.Between(1, 4);
-        spec.floors = m_random.Between(5, 18);
-        spec.roomsPerFloor = m_random.Between(2, 4);
-        spec.households = m_random.Between(8, 60);
+        plan.path = RandomPath();
+        plan.buildings = m_random.Between(2, 24);
+        plan.units = m_random.Between(1, 4);
+        plan.floors = m_random.Between(5, 18);
+        plan.roomsPerFloor = m_random.Between(2, 4);
+        plan.households = m_random.Between(8, 60);
         const FormWeight main[] = {{InnerForm::Dong, 35},   {InnerForm::HaoLou, 18},
                                    {InnerForm::Dash, 15},   {InnerForm::ZuoCeng, 10},
                                    {InnerForm::Zhuang, 10}, {InnerForm::Parenthesised, 12}};
@@ -311,21 +311,21 @@ private:
         while (secondary == dominant)
             secondary = PickForm(mains, m_random);
         if (dominant == InnerForm::ZuoCeng || secondary == InnerForm::ZuoCeng)
-            spec.buildings = std::min(spec.buildings, 8); // towers named A to H
-        spec.forms = {{dominant, 62},
+            plan.buildings = std::min(plan.buildings, 8); // towers named A to H
+        plan.forms = {{dominant, 62},
                       {secondary, 20},
                       {InnerForm::FullWidth, 5},
                       {InnerForm::ChineseNumerals, 4},
                       {InnerForm::Typo, 5},
                       {InnerForm::NoPattern, 4}};
-        spec.innerTree = m_random.Chance(0.1);
-        return spec;
+        plan.innerTree = m_random.Chance(0.1);
+        return plan;
     }
 
     void DemoCompounds() {
         // Built from a fixed seed so that they are the same in every database.
         Random demo(20240601);
-        CompoundSpec sun;
+        CompoundPlan sun;
         sun.name = QString::fromUtf16(AddressDatabaseGenerator::DemoCellName);
         sun.path = {u"北京市"_s, u"朝阳区"_s, u"110105"_s, u"建外街道"_s, u"建国路"_s, Null(), u"88号"_s};
         sun.buildings = 6;
@@ -343,7 +343,7 @@ private:
         sun.misspelledDp = 0.05;
         Compound(sun, demo);
 
-        CompoundSpec gold;
+        CompoundPlan gold;
         gold.name = QString::fromUtf16(AddressDatabaseGenerator::DemoCellWithInnerTree);
         gold.path = {u"北京市"_s,     u"朝阳区"_s, u"110105"_s, u"呼家楼街道"_s,
                      u"东三环中路"_s, Null(),      u"39号"_s};
@@ -369,25 +369,25 @@ private:
         return path.city + path.district + roadAndNumber;
     }
 
-    void Compound(const CompoundSpec& spec, Random& random) {
+    void Compound(const CompoundPlan& plan, Random& random) {
         ++m_compounds;
-        const uint32_t city = PathNode(0, spec.path.city, 1);
-        const uint32_t district = PathNode(city, spec.path.district, 2);
-        const uint32_t town = PathNode(district, spec.path.town, 3);
-        const uint32_t road = PathNode(town, spec.path.road, 4);
-        const uint32_t street = PathNode(road, spec.path.street, 5);
-        CompoundPath path = spec.path;
+        const uint32_t city = PathNode(0, plan.path.city, 1);
+        const uint32_t district = PathNode(city, plan.path.district, 2);
+        const uint32_t town = PathNode(district, plan.path.town, 3);
+        const uint32_t road = PathNode(town, plan.path.road, 4);
+        const uint32_t street = PathNode(road, plan.path.street, 5);
+        CompoundPath path = plan.path;
         uint32_t number = PathNode(street, path.number, 6);
         // A compound's name is unique below its number; an unnamed number is shared by several.
-        while (!Claim(number, spec.name)) {
+        while (!Claim(number, plan.name)) {
             path.number = QString::number(random.Between(200, 999)) + u"号"_s;
             number = PathNode(street, path.number, 6);
         }
-        const uint32_t cell = Node(spec.name, 7, number);
+        const uint32_t cell = Node(plan.name, 7, number);
 
         // Distinct households, in a random order.
-        const int places = spec.buildings * spec.units * spec.floors * spec.roomsPerFloor;
-        const int households = std::min(spec.households, places / 2);
+        const int places = plan.buildings * plan.units * plan.floors * plan.roomsPerFloor;
+        const int households = std::min(plan.households, places / 2);
         QSet<int> taken;
         QList<HouseholdPlace> chosen;
         while (chosen.size() < households) {
@@ -397,12 +397,12 @@ private:
             taken.insert(at);
             int rest = at;
             HouseholdPlace p;
-            p.building = 1 + rest % spec.buildings;
-            rest /= spec.buildings;
-            p.unit = 1 + rest % spec.units;
-            rest /= spec.units;
-            p.floor = 1 + rest % spec.floors;
-            rest /= spec.floors;
+            p.building = 1 + rest % plan.buildings;
+            rest /= plan.buildings;
+            p.unit = 1 + rest % plan.units;
+            rest /= plan.units;
+            p.floor = 1 + rest % plan.floors;
+            rest /= plan.floors;
             p.room = p.floor * 100 + 1 + rest;
             chosen.append(p);
         }
@@ -418,14 +418,14 @@ private:
         QString shopDp; // a DP outside the compound's name, serving some of its numbers
 
         for (const HouseholdPlace& place : chosen) {
-            const InnerForm form = PickForm(spec.forms, random);
+            const InnerForm form = PickForm(plan.forms, random);
             const uint64_t choice = random.Next();
             QStringList numbers;
-            if (random.Chance(spec.onDp)) {
-                const QString dp = DpNumber(spec.path.districtCode);
-                const QString name = random.Chance(spec.misspelledDp)
-                                         ? AddressTextForms::Misspelled(spec.name, choice)
-                                         : spec.name;
+            if (random.Chance(plan.onDp)) {
+                const QString dp = DpNumber(plan.path.districtCode);
+                const QString name = random.Chance(plan.misspelledDp)
+                                         ? AddressTextForms::Misspelled(plan.name, choice)
+                                         : plan.name;
                 QString inner = AddressTextForms::Inner(form, place, choice);
                 if (random.Chance(0.03))
                     inner.prepend(u' ');
@@ -435,7 +435,7 @@ private:
                     numbers.append(TelephoneNumber());
                     m_tel.Add({numbers.last(), dp});
                 }
-                if (spec.innerTree && form != InnerForm::NoPattern && form != InnerForm::Typo) {
+                if (plan.innerTree && form != InnerForm::NoPattern && form != InnerForm::Typo) {
                     // Split before: building, unit and room below the cell, linked to the DP.
                     const QString b = QString::number(place.building), unit = QString::number(place.unit),
                                   room = QString::number(place.room);
@@ -447,16 +447,16 @@ private:
                         Link(rn, numbers.first(), 0);
                     continue;
                 }
-                if (numbers.isEmpty() || !random.Chance(spec.standardOnDp))
+                if (numbers.isEmpty() || !random.Chance(plan.standardOnDp))
                     continue;
             } else {
-                if (!random.Chance(spec.standardOffDp))
+                if (!random.Chance(plan.standardOffDp))
                     continue;
                 numbers.append(TelephoneNumber());
                 if (random.Chance(0.4)) {
                     // On a DP whose address does not name the compound: still unlinked to its DPs.
                     if (shopDp.isNull()) {
-                        shopDp = DpNumber(spec.path.districtCode);
+                        shopDp = DpNumber(plan.path.districtCode);
                         m_dp.Add({shopDp, path.road + path.number + u"沿街商铺"_s});
                     }
                     m_tel.Add({numbers.last(), shopDp});
@@ -466,7 +466,7 @@ private:
             }
             // The standard address of the household, as a clerk entered it.
             QString name =
-                spec.name + (random.Chance(0.8) ? AddressTextForms::Standard(place)
+                plan.name + (random.Chance(0.8) ? AddressTextForms::Standard(place)
                                                 : AddressTextForms::Inner(InnerForm::Dash, place, 0));
             uint32_t parent = number;
             int grade = 7;

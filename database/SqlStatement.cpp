@@ -37,20 +37,20 @@ QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> ar
             out.append(c);
             continue;
         }
-        const QChar spec = fmt[++i];
-        if (spec == QLatin1Char('%')) {
+        const QChar placeholder = fmt[++i];
+        if (placeholder == QLatin1Char('%')) {
             out.append(QLatin1Char('%'));
-        } else if (spec == QLatin1Char('s')) {
+        } else if (placeholder == QLatin1Char('s')) {
             const auto* text = std::get_if<SqlText>(&take());
             if (!text)
                 throw std::logic_error("%s needs a quoted text");
             out.append(text->Quoted());
-        } else if (spec == QLatin1Char('u')) {
+        } else if (placeholder == QLatin1Char('u')) {
             const auto* id = std::get_if<uint32_t>(&take());
             if (!id)
                 throw std::logic_error("%u needs an unsigned 32-bit id");
             out.append(QString::number(*id));
-        } else if (spec == QLatin1Char('d')) {
+        } else if (placeholder == QLatin1Char('d')) {
             const auto* value = std::get_if<int>(&take());
             if (!value)
                 throw std::logic_error("%d needs a signed integer");
