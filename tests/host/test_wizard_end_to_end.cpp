@@ -1,0 +1,105 @@
+// The whole job as an operator does it, on a generated database, on SQLite and on PostgreSQL: the
+// host program creates the component by ProgID, a script names 阳光花园, splits its DP addresses and
+// its unlinked standard addresses, and presses Finish; the program prints 1 and the cell's id, and
+// the database holds both trees below the cell with their links.
+#include "SqlStatement.h"
+#include "Statements.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WizardEndToEnd : public BackendTest {
+protected:
+    QString RunScript(const QByteArray& script) {
+        const QString path = m_dir.filePath("script.txt");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(script);
+        file.close();
+        QProcess process;
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
+                      {"wizard", Database().Url(), "--script", path});
+        EXPECT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    QString One(const QString& sql) {
+        const QList<QStringList> rows = Database().Rows(sql);
+        return rows.size() == 1 && rows[0].size() == 1 ? rows[0][0] : QStringLiteral("(no single value)");
+    }
+
+    static QString UnlinkedStatement() {
+        const SqlText name = SqlText::LikeLiteral(QStringLiteral("阳光花园"));
+        return FormatStatement(Statements::UnlinkedAddresses, {name, name});
+    }
+
+    QTemporaryDir m_dir;
+};
+
+const QByteArray kWholeJob = "type 5000 阳光花园\n"
+                             "answer yes\n"
+                             "click 4\n"
+                             "click 4\n"
+                             "type 5000 栋\n"
+                             "type 5001 元\n"
+                             "type 5002 室\n"
+                             "click 4\n"
+                             "click 4\n"
+                             "type 5000 栋\n"
+                             "type 5001 元\n"
+                             "type 5002 室\n"
+                             "click 4\n"
+                             "click 4\n";
+
+TEST_P(WizardEndToEnd, FinishWritesBothTreesWithTheirLinks) {
+    Database().Generate(2000);
+    const QString cell = One("select id from addr where name='阳光花园' and grade=7");
+    const qsizetype unlinkedBefore = Database().Rows(UnlinkedStatement()).size();
+    ASSERT_GT(unlinkedBefore, 0);
+
+    EXPECT_EQ(RunScript(kWholeJob).toStdString(), "result: 1\nid: " + cell.toStdString() + "\n");
+
+    // Buildings, units and rooms below the cell, grades 8 to 10.
+    EXPECT_GT(One("select count(*) from addr where grade=8 and parentid=" + cell).toInt(), 0);
+    EXPECT_GT(One("select count(*) from addr a, addr b where b.parentid=a.id and a.parentid=" + cell +
+                  " and a.grade=8 and b.grade=9")
+                  .toInt(),
+              0);
+    // DP numbers linked to new rooms, telephone numbers of replaced addresses linked too.
+    EXPECT_GT(
+        One("select count(*) from addr_ref r, addr a where r.stdaddrid=a.id and a.grade=10 and r.refflag=1")
+            .toInt(),
+        0);
+    EXPECT_GT(
+        One("select count(*) from addr_ref r, addr a where r.stdaddrid=a.id and a.grade=10 and r.refflag=0")
+            .toInt(),
+        0);
+    // The replaced standard addresses are gone with all their links: page 5 finds fewer of them, and
+    // no link is left pointing at a node that no longer exists.
+    EXPECT_LT(Database().Rows(UnlinkedStatement()).size(), unlinkedBefore);
+    EXPECT_EQ(One("select count(*) from addr_ref r where not exists (select a.id from addr a where "
+                  "a.id=r.stdaddrid)"),
+              "0");
+
+    // A second Finish with the same patterns finds every node and link: nothing new is written.
+    const QString nodes = One("select count(*) from addr");
+    const QString links = One("select count(*) from addr_ref");
+    EXPECT_EQ(RunScript(kWholeJob).toStdString(),
+              "message box \"提示\": 发现阳光花园的内部地址树存在，仍要继续？ -> yes\n"
+              "result: 1\nid: " +
+                  cell.toStdString() + "\n");
+    EXPECT_EQ(One("select count(*) from addr"), nodes);
+    EXPECT_EQ(One("select count(*) from addr_ref"), links);
+}
+
+INSTANTIATE_BACKENDS(WizardEndToEnd);
+
+} // namespace
