@@ -187,6 +187,10 @@ QString OracleRewriter::TranslateRange(qsizetype begin, qsizetype end, const QSt
                     out.Add(Decode(i, end, i, levelText));
                     continue;
                 }
+                if (m_dialect == SqlDialect::SQLite && RareLikeEnd(i, end) > 0) {
+                    out.Add(RareLike(i, end, i, levelText));
+                    continue;
+                }
                 out.Add(Name(i, end, i));
                 continue;
             }
@@ -316,6 +320,41 @@ QString OracleRewriter::Like(qsizetype likeAt, qsizetype end, qsizetype& next, c
     if (!m_tokens.IsWordAt(patternEnd, end, L("escape")))
         out.Add("escape ''");
     next = patternEnd;
+    return out.Text();
+}
+
+// `column like '%...'`: a search for a text anywhere in a column matches few rows, but SQLite's
+// planner takes it for an ordinary filter and may start a join from the other table, running every
+// sub-query of the statement once per row of it (seconds on a million addresses). likelihood() tells
+// the planner the term is rare; it never changes which rows match. The end of such a term (past its
+// pattern and escape clause), or -1 when the tokens at nameAt are not one.
+qsizetype OracleRewriter::RareLikeEnd(qsizetype nameAt, qsizetype end) const {
+    const qsizetype nameEnd = m_tokens.DottedNameEnd(nameAt, end);
+    if (nameEnd <= nameAt || !m_tokens.IsWordAt(nameEnd, end, L("like")) || nameEnd + 1 >= end)
+        return -1;
+    const SqlToken& pattern = m_tokens[nameEnd + 1];
+    if (pattern.kind != SqlToken::Kind::String || !pattern.text.startsWith(QLatin1String("'%")))
+        return -1;
+    qsizetype termEnd = nameEnd + 2;
+    if (m_tokens.IsWordAt(termEnd, end, L("escape"))) {
+        if (termEnd + 1 >= end || m_tokens[termEnd + 1].kind != SqlToken::Kind::String)
+            return -1;
+        termEnd += 2;
+    }
+    if (termEnd < end && m_tokens[termEnd].IsSymbol(L("||")))
+        return -1; // a pattern built by concatenation: left to the general path
+    return termEnd;
+}
+
+QString OracleRewriter::RareLike(qsizetype nameAt, qsizetype end, qsizetype& next, const QString* levelText) {
+    const qsizetype termEnd = RareLikeEnd(nameAt, end);
+    qsizetype nameEnd = nameAt;
+    SqlTextBuilder out;
+    out.Add("likelihood(")
+        .Add(Name(nameAt, end, nameEnd))
+        .Add(TranslateRange(nameEnd, termEnd, levelText))
+        .Add(", 0.001)");
+    next = termEnd;
     return out.Text();
 }
 

@@ -33,6 +33,8 @@ private:
     QString Decode(qsizetype nameAt, qsizetype end, qsizetype& next, const QString* levelText);
     QString OrderBy(qsizetype orderAt, qsizetype end, qsizetype& next, const QString* levelText);
     QString Like(qsizetype likeAt, qsizetype end, qsizetype& next, const QString* levelText);
+    qsizetype RareLikeEnd(qsizetype nameAt, qsizetype end) const;
+    QString RareLike(qsizetype nameAt, qsizetype end, qsizetype& next, const QString* levelText);
     QString Name(qsizetype begin, qsizetype end, qsizetype& next);
     QString NextValue(const QString& sequence);
     bool NextValueAllowed() const;

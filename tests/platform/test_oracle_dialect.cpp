@@ -176,6 +176,10 @@ TEST_P(OracleDialect, FormsGiveOraclesRows) {
          R({{"5"}}), true},
         {"like escape '\\'", "select id from addr where name like 'a\\%%' escape '\\'", R({{"6"}}), true},
         {"like _", "select id from addr where name like 'a_x' order by id", R({{"6"}, {"7"}}), true},
+        {"contains search in a join, escaped and case-sensitive",
+         "select a.id from addr a, addr p where p.id = a.parentid and a.name like '%\\%x' escape '\\' and "
+         "p.name like '%BC%' order by a.id",
+         R({{"6"}}), true},
         {"nvl and decode",
          "select nvl(name, 'none'), decode(grade, 5, 'five', 6, 'six', 'other'), decode(name, null, 'null', "
          "'set') "
@@ -347,6 +351,18 @@ TEST(OracleDialectPassesThrough, TextLiteralsAndQuotedNamesUnchanged) {
     const QString text = OracleTranslator(SqlDialect::SQLite).Translate(statement).text;
     EXPECT_TRUE(text.contains(u"'from dual -- rownum ''x'' /* */'")) << text.toStdString();
     EXPECT_TRUE(text.contains(u"\"Name\"")) << text.toStdString();
+}
+
+TEST(OracleDialectPassesThrough, ContainsSearchesMarkedRareForSQLitesPlanner) {
+    // A search anywhere in a column matches few rows; SQLite is told so, or it may start a join from
+    // the other table and run every sub-query once per row of it.
+    const QString statement = QStringLiteral("select a.id from addr a where a.name like '%x%' escape '\\' and "
+                                             "name like 'x%'");
+    const QString sqlite = OracleTranslator(SqlDialect::SQLite).Translate(statement).text;
+    EXPECT_TRUE(sqlite.contains(u"likelihood(a.name like '%x%' escape '\\', 0.001)")) << sqlite.toStdString();
+    EXPECT_FALSE(sqlite.contains(u"likelihood(name")) << sqlite.toStdString();
+    const QString postgres = OracleTranslator(SqlDialect::PostgreSQL).Translate(statement).text;
+    EXPECT_FALSE(postgres.contains(u"likelihood")) << postgres.toStdString();
 }
 
 } // namespace
