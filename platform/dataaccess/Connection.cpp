@@ -294,27 +294,18 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
     return S_OK;
 }
 
-HRESULT Connection::CommitTrans() {
-    if (HRESULT hr = RequireOpen(); FAILED(hr))
-        return hr;
-    if (!m_inTransaction)
-        return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
-    SettleStreams();
-    QSqlDatabase database = Database();
-    if (!database.commit())
-        return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
-    m_inTransaction = false;
-    return S_OK;
-}
+HRESULT Connection::CommitTrans() { return EndTransaction(true); }
 
-HRESULT Connection::RollbackTrans() {
+HRESULT Connection::RollbackTrans() { return EndTransaction(false); }
+
+HRESULT Connection::EndTransaction(bool commit) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
     if (!m_inTransaction)
         return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
     SettleStreams();
     QSqlDatabase database = Database();
-    if (!database.rollback())
+    if (!(commit ? database.commit() : database.rollback()))
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     m_inTransaction = false;
     return S_OK;

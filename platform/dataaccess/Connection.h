@@ -59,6 +59,7 @@ private:
     QSqlDatabase Database() const;
     HRESULT RequireOpen() const;
     HRESULT Failure(HRESULT hr, const QString& description) const;
+    HRESULT EndTransaction(bool commit);
     void SettleStreams();
     void AfterOpen();
     void PrepareSession(const QSqlDatabase& database);
