@@ -2,6 +2,7 @@
 
 #include "DialogTemplate.h"
 #include "MessageBoxService.h"
+#include "SyntheticInput.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
@@ -259,7 +259,7 @@ void OperatorScript::Poll() {
 
 void OperatorScript::RunActions() {
     m_wizard->activateWindow();
-    (void)QTest::qWaitForWindowActive(m_wizard, 2000);
+    SyntheticInput::WaitFor([this] { return !m_wizard || m_wizard->isActiveWindow(); }, 2000);
     Settle();
     for (const Action& action : m_actions) {
         if (!m_wizard || !m_wizard->isVisible()) {
@@ -355,11 +355,11 @@ bool OperatorScript::Type(const Action& action, QWidget* control) {
     QWidget* typingTarget = target;
     if (auto* area = qobject_cast<QAbstractScrollArea*>(target))
         typingTarget = area->viewport();
-    QTest::mouseClick(typingTarget, Qt::LeftButton); // into the control, as a person does
+    SyntheticInput::MouseClick(typingTarget, Qt::LeftButton); // into the control, as a person does
     Settle();
-    QTest::keySequence(target, QKeySequence::SelectAll);
+    SyntheticInput::KeySequence(target, QKeySequence::SelectAll);
     if (action.text.isEmpty()) {
-        QTest::keyClick(target, Qt::Key_Delete);
+        SyntheticInput::KeyClick(target, Qt::Key_Delete);
         return true;
     }
     // One commit per character, as keystrokes of an input method arrive.
@@ -380,7 +380,7 @@ bool OperatorScript::Click(const Action& action, QWidget* control) {
                   .arg(m_name)
                   .arg(action.line)
                   .arg(action.id));
-    QTest::mouseClick(control, Qt::LeftButton);
+    SyntheticInput::MouseClick(control, Qt::LeftButton);
     return true;
 }
 
@@ -391,7 +391,7 @@ bool OperatorScript::Key(const Action& action) {
     QWidget* target = QApplication::focusWidget();
     if (!target || target->window() != m_wizard)
         target = m_wizard;
-    QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    SyntheticInput::KeyClick(target, key.key(), key.keyboardModifiers());
     return true;
 }
 
@@ -408,7 +408,7 @@ bool OperatorScript::Select(const Action& action, QWidget* control) {
                                 .arg(combo->count())
                                 .arg(action.number));
     // Open the drop-down list, move to the item and press Enter, as with the keyboard.
-    QTest::mouseClick(combo, Qt::LeftButton);
+    SyntheticInput::MouseClick(combo, Qt::LeftButton);
     Settle();
     if (!combo->view()->isVisible())
         combo->showPopup();
@@ -416,7 +416,7 @@ bool OperatorScript::Select(const Action& action, QWidget* control) {
     QAbstractItemView* list = combo->view();
     list->setCurrentIndex(
         combo->model()->index(action.number, combo->modelColumn(), combo->rootModelIndex()));
-    QTest::keyClick(list, Qt::Key_Return);
+    SyntheticInput::KeyClick(list, Qt::Key_Return);
     return true;
 }
 
@@ -433,7 +433,7 @@ bool OperatorScript::SelectInView(const Action& action, QAbstractItemView* view)
     QRect rect = view->visualRect(index);
     if (auto* tree = qobject_cast<QTreeView*>(view)) // the item's text, not its branch decoration
         rect.setLeft(qMax(rect.left(), tree->indentation() * (Depth(index, view->rootIndex()) + 1)));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    SyntheticInput::MouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     return true;
 }
 
@@ -473,18 +473,18 @@ bool OperatorScript::Menu(const Action& action, QWidget* control) {
         const auto [item, holder] = items[action.number];
         if (holder) {
             menu->setActiveAction(holder);
-            QTest::keyClick(menu, Qt::Key_Right);
+            SyntheticInput::KeyClick(menu, Qt::Key_Right);
             holder->menu()->setActiveAction(item);
-            QTest::keyClick(holder->menu(), Qt::Key_Return);
+            SyntheticInput::KeyClick(holder->menu(), Qt::Key_Return);
         } else {
             menu->setActiveAction(item);
-            QTest::keyClick(menu, Qt::Key_Return);
+            SyntheticInput::KeyClick(menu, Qt::Key_Return);
         }
     });
     watcher.start();
-    QTest::mouseClick(control, Qt::LeftButton);
+    SyntheticInput::MouseClick(control, Qt::LeftButton);
     for (int waited = 0; outcome == Outcome::Waiting && waited < MenuWaitMs; waited += 10)
-        QTest::qWait(10);
+        SyntheticInput::Wait(10);
     watcher.stop();
     if (outcome == Outcome::Waiting)
         return Fail(action, QStringLiteral("control %1 opened no menu").arg(action.id));

@@ -1,6 +1,7 @@
 // tessel register: registers the component as a registration tool does, by loading it and calling
 // its DllRegisterServer, then prints the entries that registration wrote.
 #include "Command.h"
+#include "CommandLine.h"
 #include "automation/Automation.h"
 
 #include <QFileInfo>
@@ -14,20 +15,6 @@
 #include <vector>
 
 namespace {
-
-const char* const Usage = "usage: tessel register [MODULE]";
-
-const char* const Help = R"(
-Registers the address decomposition component: loads MODULE (by default libtessel.so in the lib
-folder next to this program's bin folder), calls its DllRegisterServer and prints the registry
-entries written for the class tessel.dealer. Loading the module also registers its type library.
-
-The registry is the file named by TESSEL_REGISTRY, else tessel/registry in the user's configuration
-folder ($XDG_CONFIG_HOME or ~/.config).
-
-Exit status: 0 registered, 1 the module cannot be loaded or its entries are not in the registry,
-2 bad usage.
-)";
 
 QString Utf16(const std::u16string& text) {
     return QString::fromStdU16String(text);
@@ -57,43 +44,23 @@ bool Query(const std::u16string& key, std::u16string& value) {
     return true;
 }
 
-int RunRegister(const std::vector<std::string>& args) {
-    std::string module;
-    for (const std::string& arg : args) {
-        if (arg == "-h" || arg == "--help") {
-            std::printf("%s\n%s", Usage, Help);
-            return 0;
-        }
-        if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "tessel register: unknown option %s (%s)\n", arg.c_str(), Usage);
-            return 2;
-        }
-        if (!module.empty()) {
-            std::fprintf(stderr, "tessel register: one module at a time (%s)\n", Usage);
-            return 2;
-        }
-        module = arg;
-    }
+int RunRegister(const CommandLine& line) {
+    std::string module = line.Argument(0).toStdString();
     if (module.empty())
         module = DefaultModule();
     const QString modulePath = QFileInfo(QString::fromStdString(module)).canonicalFilePath();
     if (modulePath.isEmpty()) {
-        std::fprintf(stderr, "tessel register: %s does not exist\n", module.c_str());
-        return 1;
+        return line.Fail(QStringLiteral("%1 does not exist").arg(QString::fromStdString(module)));
     }
 
     void* handle = ::dlopen(modulePath.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        std::fprintf(stderr, "tessel register: cannot load %s: %s\n", modulePath.toUtf8().constData(),
-                     ::dlerror());
-        return 1;
+        return line.Fail(QStringLiteral("cannot load %1: %2").arg(modulePath, QString::fromLocal8Bit(::dlerror())));
     }
     auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(handle, "DllRegisterServer"));
     if (!registerServer) {
-        std::fprintf(stderr, "tessel register: %s has no DllRegisterServer\n",
-                     modulePath.toUtf8().constData());
         ::dlclose(handle);
-        return 1;
+        return line.Fail(QStringLiteral("%1 has no DllRegisterServer").arg(modulePath));
     }
     const HRESULT hr = registerServer();
     ::dlclose(handle);
@@ -108,11 +75,10 @@ int RunRegister(const std::vector<std::string>& args) {
                             Query(u"CLSID\\" + clsid + u"\\InProcServer32", server) &&
                             Utf16(server) == modulePath;
     if (!registered) {
-        std::fprintf(stderr,
-                     "tessel register: DllRegisterServer answered 0x%08X, but the registry does not hold "
-                     "tessel.dealer for %s\n",
-                     unsigned(hr), modulePath.toUtf8().constData());
-        return 1;
+        return line.Fail(QStringLiteral("DllRegisterServer answered 0x%1, but the registry does not hold "
+                                        "tessel.dealer for %2")
+                             .arg(unsigned(hr), 8, 16, QChar(u'0'))
+                             .arg(modulePath));
     }
     const std::u16string classKey = u"CLSID\\" + clsid;
     for (const std::u16string& key :
@@ -125,7 +91,18 @@ int RunRegister(const std::vector<std::string>& args) {
     return 0;
 }
 
-const CommandRegistration registration{"register", "register the component (tessel.dealer) in the registry",
-                                       RunRegister};
+const CommandRegistration registration{{
+    .name = "register",
+    .summary = "register the component (tessel.dealer) in the registry",
+    .arguments = {{"MODULE", "the component to register; default: libtessel.so where this program's "
+                             "installation keeps it", ArgumentCount::Optional}},
+    .description = "Registers the address decomposition component: loads MODULE, calls its "
+                   "DllRegisterServer and prints the registry entries written for the class tessel.dealer. "
+                   "Loading the module also registers its type library.\n\n"
+                   "The registry is the file named by TESSEL_REGISTRY, else tessel/registry in the user's "
+                   "configuration folder ($XDG_CONFIG_HOME or ~/.config).",
+    .exitStatus = "0 registered, 1 the module cannot be loaded or its entries are not in the registry, 2 "
+                  "bad usage.",
+    .run = RunRegister}};
 
 } // namespace

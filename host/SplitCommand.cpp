@@ -1,6 +1,8 @@
 // tessel split: the splitter on the command line. Reads address texts (one per line, UTF-8) and
 // prints, per line, the index of the pattern that matched and the pieces it cut.
 #include "Command.h"
+#include "CommandLine.h"
+#include "UsageError.h"
 #include "Splitting.h"
 
 #include <cerrno>
@@ -12,31 +14,6 @@
 #include <vector>
 
 namespace {
-
-const char* const Usage = "usage: tessel split [--pattern P]... [--candidates] [FILE]";
-
-const char* const Help = R"(
-Splits address texts, one per line (UTF-8, from FILE or standard input; a trailing CR is dropped),
-with split patterns, as the wizard's split pages do, and prints one line per text: the index of the
-first pattern that matched the whole text (-1 when none did), then each piece, separated by tabs.
-
-  -p, --pattern P   one row of the pattern list, in the order given: its level texts separated by
-                    '/'. A level with "[n]" ends with the first run of ASCII digits, one with "[c]"
-                    with the first run of ASCII letters; any other level text is a set of
-                    terminators and the level ends at the first of them. '\/' and '\\' are a
-                    literal '/' and '\'. An empty level text ends the row ("栋//号" has one
-                    level). At most five level texts; rows after the seventh take no part.
-  --candidates      print instead one line: the characters the split page would offer as
-                    separators for these texts.
-  -h, --help        show this help.
-
-Exit status: 0 done, 1 unreadable input or input that is not UTF-8, 2 bad usage.
-)";
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "tessel split: %s (%s)\n", message.c_str(), Usage);
-    return 2;
-}
 
 // Strict UTF-8 to UTF-16: no overlong forms, no encoded surrogates, nothing above U+10FFFF.
 bool DecodeUtf8(std::string_view bytes, std::u16string& text) {
@@ -147,60 +124,29 @@ void Flush(std::string& out) {
     out.clear();
 }
 
-int RunSplit(const std::vector<std::string>& args) {
+int RunSplit(const CommandLine& line) {
     std::vector<PatternRow> rows;
-    bool candidates = false;
-    std::optional<std::string> fileName;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::optional<std::string> patternArgument;
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            if (fileName)
-                return UsageError("more than one input file");
-            fileName = arg;
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::printf("%s\n%s", Usage, Help);
-            return 0;
-        } else if (arg == "--candidates") {
-            candidates = true;
-        } else if (arg == "-p" || arg == "--pattern") {
-            if (i + 1 == args.size())
-                return UsageError(arg + " needs a pattern");
-            patternArgument = args[++i];
-        } else if (arg.rfind("--pattern=", 0) == 0) {
-            patternArgument = arg.substr(std::strlen("--pattern="));
-        } else if (arg.rfind("-p", 0) == 0 && arg.rfind("--", 0) != 0) {
-            patternArgument = arg.substr(2);
-        } else {
-            return UsageError("unknown option '" + arg + "'");
-        }
-        if (patternArgument) {
-            rows.emplace_back();
-            if (auto error = ParsePatternRow(*patternArgument, rows.back()))
-                return UsageError(*error);
-        }
+    for (const QString& pattern : line.Values(QStringLiteral("pattern"))) {
+        rows.emplace_back();
+        if (auto error = ParsePatternRow(pattern.toStdString(), rows.back()))
+            throw UsageError(QString::fromStdString(*error));
     }
+    const bool candidates = line.IsSet(QStringLiteral("candidates"));
+    const std::optional<std::string> fileName =
+        line.Arguments().isEmpty() ? std::nullopt : std::optional(line.Argument(0).toStdString());
 
     std::string bytes;
     if (fileName && *fileName != "-") {
         std::FILE* file = std::fopen(fileName->c_str(), "rb");
-        if (!file) {
-            std::fprintf(stderr, "tessel split: cannot open %s: %s\n", fileName->c_str(),
-                         std::strerror(errno));
-            return 1;
-        }
+        if (!file)
+            return line.Fail(QStringLiteral("cannot open %1: %2")
+                                 .arg(QString::fromStdString(*fileName), QString::fromLocal8Bit(std::strerror(errno))));
         const bool read = ReadAll(file, bytes);
         std::fclose(file);
-        if (!read) {
-            std::fprintf(stderr, "tessel split: cannot read %s\n", fileName->c_str());
-            return 1;
-        }
+        if (!read)
+            return line.Fail(QStringLiteral("cannot read %1").arg(QString::fromStdString(*fileName)));
     } else if (!ReadAll(stdin, bytes)) {
-        std::fprintf(stderr, "tessel split: cannot read standard input\n");
-        return 1;
+        return line.Fail(QStringLiteral("cannot read standard input"));
     }
     std::string_view input = bytes;
     if (input.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark is no part of the first text
@@ -214,17 +160,15 @@ int RunSplit(const std::vector<std::string>& args) {
     std::size_t lineNumber = 0;
     while (!input.empty()) {
         const std::size_t newline = input.find('\n');
-        std::string_view line = input.substr(0, newline);
+        std::string_view textLine = input.substr(0, newline);
         input.remove_prefix(newline == std::string_view::npos ? input.size() : newline + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        if (!textLine.empty() && textLine.back() == '\r')
+            textLine.remove_suffix(1);
         ++lineNumber;
-        if (!DecodeUtf8(line, text)) {
+        if (!DecodeUtf8(textLine, text)) {
             if (!candidates)
                 Flush(out);
-            std::fflush(stdout);
-            std::fprintf(stderr, "tessel split: line %zu is not valid UTF-8\n", lineNumber);
-            return 1;
+            return line.Fail(QStringLiteral("line %1 is not valid UTF-8").arg(lineNumber));
         }
         if (candidates) {
             entries.push_back({text, u"", 0});
@@ -249,6 +193,29 @@ int RunSplit(const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-const CommandRegistration registration{"split", "split address texts with split patterns", RunSplit};
+const CommandRegistration registration{{
+    .name = "split",
+    .summary = "split address texts with split patterns",
+    .arguments = {{"FILE", "the address texts, one a line (UTF-8); - or none: standard input",
+                   ArgumentCount::Optional}},
+    .options =
+        {{{"p", "pattern"},
+          "P",
+          "one row of the pattern list, in the order given: its level texts separated by '/'. A level "
+          "with \"[n]\" ends with the first run of ASCII digits, one with \"[c]\" with the first run of "
+          "ASCII letters; any other level text is a set of terminators and the level ends at the first "
+          "of them. '\\/' and '\\\\' are a literal '/' and '\\'. An empty level text ends the row "
+          "(\"栋//号\" has one level). At most five level texts; rows after the seventh take no part.",
+          true},
+         {{"candidates"},
+          "",
+          "print instead one line: the characters the split page would offer as separators for these "
+          "texts"}},
+    .description = "Splits address texts, one per line (UTF-8, from FILE or standard input; a trailing CR "
+                   "is dropped), with split patterns, as the wizard's split pages do, and prints one line "
+                   "per text: the index of the first pattern that matched the whole text (-1 when none "
+                   "did), then each piece, separated by tabs.",
+    .exitStatus = "0 done, 1 unreadable input or input that is not UTF-8, 2 bad usage.",
+    .run = RunSplit}};
 
 } // namespace

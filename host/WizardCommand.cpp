@@ -3,6 +3,8 @@
 // hands it the connection and runs the wizard through IDispatch, as any host does; prints the
 // dialog result and the result id. With a script, operator actions drive the wizard.
 #include "Command.h"
+#include "CommandLine.h"
+#include "UsageError.h"
 
 #include "AddressDatabaseGenerator.h"
 #include "OperatorScript.h"
@@ -22,34 +24,6 @@
 
 namespace {
 
-const char kHelp[] =
-    "usage: tessel wizard [URL] [--script FILE [--screenshots DIR]]\n"
-    "\n"
-    "Shows the address decomposition wizard on a database, as a host application does: opens the\n"
-    "connection, registers the component if needed, creates tessel.dealer, calls SetConnection and\n"
-    "Run through IDispatch, and prints two lines: 'result: N' (1 Finish, 2 Cancel, -1 no window)\n"
-    "and 'id: TEXT' (the id of the cell node after a Finish).\n"
-    "\n"
-    "  URL              sqlite:PATH | postgresql://... | odbc:...; default: the demo database\n"
-    "                   tessel-demo.db in the current directory, generated on first use\n"
-    "  --script FILE    drive the wizard with operator actions instead of a person (works without\n"
-    "                   a display: offscreen when there is none); see below\n"
-    "  --screenshots DIR  where the script's shot actions save their pictures\n"
-    "\n"
-    "Script: one action a line; blank lines and lines starting with # are ignored.\n"
-    "  type ID TEXT   click into control ID, select all, type TEXT (rest of the line); no TEXT: empty it\n"
-    "  click ID       click control ID (2 Cancel, 3 Back, 4 Next/Finish, or a button of the page)\n"
-    "  key NAME       press a key at the focused control: Enter, Escape, Tab, Alt+N, ...\n"
-    "  select ID N    choose row/item N (from 0) of a list, table, tree or combo box\n"
-    "  menu ID N      click menu button ID and choose item N (from 0, separators not counted;\n"
-    "                 the items of a submenu count in its place)\n"
-    "  answer WORD    answer the next message box: yes, no, ok or cancel\n"
-    "  shot NAME      save the wizard as DIR/NAME.png\n"
-    "  print ID       print what control ID shows\n"
-    "Message boxes are printed as they appear, with their answers. A failing action (a control that\n"
-    "does not exist, say) stops the script with FILE:LINE and the reason, cancels the wizard and\n"
-    "exits with 1.\n";
-
 const char16_t kProgId[] = u"tessel.dealer";
 const char kDemoDatabase[] = "tessel-demo.db";
 
@@ -58,10 +32,12 @@ void PrintLine(std::FILE* to, const QString& line) {
     std::fflush(to);
 }
 
-QString ErrorText(HRESULT hr) {
-    QString text;
+// What went wrong: the description the callee gave (the exception of an Invoke, else the error
+// object it set), else the meaning of the code.
+QString ErrorText(HRESULT hr, const QString& calleeDescription = {}) {
+    QString text = calleeDescription;
     IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) == S_OK && info) {
+    if (text.isEmpty() && GetErrorInfo(0, &info) == S_OK && info) {
         BSTR description = nullptr;
         if (SUCCEEDED(info->GetDescription(&description)) && description)
             text = QString::fromUtf16(description, SysStringLen(description));
@@ -134,7 +110,9 @@ bool RegisterComponent(QString& error) {
 }
 
 // Calls a method by name through IDispatch::Invoke, as a late-bound host does. Arguments in order.
-HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIANT> args, VARIANT* result) {
+// When the call raises an exception, `description` gets what it says.
+HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIANT> args, VARIANT* result,
+                     QString& description) {
     DISPID dispid = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
@@ -146,6 +124,10 @@ HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIAN
     UINT argError = 0;
     hr = object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, &exception,
                         &argError);
+    if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn)
+        exception.pfnDeferredFillIn(&exception);
+    if (exception.bstrDescription)
+        description = QString::fromUtf16(exception.bstrDescription, SysStringLen(exception.bstrDescription));
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
@@ -167,34 +149,29 @@ bool PlatformAvailable() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-int RunWizard(const std::vector<std::string>& args) {
-    QString url, scriptPath, screenshots;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if ((a == "--script" || a == "--screenshots") && i + 1 < args.size()) {
-            (a == "--script" ? scriptPath : screenshots) = QString::fromStdString(args[++i]);
-        } else if (!a.starts_with("--") && url.isEmpty()) {
-            url = QString::fromStdString(a);
-        } else {
-            std::fprintf(stderr, "tessel wizard: unexpected argument '%s'\n\n%s", a.c_str(), kHelp);
-            return 2;
-        }
-    }
+int RunWizard(const CommandLine& line) {
+    QString url = line.Argument(0);
+    const QString scriptPath = line.Value(QStringLiteral("script"));
+    const QString screenshots = line.Value(QStringLiteral("screenshots"));
+    if (line.IsSet(QStringLiteral("screenshots")) && !line.IsSet(QStringLiteral("script")))
+        throw UsageError(QStringLiteral("--screenshots needs --script"));
+    if (line.IsSet(QStringLiteral("script")) && scriptPath.isEmpty())
+        throw UsageError(QStringLiteral("--script needs a file"));
+    // A person needs a window system; a script runs offscreen without one.
+    if (scriptPath.isEmpty() && !PlatformAvailable())
+        return line.Fail(QStringLiteral("no display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is not set): "
+                                    "the wizard cannot be shown; run it with --script FILE to drive it "
+                                    "without one"));
 
     OperatorScript script;
     if (!scriptPath.isEmpty()) {
         QString error;
-        if (!script.Load(scriptPath, error)) {
-            PrintLine(stderr, QStringLiteral("tessel wizard: ") + error);
-            return 1;
-        }
+        if (!script.Load(scriptPath, error))
+            return line.Fail(error);
         script.SetScreenshotDirectory(screenshots);
         script.SetOutput(
-            [](const QString& line) { PrintLine(stdout, line); },
-            [](const QString& line) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + line); });
+            [](const QString& text) { PrintLine(stdout, text); },
+            [](const QString& text) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + text); });
         // A script runs anywhere: without a display, offscreen.
         if (!PlatformAvailable())
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -202,29 +179,21 @@ int RunWizard(const std::vector<std::string>& args) {
             g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenMessages);
     }
 
-    // The host is a Qt program: the wizard shows in its application. Without any window system
-    // it makes a plain one, and the component answers Run with -1.
+    // The host is a Qt program: the wizard shows in its application.
     static int argc = 1;
     static char name[] = "tessel";
     static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (PlatformAvailable()) {
-        app = std::make_unique<QApplication>(argc, argv);
-    } else {
-        std::fprintf(stderr, "tessel wizard: no display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM): the "
-                             "wizard cannot be shown\n");
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const QApplication app(argc, argv);
 
     if (url.isEmpty()) {
         url = QStringLiteral("sqlite:") + QString::fromLatin1(kDemoDatabase);
         if (!QFileInfo::exists(QString::fromLatin1(kDemoDatabase))) {
-            std::fprintf(stderr, "tessel wizard: creating the demo database %s\n", kDemoDatabase);
+            line.Note(QStringLiteral("creating the demo database %1").arg(QString::fromLatin1(kDemoDatabase)));
             try {
                 AddressDatabaseGenerator().CreateSqliteFile(QString::fromLatin1(kDemoDatabase));
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "tessel wizard: cannot create %s: %s\n", kDemoDatabase, e.what());
-                return 1;
+                return line.Fail(QStringLiteral("cannot create %1: %2")
+                                     .arg(QString::fromLatin1(kDemoDatabase), QString::fromUtf8(e.what())));
             }
         }
     }
@@ -235,16 +204,13 @@ int RunWizard(const std::vector<std::string>& args) {
         Bstr connectionString(url);
         hr = connection->Open(connectionString.value, nullptr, nullptr, -1);
     }
-    if (FAILED(hr)) {
-        PrintLine(stderr, QStringLiteral("tessel wizard: cannot open %1: %2").arg(url, ErrorText(hr)));
-        return 1;
-    }
+    if (FAILED(hr))
+        return line.Fail(QStringLiteral("cannot open %1: %2").arg(url, ErrorText(hr)));
 
     if (RegisteredServer().isEmpty() || !QFileInfo::exists(RegisteredServer())) {
         QString error;
         if (!RegisterComponent(error)) {
-            PrintLine(stderr, QStringLiteral("tessel wizard: ") + error);
-            return 1;
+            return line.Fail(error);
         }
     }
     CLSID clsid{};
@@ -254,20 +220,17 @@ int RunWizard(const std::vector<std::string>& args) {
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                               reinterpret_cast<void**>(dealer.Put()));
     if (FAILED(hr)) {
-        PrintLine(stderr,
-                  QStringLiteral("tessel wizard: cannot create tessel.dealer: %1").arg(ErrorText(hr)));
-        return 1;
+        return line.Fail(QStringLiteral("cannot create tessel.dealer: %1").arg(ErrorText(hr)));
     }
 
     VARIANT connectionArg;
     VariantInit(&connectionArg);
     connectionArg.vt = VT_DISPATCH;
     connectionArg.pdispVal = connection.Get();
-    hr = InvokeByName(dealer.Get(), u"SetConnection", {connectionArg}, nullptr);
-    if (FAILED(hr)) {
-        PrintLine(stderr, QStringLiteral("tessel wizard: SetConnection failed: %1").arg(ErrorText(hr)));
-        return 1;
-    }
+    QString description;
+    hr = InvokeByName(dealer.Get(), u"SetConnection", {connectionArg}, nullptr, description);
+    if (FAILED(hr))
+        return line.Fail(QStringLiteral("SetConnection failed: %1").arg(ErrorText(hr, description)));
 
     if (!scriptPath.isEmpty())
         script.Start();
@@ -278,12 +241,11 @@ int RunWizard(const std::vector<std::string>& args) {
     resultArg.pbstrVal = &resultId;
     VARIANT result;
     VariantInit(&result);
-    hr = InvokeByName(dealer.Get(), u"Run", {resultArg}, &result);
+    hr = InvokeByName(dealer.Get(), u"Run", {resultArg}, &result, description);
     script.Stop();
     if (FAILED(hr)) {
-        PrintLine(stderr, QStringLiteral("tessel wizard: Run failed: %1").arg(ErrorText(hr)));
         SysFreeString(resultId);
-        return 1;
+        return line.Fail(QStringLiteral("Run failed: %1").arg(ErrorText(hr, description)));
     }
     VARIANT resultNumber;
     VariantInit(&resultNumber);
@@ -297,10 +259,39 @@ int RunWizard(const std::vector<std::string>& args) {
     dealer.Reset();
     connection->Close();
     connection.Reset();
+    if (resultNumber.lVal == -1)
+        return line.Fail(QStringLiteral("the wizard window could not be created"));
     return script.Failed() ? 1 : 0;
 }
 
-const CommandRegistration registration{"wizard", "show the wizard on a database (or drive it with a script)",
-                                       RunWizard};
+const CommandRegistration registration{{
+    .name = "wizard",
+    .summary = "show the wizard on a database (or drive it with a script)",
+    .arguments = {{"URL", "sqlite:PATH | postgresql://... | odbc:...; default: the demo database tessel-demo.db "
+                      "in the current directory, generated on first use", ArgumentCount::Optional}},
+    .options = {{{"script"}, "FILE", "drive the wizard with operator actions instead of a person (works "
+                                 "without a display: offscreen when there is none); see below"},
+                {{"screenshots"}, "DIR", "where the script's shot actions save their pictures"}},
+    .description = "Shows the address decomposition wizard on a database, as a host application does: opens "
+               "the connection, registers the component if needed, creates tessel.dealer, calls "
+               "SetConnection and Run through IDispatch, and prints two lines: 'result: N' (1 Finish, "
+               "2 Cancel) and 'id: TEXT' (the id of the cell node after a Finish). Without a script it "
+               "needs a display.",
+    .notes = "Script: one action a line; blank lines and lines starting with # are ignored.\n"
+             "  type ID TEXT   click into control ID, select all, type TEXT (rest of the line); no TEXT: empty it\n"
+             "  click ID       click control ID (2 Cancel, 3 Back, 4 Next/Finish, or a button of the page)\n"
+             "  key NAME       press a key at the focused control: Enter, Escape, Tab, Alt+N, ...\n"
+             "  select ID N    choose row/item N (from 0) of a list, table, tree or combo box\n"
+             "  menu ID N      click menu button ID and choose item N (from 0, separators not counted;\n"
+             "                 the items of a submenu count in its place)\n"
+             "  answer WORD    answer the next message box: yes, no, ok or cancel\n"
+             "  shot NAME      save the wizard as DIR/NAME.png\n"
+             "  print ID       print what control ID shows\n"
+             "Message boxes are printed as they appear, with their answers. A failing action (a control that\n"
+             "does not exist, say) stops the script with FILE:LINE and the reason, cancels the wizard and\n"
+             "exits with 1.\n",
+    .exitStatus = "0 the wizard ran (Finish or Cancel), 1 it could not run (no display, no database, no "
+              "component) or a script action failed, 2 bad usage.",
+    .run = RunWizard}};
 
 } // namespace

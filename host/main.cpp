@@ -1,37 +1,77 @@
 // tessel: the host application of the address decomposition component, and its command line.
+// Every command's arguments are read by one parser from the command's declaration (Command.h);
+// usage mistakes exit with 2, failures with 1.
 #include "Command.h"
+#include "CommandLine.h"
+#include "HelpText.h"
+#include "UsageError.h"
 
-#include <algorithm>
+#include <QStringList>
+
 #include <cstdio>
-#include <cstring>
+#include <exception>
+
+#ifndef TESSEL_VERSION
+#error "the build gives the project's version as TESSEL_VERSION"
+#endif
 
 std::vector<Command>& Commands() {
     static std::vector<Command> commands;
     return commands;
 }
 
-static void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: tessel COMMAND [ARGS...]\n\ncommands:\n");
-    auto commands = Commands();
-    std::sort(commands.begin(), commands.end(), [](auto& a, auto& b) { return a.name < b.name; });
-    for (const Command& c : commands)
-        std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.summary.c_str());
-    std::fprintf(out, "\n'tessel COMMAND --help' tells more about a command.\n");
+const Command* FindCommand(const QString& name) {
+    for (const Command& command : Commands())
+        if (command.name == name)
+            return &command;
+    return nullptr;
 }
 
+namespace {
+
+void Print(std::FILE* to, const QString& text) {
+    std::fputs(text.toUtf8().constData(), to);
+}
+
+int UsageFailure(const QString& who, const QString& message) {
+    std::fflush(stdout);
+    Print(stderr, QStringLiteral("%1: %2\n").arg(who, message));
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        PrintUsage(stderr);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromUtf8(argv[i]);
+    if (arguments.isEmpty()) {
+        Print(stderr, HelpText::Overview());
         return 2;
     }
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
-        PrintUsage(stdout);
+    const QString first = arguments.takeFirst();
+    if (first == u"--help" || first == u"-h") {
+        Print(stdout, HelpText::Overview());
         return 0;
     }
-    for (const Command& c : Commands()) {
-        if (c.name == argv[1])
-            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    if (first == u"--version") {
+        Print(stdout, QStringLiteral("tessel " TESSEL_VERSION "\n"));
+        return 0;
     }
-    std::fprintf(stderr, "tessel: unknown command '%s' (try tessel --help)\n", argv[1]);
-    return 2;
+    if (first.startsWith(u'-'))
+        return UsageFailure(QStringLiteral("tessel"), QStringLiteral("unknown option '%1'").arg(first));
+    const Command* command = FindCommand(first);
+    if (!command)
+        return UsageFailure(QStringLiteral("tessel"),
+                            QStringLiteral("unknown command '%1'; 'tessel --help' lists them").arg(first));
+    try {
+        const CommandLine line(*command, arguments);
+        if (line.HelpAsked()) {
+            Print(stdout, HelpText::ForCommand(*command));
+            return 0;
+        }
+        return command->run(line);
+    } catch (const UsageError& error) {
+        return UsageFailure(QStringLiteral("tessel ") + command->name, error.Message());
+    }
 }
