@@ -2,34 +2,21 @@
 // its DllRegisterServer, then prints the entries that registration wrote.
 #include "Command.h"
 #include "CommandLine.h"
+#include "ComponentLocation.h"
 #include "automation/Automation.h"
 
 #include <QFileInfo>
 #include <QString>
 
-#include <climits>
 #include <cstdio>
 #include <dlfcn.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 QString Utf16(const std::u16string& text) {
     return QString::fromStdU16String(text);
-}
-
-// <this program's folder>/../lib/libtessel.so
-std::string DefaultModule() {
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "libtessel.so";
-    self[length] = 0;
-    return QFileInfo(QFileInfo(QString::fromUtf8(self)).absolutePath() + u"/../lib/libtessel.so"_qs)
-        .absoluteFilePath()
-        .toStdString();
 }
 
 // The default value of a key under the classes root; false when it is not there.
@@ -45,13 +32,10 @@ bool Query(const std::u16string& key, std::u16string& value) {
 }
 
 int RunRegister(const CommandLine& line) {
-    std::string module = line.Argument(0).toStdString();
-    if (module.empty())
-        module = DefaultModule();
-    const QString modulePath = QFileInfo(QString::fromStdString(module)).canonicalFilePath();
-    if (modulePath.isEmpty()) {
-        return line.Fail(QStringLiteral("%1 does not exist").arg(QString::fromStdString(module)));
-    }
+    const QString module = line.Arguments().isEmpty() ? ComponentLocation::Module() : line.Argument(0);
+    const QString modulePath = QFileInfo(module).canonicalFilePath();
+    if (modulePath.isEmpty())
+        return line.Fail(QStringLiteral("%1 does not exist").arg(module));
 
     void* handle = ::dlopen(modulePath.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

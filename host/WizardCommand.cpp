@@ -7,6 +7,7 @@
 #include "UsageError.h"
 
 #include "AddressDatabaseGenerator.h"
+#include "ComponentLocation.h"
 #include "OperatorScript.h"
 #include "automation/Automation.h"
 #include "automation/ComPtr.h"
@@ -83,14 +84,11 @@ QString RegisteredServer() {
         (QStringLiteral("CLSID\\") + clsid + QStringLiteral("\\InProcServer32")).toStdU16String());
 }
 
-// Registers the component next to this program (../lib/libtessel.so) as a registration tool does.
+// Registers this installation's component as a registration tool does.
 bool RegisterComponent(QString& error) {
-    const QString module =
-        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/libtessel.so"))
-            .canonicalFilePath();
+    const QString module = QFileInfo(ComponentLocation::Module()).canonicalFilePath();
     if (module.isEmpty()) {
-        error = QStringLiteral("the component is not registered and %1/../lib/libtessel.so does not exist")
-                    .arg(QCoreApplication::applicationDirPath());
+        error = QStringLiteral("the component is not registered and %1 does not exist").arg(ComponentLocation::Module());
         return false;
     }
     void* handle = ::dlopen(module.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
