@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test run bench screenshots clean
+.PHONY: all setup configure build test run bench screenshots install package clean
 
 all: build
 
@@ -26,6 +26,14 @@ bench: build
 
 screenshots: build
 	@bash scripts/screenshots $(BUILD)
+
+# make install [PREFIX=/usr/local] [DESTDIR=...]: the program, its libraries, the manual page, ...
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+# make package: build/tessel_VERSION_ARCH.deb
+package: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD)

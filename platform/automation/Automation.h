@@ -1,5 +1,5 @@
 // The automation runtime's public definitions: the binary contract between hosts, the component and
-// the runtime library (libautomation.so). Layouts and values follow the platform's own definitions,
+// the runtime library (libtessel-automation.so). Layouts and values follow the platform's own definitions,
 // so a client written against them drives the component without any other header of ours.
 #pragma once
 

@@ -1,6 +1,6 @@
 // The data-access objects the database wrappers run on: a Connection and a Recordset with the
 // operations, enumerations and failure contract of the platform's data-access library, implemented
-// over Qt SQL in libdataaccess.so. Every method returns an HRESULT; a failure also leaves an error
+// over Qt SQL in libtessel-dataaccess.so. Every method returns an HRESULT; a failure also leaves an error
 // object (source: our provider's name and the driver, description: the database's own message) on
 // the calling thread, which ThrowIfFailed turns into a ComError.
 #pragma once

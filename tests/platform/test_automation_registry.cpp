@@ -207,7 +207,7 @@ TEST_F(RegistryTest, ProgIdsAndCreationFailures) {
     serve((m_dir / "text.so").string());
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, &object), CO_E_ERRORINDLL);
 
-    serve(TESSEL_LIB_DIR "/libautomation.so"); // a library, but not a server
+    serve(TESSEL_LIB_DIR "/libtessel-automation.so"); // a library, but not a server
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, &object), CO_E_ERRORINDLL);
     CoFreeUnusedLibraries(); // nothing to ask: it has no DllCanUnloadNow
 }

@@ -1,0 +1,54 @@
+# What an installation holds and where (`cmake --install`, `make install`, the package):
+#   bin/tessel                                 the program
+#   <libdir>/tessel/libtessel.so               the component, loaded by path through the registry
+#   <libdir>/tessel/libtessel-*.so.N           the libraries the program and the component share
+#   <libdir>/tessel/tessel.tlb                 the type library
+#   share/man/man1/tessel.1.gz                 the manual page, written by the program from its help
+#   share/bash-completion/completions/tessel   bash completion, written the same way
+#   share/tessel/                              the interface description and the database schemas
+#   share/doc/tessel/                          the README and its pictures
+# The libraries are the program's own, so they live in a private folder that nothing else searches:
+# every installed binary finds them through an $ORIGIN-relative RUNPATH and carries no path of the
+# build tree. The program finds the component beside the automation runtime it was loaded with.
+include(GNUInstallDirs)
+
+set(TESSEL_INSTALL_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tessel)
+file(RELATIVE_PATH tessel_bin_to_private /${CMAKE_INSTALL_BINDIR} /${TESSEL_INSTALL_PRIVATE_LIBDIR})
+
+# Names of our own, versioned, so that none of them can be taken for another project's library.
+foreach(library automation dataaccess)
+  set_target_properties(${library} PROPERTIES OUTPUT_NAME tessel-${library})
+endforeach()
+set_target_properties(tessel_ui PROPERTIES OUTPUT_NAME tessel-ui)
+set_target_properties(automation dataaccess tessel_ui PROPERTIES
+  VERSION ${PROJECT_VERSION}
+  SOVERSION ${PROJECT_VERSION_MAJOR}
+  INSTALL_RPATH "$ORIGIN")
+set_target_properties(tessel PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(tessel_host PROPERTIES INSTALL_RPATH "$ORIGIN/${tessel_bin_to_private}")
+
+install(TARGETS tessel_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS automation dataaccess tessel_ui tessel
+  LIBRARY DESTINATION ${TESSEL_INSTALL_PRIVATE_LIBDIR} NAMELINK_SKIP)
+install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/tessel.tlb DESTINATION ${TESSEL_INSTALL_PRIVATE_LIBDIR})
+
+# The manual page and the completion, written at build time by the program from its own help.
+set(tessel_generated_share ${CMAKE_BINARY_DIR}/share)
+set(tessel_man_page ${tessel_generated_share}/man/man1/tessel.1)
+set(tessel_completion ${tessel_generated_share}/bash-completion/completions/tessel)
+add_custom_command(
+  OUTPUT ${tessel_man_page} ${tessel_man_page}.gz ${tessel_completion}
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tessel_host> -DMAN_PAGE=${tessel_man_page}
+          -DCOMPLETION=${tessel_completion} -P ${CMAKE_SOURCE_DIR}/cmake/WriteHelpFiles.cmake
+  DEPENDS tessel_host ${CMAKE_SOURCE_DIR}/cmake/WriteHelpFiles.cmake
+  COMMENT "Writing the manual page and the bash completion from tessel's help"
+  VERBATIM)
+add_custom_target(tessel_help_files ALL DEPENDS ${tessel_man_page}.gz ${tessel_completion})
+install(FILES ${tessel_man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${tessel_completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+install(FILES ${CMAKE_SOURCE_DIR}/resources/tessel.idl DESTINATION ${CMAKE_INSTALL_DATADIR}/tessel)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/database/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tessel/schema
+  FILES_MATCHING PATTERN "*.sql")
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
