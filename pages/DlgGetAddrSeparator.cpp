@@ -1,14 +1,11 @@
 #include "DlgGetAddrSeparator.h"
 
+#include "AddressEntryLoader.h"
 #include "AddressListModel.h"
-#include "CADORecordset.h"
 #include "CandidateMenu.h"
-#include "SqlStatement.h"
-#include "Statements.h"
 #include "WaitCursor.h"
 #include "WizardData.h"
 #include "WizardResources.h"
-#include "automation/ComError.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -71,15 +68,6 @@ bool DlgGetAddrSeparator::OnEnterPage() {
     return WizardPageDialog::OnEnterPage();
 }
 
-bool DlgGetAddrSeparator::CutAfterCellName(const QString& address, const QString& cellName, std::u16string& text) {
-    const qsizetype at = address.indexOf(cellName);
-    if (at < 0)
-        return false;
-    const QStringView rest = QStringView(address).mid(at + cellName.size());
-    text.assign(reinterpret_cast<const char16_t*>(rest.utf16()), static_cast<std::size_t>(rest.size()));
-    return true;
-}
-
 void DlgGetAddrSeparator::ReleaseEntries() {
     m_listAddr.ShowEntries(nullptr);
     m_entries.clear();
@@ -92,39 +80,7 @@ void DlgGetAddrSeparator::TakeEntries(std::vector<AddressEntry>&& entries) {
 
 void DlgGetAddrSeparator::LoadAddresses() {
     ReleaseEntries();
-
-    std::vector<AddressEntry> entries;
-    if (g_pDatabase) {
-        CADORecordset reading(g_pDatabase);
-        reading.m_cursorLocation = adUseServer;
-        reading.m_cursorType = adOpenForwardOnly;
-        reading.m_lockType = adLockReadOnly;
-        // The name matches literally: its quotes, % and _ are escaped.
-        if (reading.OpenQuery(FormatStatement(Statements::DpAddresses, {SqlText::LikeLiteral(m_strLoadedCellName)}))) {
-            try {
-                while (!reading.AtEnd()) {
-                    QString num, addr;
-                    reading.ReadColumn(0, num, u"");
-                    reading.ReadColumn(1, addr, u"");
-                    AddressEntry entry;
-                    // A row whose address holds the name only in another letter case (a database
-                    // whose like ignores case) has no place to cut: it is left out.
-                    if (CutAfterCellName(addr, m_strLoadedCellName, entry.text)) {
-                        entry.oldId = num.toStdU16String();
-                        entries.push_back(std::move(entry));
-                    }
-                    reading.Next();
-                }
-                reading.CloseQuery();
-            } catch (const ComError& error) {
-                // A reading that breaks off shows the database layer's box; the page goes on empty
-                // rather than with a part of the cell's addresses.
-                reading.ReportError(error, 0);
-                entries.clear();
-            }
-        }
-    }
-    TakeEntries(std::move(entries));
+    TakeEntries(AddressEntryLoader::Load(AddressEntryLoader::Source::DpAddresses, m_strLoadedCellName));
     m_strCandidateChars = CollectCandidateChars(m_entries);
     ResetPatterns();
 }

@@ -65,9 +65,6 @@ protected:
     void TakeEntries(std::vector<AddressEntry>&& entries);
     // Empties the level edits, leaves one empty pattern row selected and splits again.
     void ResetPatterns();
-    // The address text after the first occurrence of the cell name; false when the name does not
-    // occur in it.
-    static bool CutAfterCellName(const QString& address, const QString& cellName, std::u16string& text);
 
 private:
     void OnLevelEditChanged(int column);

@@ -1,11 +1,8 @@
 #include "DlgGetCellName.h"
 
-#include "CADORecordset.h"
+#include "ExistingInnerTree.h"
 #include "MessageBoxService.h"
-#include "SqlStatement.h"
-#include "Statements.h"
 #include "WizardData.h"
-#include "automation/ComError.h"
 
 DlgGetCellName::DlgGetCellName(QWidget* parent) : WizardPageDialog(101, parent) {
     m_pFocusCtrl = &m_editCellName;
@@ -37,20 +34,5 @@ bool DlgGetCellName::OnLeaveForward() {
 }
 
 int DlgGetCellName::CountInnerNodes(const QString& cellName) {
-    if (!g_pDatabase)
-        return 0;
-    const RowSource rows =
-        g_pDatabase->RunQuery(FormatStatement(Statements::CountInnerNodes, {SqlText::Quote(cellName)}));
-    if (!rows)
-        return 0; // the failed statement has been reported; reading the empty result would report again
-    CADORecordset reading(rows);
-    int count = 0;
-    try {
-        reading.ReadColumn(0, count, 0);
-        reading.CloseQuery();
-    } catch (const ComError& error) {
-        reading.ReportError(error, 0);
-        return 0;
-    }
-    return count;
+    return ExistingInnerTree::CountInnerNodes(cellName);
 }

@@ -18,8 +18,7 @@ public:
     // an inner tree exists; false when the operator answers No.
     bool OnLeaveForward() override;
 
-    // The number of nodes of grade above 7 whose parent bears exactly this name; 0 when the count
-    // cannot be read (the database layer has reported why).
+    // The number of nodes of grade above 7 whose parent bears exactly this name (ExistingInnerTree).
     static int CountInnerNodes(const QString& cellName);
 
     QLineEdit& CellNameEdit() { return m_editCellName; }

@@ -4,6 +4,7 @@
 // operator may correct the five middle levels; the commit reads all seven at Finish.
 #pragma once
 
+#include "CellPathCandidates.h"
 #include "WizardPageDialog.h"
 
 #include <QComboBox>
@@ -13,8 +14,6 @@
 
 #include <array>
 #include <cstdint>
-
-class CADORecordset;
 
 class DlgVerifyCell : public WizardPageDialog {
     Q_OBJECT
@@ -30,12 +29,8 @@ public:
     void ReadCellPath(std::array<QString, 8>& names) const;
 
     // Fills the candidate list with the paths above every grade-7 node whose name begins with the
-    // cell name, and the level edits with the proposed path.
+    // cell name, and the level edits with the proposed path (CellPathCandidates decides both).
     void FindCandidateCells();
-    // Adds the path from the top of the tree down to `nodeId` when it has exactly six nodes; nodes
-    // already listed are skipped, each new one goes directly below its parent. False when reading
-    // failed (the database layer has reported it).
-    bool AddAddressPath(uint32_t nodeId);
     // The index of the first item whose data is `id`, or -1.
     int FindItemByData(uint32_t id) const;
 
@@ -53,22 +48,18 @@ public:
     QComboBox& CandidateCombo() { return m_comboCandidates; }
     QLineEdit& LevelEdit(int grade) { return m_editLevels[grade]; }
     const QString& LastCellName() const { return m_lastCellName; }
-    const std::array<QString, 8>& LevelNames() const { return m_levelNames; }
+    const std::array<QString, 8>& LevelNames() const { return m_candidates.LevelNames(); }
 
 protected:
     bool OnInitDialog() override;
 
 private:
-    // The two steps of FindCandidateCells on its reading; a failure is reported once and ends the
-    // step, keeping what was read.
-    void AddCandidatePaths(CADORecordset& reading);
-    void ReadTopNodeName(CADORecordset& reading);
-
     QComboBox m_comboCandidates;
     // Index g (1 to 7) is the edit of grade g; index 0 is not used.
     std::array<QLineEdit, 8> m_editLevels;
-    // The names last proposed for grades 1 to 6; they survive from one build to the next.
-    std::array<QString, 8> m_levelNames;
+    // The candidate paths and the names last proposed for grades 1 to 6, which survive from one
+    // build to the next.
+    CellPathCandidates m_candidates;
     // The level images: image i stands for grade i + 1.
     QList<QPixmap> m_images;
     // The cell name of the last build; empty until the first entry.

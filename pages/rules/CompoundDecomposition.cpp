@@ -1,0 +1,116 @@
+#include "CompoundDecomposition.h"
+
+#include "AddressEntryLoader.h"
+#include "CellPathCandidates.h"
+#include "ErrorBoxCapture.h"
+#include "ExistingInnerTree.h"
+#include "InnerTreeCommit.h"
+#include "ResultTree.h"
+
+namespace {
+
+// A split page's figures and tree: the entries split by the rows as the page splits them.
+struct SplitPageResult {
+    std::vector<AddressEntry> entries;
+    ResultTree tree;
+    int matched = 0;
+};
+
+SplitPageResult SplitPage(AddressEntryLoader::Source source, const QString& cellName,
+                          const std::vector<PatternRow>& rows) {
+    SplitPageResult result;
+    result.entries = AddressEntryLoader::Load(source, cellName);
+    // A page starts with one empty row.
+    const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : rows);
+    const SplitMatcher matcher(set);
+    SplitCuts cuts;
+    for (const AddressEntry& entry : result.entries) {
+        if (matcher.Match(entry.text, cuts) >= 0)
+            ++result.matched;
+    }
+    result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set);
+    return result;
+}
+
+} // namespace
+
+QString CompoundDecomposition::StatusText(const Outcome& outcome) {
+    switch (outcome.status) {
+    case Status::Written:
+        return QStringLiteral("written");
+    case Status::DryRun:
+        return QStringLiteral("dry-run");
+    case Status::SkippedExisting:
+        return QStringLiteral("skipped-existing");
+    case Status::NotFound:
+        return QStringLiteral("not-found");
+    case Status::Failed:
+        break;
+    }
+    return QStringLiteral("failed: ") + outcome.message;
+}
+
+CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellName) const {
+    Outcome outcome;
+    ErrorBoxCapture errors;
+    auto failed = [&]() -> Outcome& {
+        outcome.status = Status::Failed;
+        outcome.message = errors.FirstMessage();
+        return outcome;
+    };
+
+    // Page 1: an inner tree below a node of this name is the operator's question.
+    const int innerNodes = ExistingInnerTree::CountInnerNodes(cellName);
+    if (errors.Any())
+        return failed();
+    if (innerNodes != 0 && !m_options.continueExisting) {
+        outcome.status = Status::SkippedExisting;
+        return outcome;
+    }
+
+    // Page 2: the first candidate path, as the page proposes it, with the levels given instead.
+    CellPathCandidates candidates;
+    candidates.Build(cellName);
+    if (errors.Any())
+        return failed();
+    if (candidates.Items().empty()) {
+        outcome.status = Status::NotFound;
+        return outcome;
+    }
+    CellPathCandidates::PathNames path = candidates.ProposedPath(cellName);
+    for (int grade = 2; grade <= CellPathCandidates::PathLength; ++grade) {
+        if (m_options.pathLevels[grade])
+            path[grade] = *m_options.pathLevels[grade];
+    }
+
+    // Pages 3 to 6: both address sets split and made into trees.
+    const SplitPageResult dp = SplitPage(AddressEntryLoader::Source::DpAddresses, cellName, m_options.dpRows);
+    const SplitPageResult addr =
+        SplitPage(AddressEntryLoader::Source::UnlinkedAddresses, cellName, m_options.addrRows);
+    outcome.dpLoaded = static_cast<int>(dp.entries.size());
+    outcome.dpMatched = dp.matched;
+    outcome.addrLoaded = static_cast<int>(addr.entries.size());
+    outcome.addrMatched = addr.matched;
+    if (errors.Any())
+        return failed();
+
+    // Finish.
+    if (m_options.dryRun) {
+        outcome.status = Status::DryRun;
+        return outcome;
+    }
+    CellPathNames names;
+    for (int grade = 1; grade <= CellPathCandidates::CellGrade; ++grade)
+        names[grade - 1] = path[grade];
+    InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
+    const bool committed = commit.CommitInnerTree();
+    outcome.resultId = commit.ResultId();
+    if (!committed) {
+        failed();
+        if (outcome.message.isEmpty())
+            outcome.message = QStringLiteral("the commit was rolled back");
+        return outcome;
+    }
+    outcome.status = m_options.dryRun ? Status::DryRun : Status::Written;
+    return outcome;
+}

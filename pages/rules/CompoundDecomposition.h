@@ -1,0 +1,58 @@
+// One compound taken through the wizard's data rules without a window: the page-1 check for an
+// inner tree, the path page 2 proposes (levels may be given instead), the DP addresses of page 3
+// and the unlinked addresses of page 5 split by the given pattern rows, the result trees of pages 4
+// and 6, and Finish's commit.
+#pragma once
+
+#include "Splitting.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class CompoundDecomposition {
+public:
+    struct Options {
+        // Texts that replace the names page 2 proposes, by grade (2 to 6 are taken).
+        std::array<std::optional<QString>, 8> pathLevels;
+        // The rows of the two pattern lists; none means the single empty row a page starts with.
+        std::vector<PatternRow> dpRows;
+        std::vector<PatternRow> addrRows;
+        // A compound with an inner tree already: go on (the page-1 question answered Yes) or leave
+        // it alone.
+        bool continueExisting = false;
+        // Run the whole commit and roll it back: every figure as if written, nothing written.
+        bool dryRun = false;
+    };
+
+    enum class Status { Written, DryRun, SkippedExisting, NotFound, Failed };
+
+    struct Outcome {
+        Status status = Status::Failed;
+        int dpLoaded = 0;
+        int dpMatched = 0; // entries some pattern matched completely
+        int addrLoaded = 0;
+        int addrMatched = 0;
+        int nodesNew = 0;
+        int linksNew = 0;
+        int moved = 0;
+        int replaced = 0;
+        QString resultId; // the cell node's id; empty when the commit did not run
+        QString message;  // the database's message of a failure
+    };
+
+    explicit CompoundDecomposition(Options options) : m_options(std::move(options)) {}
+
+    // Takes one compound through every step on g_pDatabase. A compound that no standard address
+    // path leads to is not found and nothing is written for it. A database failure before the
+    // commit ends the compound as failed with nothing written.
+    Outcome Run(const QString& cellName) const;
+
+    // The status as the decompose command prints it.
+    static QString StatusText(const Outcome& outcome);
+
+private:
+    Options m_options;
+};
