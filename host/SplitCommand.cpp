@@ -2,6 +2,7 @@
 // prints, per line, the index of the pattern that matched and the pieces it cut.
 #include "Command.h"
 #include "CommandLine.h"
+#include "PatternRowArgument.h"
 #include "UsageError.h"
 #include "Splitting.h"
 
@@ -91,24 +92,7 @@ std::optional<std::string> ParsePatternRow(const std::string& argument, PatternR
     std::u16string text;
     if (!DecodeUtf8(argument, text))
         return "pattern '" + argument + "' is not valid UTF-8";
-    row = {};
-    std::size_t column = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'/') {
-            if (++column == row.size())
-                return "pattern '" + argument + "' has more than " + std::to_string(MaxLevels) +
-                       " level texts";
-            continue;
-        }
-        if (c == u'\\') {
-            if (i + 1 == text.size() || (text[i + 1] != u'/' && text[i + 1] != u'\\'))
-                return "pattern '" + argument + "': a backslash must be followed by '/' or '\\'";
-            c = text[++i];
-        }
-        row[column].push_back(c);
-    }
-    return std::nullopt;
+    return ParsePatternRowText(text, argument, row);
 }
 
 bool ReadAll(std::FILE* file, std::string& bytes) {

@@ -1,0 +1,14 @@
+// One row of a split page's pattern list as the commands take it on their command line: the level
+// texts separated by '/', with '\/' and '\\' for a literal '/' and '\'. `tessel split -p` and
+// `tessel decompose --dp-pattern/--addr-pattern` read the same form.
+#pragma once
+
+#include "Splitting.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Fills `row` from `text`; an error message (naming the pattern as `shown`) when it is not a row:
+// more than five level texts, or a backslash before anything but '/' and '\'.
+std::optional<std::string> ParsePatternRowText(std::u16string_view text, const std::string& shown, PatternRow& row);

@@ -1,0 +1,305 @@
+// tessel decompose, run as a user runs it, on SQLite and PostgreSQL: for the same inputs the database
+// ends as after the wizard run by an operator script; a dry run changes nothing; compounds with an
+// inner tree, compounds that are not there and compounds that fail are reported on their own lines
+// while the run goes on; bad usage writes nothing.
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome Tessel(const QStringList& args, const QString& workingDirectory = {}) {
+    QProcess process;
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
+    EXPECT_TRUE(process.waitForFinished(180000)) << args.join(u' ').toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QString kHeader = u"cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\t"
+                        u"replaced\tresult_id\tstatus"_s;
+
+// One compound's inputs, given to the wizard as an operator script and to decompose as options.
+struct Job {
+    QString cell;
+    std::map<int, QString> pathLevels; // grade -> text
+    QList<QStringList> dpRows;         // level texts of each row
+    QList<QStringList> addrRows;
+    bool existing = false; // the page-1 question comes and is answered Yes
+};
+
+QByteArray WizardScript(const Job& job) {
+    QString script = u"type 5000 "_s + job.cell + u"\n"_s;
+    if (job.existing)
+        script += u"answer yes\n"_s;
+    script += u"click 4\n"_s;
+    for (const auto& [grade, text] : job.pathLevels)
+        script += u"type %1 %2\n"_s.arg(5001 + grade).arg(text);
+    script += u"click 4\n"_s;
+    auto patterns = [&](const QList<QStringList>& rows) {
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            if (r > 0)
+                script += u"click 5022\n"_s;
+            for (qsizetype k = 0; k < rows[r].size(); ++k)
+                script += u"type %1 %2\n"_s.arg(5000 + k).arg(rows[r][k]);
+        }
+    };
+    patterns(job.dpRows);
+    script += u"click 4\nclick 4\n"_s;
+    patterns(job.addrRows);
+    script += u"click 4\nclick 4\n"_s;
+    return script.toUtf8();
+}
+
+QStringList DecomposeOptions(const Job& job) {
+    QStringList options;
+    for (const auto& [grade, text] : job.pathLevels)
+        options << u"--path-level"_s << u"%1=%2"_s.arg(grade).arg(text);
+    for (const QStringList& row : job.dpRows)
+        options << u"--dp-pattern"_s << row.join(u'/');
+    for (const QStringList& row : job.addrRows)
+        options << u"--addr-pattern"_s << row.join(u'/');
+    if (job.existing)
+        options << u"--existing"_s << u"continue"_s;
+    return options;
+}
+
+// The address tables with every id replaced by the path of names from the top (ids drawn from a
+// sequence differ between runs on a server whose sequences ignore rollbacks), sorted.
+QStringList Canonical(TestDatabase& db) {
+    struct Node {
+        QString name, grade, parent;
+    };
+    QHash<QString, Node> nodes;
+    for (const QStringList& row : db.Rows(u"select id,name,grade,parentid from addr"_s))
+        nodes.insert(row[0], {row[1], row[2], row[3]});
+    QHash<QString, QString> paths;
+    std::function<QString(const QString&)> path = [&](const QString& id) -> QString {
+        if (auto found = paths.find(id); found != paths.end())
+            return *found;
+        const auto node = nodes.find(id);
+        const QString p = node == nodes.end() ? u"#"_s + id
+                                              : path(node->parent) + u"/"_s + node->name + u":"_s + node->grade;
+        paths.insert(id, p);
+        return p;
+    };
+    QStringList lines;
+    for (auto it = nodes.begin(); it != nodes.end(); ++it)
+        lines << u"addr "_s + path(it.key());
+    for (const QStringList& row : db.Rows(u"select stdaddrid,oldid,refflag from addr_ref"_s))
+        lines << u"ref "_s + path(row[0]) + u" "_s + row[1] + u" "_s + row[2];
+    lines.sort();
+    return lines;
+}
+
+QList<QStringList> AllRows(TestDatabase& db) {
+    QList<QStringList> rows;
+    for (const char16_t* statement :
+         {u"select id,name,grade,parentid from addr order by id", u"select stdaddrid,oldid,refflag from addr_ref "
+                                                                   u"order by stdaddrid,oldid,refflag",
+          u"select num,addr from dpaddr97 order by num,addr", u"select telnum,dpid from telnum_dp97 order by telnum,dpid"})
+        rows += db.Rows(QString::fromUtf16(statement));
+    return rows;
+}
+
+// The lines after the header, split into fields.
+QList<QStringList> Lines(const QString& out) {
+    QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_FALSE(lines.isEmpty());
+    if (lines.isEmpty())
+        return {};
+    EXPECT_EQ(lines.takeFirst(), kHeader);
+    QList<QStringList> fields;
+    for (const QString& line : lines)
+        fields << line.split(u'\t');
+    return fields;
+}
+
+class DecomposeCommand : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
+        Database().Generate(3000);
+    }
+
+    Outcome Decompose(const QStringList& args) { return Tessel(QStringList{u"decompose"_s, Database().Url()} + args); }
+
+    QString One(const QString& sql) {
+        const QList<QStringList> rows = Database().Rows(sql);
+        return rows.size() == 1 && rows[0].size() == 1 ? rows[0][0] : u"(no single value)"_s;
+    }
+
+    // Compound names of the generated database without an inner tree, other than the demo ones, with
+    // DP addresses of the form 3栋2单元501室.
+    QStringList GeneratedCompounds(int count) {
+        QStringList names;
+        for (const QStringList& row : Database().Rows(
+                 u"select name from addr a where grade=7 and name<>'阳光花园' and not exists (select b.id from addr b "
+                 u"where b.parentid=a.id and b.grade>7) and exists (select d.num from dpaddr97 d where d.addr like "
+                 u"'%' || a.name || '%栋%单元%室') order by id"_s)) {
+            if (names.size() < count && !names.contains(row[0]))
+                names << row[0];
+        }
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_P(DecomposeCommand, EndsAsTheWizardRunWithTheSameInputs) {
+    const QStringList generated = GeneratedCompounds(1);
+    ASSERT_EQ(generated.size(), 1);
+    const QList<Job> jobs = {
+        {u"阳光花园"_s,
+         {{5, u"新街"_s}},
+         {{u"栋"_s, u"元"_s, u"室"_s}, {u"[n]"_s, u"-"_s, u"[n]"_s, u"-"_s, u"[n]"_s}},
+         {{u"栋"_s, u"元"_s, u"室"_s}}},
+        {u"金色家园"_s, {}, {{u"栋"_s, u"元"_s, u"室"_s}}, {}, true},
+        {generated[0], {}, {{u"[n]"_s, u"号楼"_s, u"[n]"_s, u"单元"_s}, {u"栋"_s, u"元"_s}, {u"[n]"_s, u"-"_s, u"[n]"_s}},
+         {{u"[n]"_s, u"栋"_s, u"[n]"_s, u"元"_s, u"[n]"_s}}},
+    };
+
+    // The same database twice: one for the wizard, one for decompose.
+    TestDatabase wizardDatabase(GetParam());
+    wizardDatabase.Generate(3000);
+    ASSERT_EQ(AllRows(wizardDatabase), AllRows(Database()));
+
+    for (const Job& job : jobs) {
+        QFile script(m_dir.filePath(u"script.txt"_s));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(WizardScript(job));
+        script.close();
+        const Outcome wizard =
+            Tessel({u"wizard"_s, wizardDatabase.Url(), u"--script"_s, script.fileName()}, m_dir.path());
+        ASSERT_EQ(wizard.exitCode, 0) << wizard.err.toStdString();
+        ASSERT_TRUE(wizard.out.contains(u"result: 1\n"_s)) << wizard.out.toStdString();
+
+        const Outcome decompose = Decompose(QStringList{u"--cell"_s, job.cell} + DecomposeOptions(job));
+        ASSERT_EQ(decompose.exitCode, 0) << decompose.out.toStdString() << decompose.err.toStdString();
+        const QList<QStringList> lines = Lines(decompose.out);
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_EQ(lines[0].last(), u"written"_s) << job.cell.toStdString();
+        // The same cell node id as the wizard prints.
+        EXPECT_TRUE(wizard.out.endsWith(u"id: "_s + lines[0][9] + u"\n"_s)) << wizard.out.toStdString();
+        EXPECT_GT(lines[0][1].toInt(), 0) << job.cell.toStdString();
+        EXPECT_EQ(Canonical(Database()), Canonical(wizardDatabase)) << job.cell.toStdString();
+    }
+    // On SQLite the sequence rolls back with a transaction, so even the ids agree.
+    if (GetParam() == Backend::SQLite) {
+        EXPECT_EQ(AllRows(Database()), AllRows(wizardDatabase));
+    }
+}
+
+TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
+    const QStringList generated = GeneratedCompounds(2);
+    ASSERT_EQ(generated.size(), 2);
+    // Every insert below a node of the second compound's name is refused by the database.
+    const QString below = u"(select id from addr where name='"_s + generated[1] + u"')"_s;
+    if (GetParam() == Backend::SQLite) {
+        Database().NativeRows(u"create trigger refuse before insert on addr when new.parentid in "_s + below +
+                              u" begin select raise(abort, 'refused by the test'); end"_s);
+    } else {
+        Database().NativeRows(u"create function refuse() returns trigger language plpgsql as $$ begin if "
+                              u"new.parentid in "_s +
+                              below + u" then raise exception 'refused by the test'; end if; return new; end $$"_s);
+        Database().NativeRows(u"create trigger refuse before insert on addr for each row execute function refuse()"_s);
+    }
+
+    const struct {
+        QString cell;
+        QString status;
+    } cases[] = {
+        {generated[0], u"written"_s},       {u"金色家园"_s, u"skipped-existing"_s},
+        {u"没有这个小区"_s, u"not-found"_s}, {generated[1], u"failed: "_s},
+        {u"阳光花园"_s, u"written"_s},
+    };
+    QStringList cells;
+    for (const auto& c : cases)
+        cells << c.cell;
+    const QString nodesOfGold = One(u"select count(*) from addr a, addr c where a.parentid=c.id and c.name='金色家园'"_s);
+
+    // One run over a list read from standard input: every line reported, the run goes on.
+    QProcess process;
+    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
+                  {u"decompose"_s, Database().Url(), u"--cells"_s, u"-"_s, u"--dp-pattern"_s, u"栋/元/室"_s});
+    process.write(cells.join(u"\r\n"_s).toUtf8());
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(180000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().isEmpty()); // no progress line without a terminal
+    const QList<QStringList> lines = Lines(QString::fromUtf8(process.readAllStandardOutput()));
+    ASSERT_EQ(lines.size(), cells.size());
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        EXPECT_EQ(lines[i][0], cells[i]);
+        EXPECT_TRUE(lines[i].last().startsWith(cases[i].status)) << lines[i].join(u' ').toStdString();
+    }
+    EXPECT_TRUE(lines[3].last().contains(u"refused by the test"_s)) << lines[3].last().toStdString();
+    EXPECT_EQ(One(u"select count(*) from addr where grade>7 and parentid in "_s + below), u"0"_s);
+    EXPECT_EQ(One(u"select count(*) from addr a, addr c where a.parentid=c.id and c.name='金色家园'"_s), nodesOfGold);
+
+    // Going on where an inner tree exists.
+    const Outcome gold = Decompose({u"--cell"_s, u"金色家园"_s, u"--existing"_s, u"continue"_s, u"--dp-pattern"_s,
+                                    u"[n]/-/[n]/-/[n]"_s});
+    EXPECT_EQ(gold.exitCode, 0) << gold.out.toStdString();
+    EXPECT_EQ(Lines(gold.out).value(0).value(10), u"written"_s);
+}
+
+INSTANTIATE_BACKENDS(DecomposeCommand);
+
+// Bad usage: one line on standard error, exit 2, nothing written, nothing on standard output.
+TEST(DecomposeUsage, BadUsageWritesNothing) {
+    TestDatabase db;
+    db.Generate(500);
+    QTemporaryDir dir;
+    const QString file = db.Url().mid(7);
+    QFile before(file);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const QString report = dir.filePath(u"report.tsv"_s);
+
+    const QStringList cases[] = {
+        {u"--cell"_s, u"阳光花园"_s, u"--colour"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--dp-pattern"_s, u"a/b/c/d/e/f"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--addr-pattern"_s, u"栋\\x"_s},
+        {u"--cells"_s, dir.filePath(u"no-such-file"_s)},
+        {u"--cell"_s, u"阳光花园"_s, u"--cells"_s, u"-"_s},
+        {u"--dp-pattern"_s, u"栋"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--path-level"_s, u"7=别处"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--path-level"_s, u"区"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--existing"_s, u"maybe"_s},
+    };
+    for (const QStringList& args : cases) {
+        const Outcome bad = Tessel(QStringList{u"decompose"_s, db.Url()} + args + QStringList{u"--report"_s, report});
+        EXPECT_EQ(bad.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(bad.out.isEmpty()) << bad.out.toStdString();
+        EXPECT_EQ(bad.err.count(u'\n'), 1) << bad.err.toStdString();
+        EXPECT_TRUE(bad.err.startsWith(u"tessel decompose: "_s)) << bad.err.toStdString();
+        EXPECT_FALSE(QFile::exists(report)) << args.join(u' ').toStdString();
+    }
+    const Outcome noUrl = Tessel({u"decompose"_s, u"--cell"_s, u"阳光花园"_s});
+    EXPECT_EQ(noUrl.exitCode, 2);
+    QFile after(file);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(after.readAll() == bytes);
+}
+
+} // namespace
