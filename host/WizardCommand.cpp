@@ -20,8 +20,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -141,6 +143,25 @@ void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, c
     g_defaultMessageHandler(type, context, message);
 }
 
+// While the application connects to the window system: Qt's messages are held back, and when no
+// window system answers (DISPLAY names no running server) Qt's fatal end becomes one line of ours
+// and exit status 1 instead of an abort.
+QList<QString> g_heldMessages;
+QtMessageHandler g_handlerOutsideStartup = nullptr;
+void HoldStartupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtFatalMsg) {
+        g_heldMessages << message;
+        return;
+    }
+    QString display = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    const QString reason = g_heldMessages.isEmpty() ? message.section(u'\n', 0, 0) : g_heldMessages.first();
+    PrintLine(stderr, QStringLiteral("tessel wizard: cannot open the display %1 (%2): the wizard cannot be shown")
+                          .arg(display, reason));
+    std::_Exit(1);
+}
+
 bool PlatformAvailable() {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return true;
@@ -181,7 +202,11 @@ int RunWizard(const CommandLine& line) {
     static int argc = 1;
     static char name[] = "tessel";
     static char* argv[] = {name, nullptr};
+    g_handlerOutsideStartup = qInstallMessageHandler(HoldStartupMessages);
     const QApplication app(argc, argv);
+    qInstallMessageHandler(g_handlerOutsideStartup);
+    for (const QString& message : std::exchange(g_heldMessages, {}))
+        qWarning().noquote() << message;
 
     if (url.isEmpty()) {
         url = QStringLiteral("sqlite:") + QString::fromLatin1(kDemoDatabase);
