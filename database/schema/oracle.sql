@@ -27,9 +27,11 @@ create table telnum_dp97 (
 
 create sequence seq_addr start with 1 increment by 1 maxvalue 4294967295 nocycle nocache;
 
-create index addr_parent_name on addr (parentid, name);
-create index addr_name_grade on addr (name, grade);
+-- Both addr indexes hold parent, grade and name, so a look-up by all three reads one row through
+-- either; the same holds for a link looked up by node and number.
+create index addr_parent_name_grade on addr (parentid, name, grade);
+create index addr_name_grade_parent on addr (name, grade, parentid);
 create index addr_ref_std_old on addr_ref (stdaddrid, oldid);
-create index addr_ref_old on addr_ref (oldid);
+create index addr_ref_old_std on addr_ref (oldid, stdaddrid);
 create index telnum_dp97_dpid on telnum_dp97 (dpid, telnum);
 create index telnum_dp97_telnum on telnum_dp97 (telnum, dpid);

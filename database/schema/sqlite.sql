@@ -8,7 +8,14 @@
 --
 -- Indexes: every statement the system issues finds its rows through one of these, except the
 -- like '%...%' searches on addr.name and dpaddr97.addr, which read the whole column by nature.
--- The data-access layer turns case_sensitive_like on, so "name like 'x%'" uses addr_name_grade.
+-- The data-access layer turns case_sensitive_like on, so "name like 'x%'" uses
+-- addr_name_grade_parent.
+--
+-- A look-up that names a node by parent, grade and name finds it through either addr index, since
+-- both hold all three columns: whatever the statistics make the planner choose, the search reads
+-- the one row it wants (with a (name, grade) index, a database where a name is common under many
+-- parents sent such look-ups through every node of that name, and Finish became quadratic). The
+-- same holds for a link looked up by node and number.
 
 create table addr (
     id integer primary key,          -- the rowid: lookups by id need no other index
@@ -38,15 +45,17 @@ create table seq_addr (
 );
 insert into seq_addr (last_value) values (0);
 
--- children of a node, found by name (or name is null): path lookups, inner-node lookups, the
--- subtree walk (parentid), the top node (parentid=0), the inner-tree count's outer test
-create index addr_parent_name on addr (parentid, name);
--- nodes by name (the inner-tree count) and by name prefix and grade (the candidate cells)
-create index addr_name_grade on addr (name, grade);
+-- children of a node: path nodes by (parentid, name) or name is null, inner nodes by (parentid,
+-- grade, name), a level's children by parentid; also the subtree walk, the top node (parentid=0),
+-- the inner-tree count's outer test
+create index addr_parent_name_grade on addr (parentid, name, grade);
+-- nodes by name (the inner-tree count), by name prefix and grade (the candidate cells), and inner
+-- nodes by name, grade and parent
+create index addr_name_grade_parent on addr (name, grade, parentid);
 -- links of a node (subtree walk, link lookup, deleting a node's links)
 create index addr_ref_std_old on addr_ref (stdaddrid, oldid);
--- links by telephone number (the standard addresses of a DP)
-create index addr_ref_old on addr_ref (oldid);
+-- links by telephone number (the standard addresses of a DP), and by number and node
+create index addr_ref_old_std on addr_ref (oldid, stdaddrid);
 -- numbers on a DP, and the DP of a number (the unlinked-address exclusion)
 create index telnum_dp97_dpid on telnum_dp97 (dpid, telnum);
 create index telnum_dp97_telnum on telnum_dp97 (telnum, dpid);
