@@ -1,15 +1,18 @@
 #include "DlgShowDPResult.h"
 
+#include "ResultTreeItem.h"
 #include "WaitCursor.h"
 #include "WizardData.h"
 #include "WizardResources.h"
 
+#include <QLabel>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
 namespace {
 constexpr int LevelBitmapId = 5007;
-}
+constexpr int LeftOutHeight = 18; // pixels the tree gives up at its bottom for the left-out line
+} // namespace
 
 DlgShowDPResult::DlgShowDPResult(QWidget* parent) : WizardPageDialog(5003, parent) {}
 
@@ -21,6 +24,15 @@ bool DlgShowDPResult::OnInitDialog() {
     if (m_treeResult) {
         m_treeResult->setIconSize(QSize(16, 16));
         m_treeResult->setSelectionMode(QAbstractItemView::SingleSelection);
+        // One line of text and one image per item: the view need not measure each row.
+        m_treeResult->setUniformRowHeights(true);
+        // The line that counts the addresses no pattern takes, under the tree.
+        const QRect treeRect = m_treeResult->geometry();
+        m_treeResult->setGeometry(treeRect.adjusted(0, 0, 0, -LeftOutHeight));
+        m_labelLeftOut = new QLabel(this);
+        m_labelLeftOut->setProperty("controlId", LeftOutId);
+        m_labelLeftOut->setGeometry(treeRect.left(), treeRect.bottom() - LeftOutHeight + 3, treeRect.width(),
+                                    LeftOutHeight - 2);
     }
     return true;
 }
@@ -42,6 +54,9 @@ bool DlgShowDPResult::OnEnterPage() {
 }
 
 void DlgShowDPResult::BuildResultTree() {
+    // The items show the nodes of m_resultTree: they go before it is replaced.
+    if (m_treeResult)
+        m_treeResult->clear();
     static const std::vector<AddressEntry> noEntries;
     static const SplitPatternSet noPatterns;
     m_resultTree = ::BuildResultTree(m_lastCellName.toStdU16String(), m_pEntries ? *m_pEntries : noEntries,
@@ -50,23 +65,20 @@ void DlgShowDPResult::BuildResultTree() {
 }
 
 void DlgShowDPResult::ShowTree() {
+    if (m_labelLeftOut)
+        m_labelLeftOut->setText(
+            QStringLiteral("%1项地址未匹配任何模式，不写入").arg(static_cast<qulonglong>(m_resultTree.unmatchedEntries)));
     if (!m_treeResult)
         return;
     m_treeResult->setUpdatesEnabled(false);
     m_treeResult->clear();
-    // The items are made and linked while none of them is in the view, then the root goes in once:
-    // the view hears of one insertion instead of one per item.
+    // The items read their nodes when the view asks, so making one costs no more than the item
+    // itself. They are made and linked while none of them is in the view, then the root goes in
+    // once: the view hears of one insertion instead of one per item.
     const std::vector<ResultTreeNode>& nodes = m_resultTree.nodes;
     std::vector<QTreeWidgetItem*> items(nodes.size());
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const ResultTreeNode& node = nodes[i];
-        auto* item = new QTreeWidgetItem();
-        item->setText(0, QString::fromStdU16String(node.label));
-        if (node.image >= 0 && node.image < m_imageList.size())
-            item->setIcon(0, m_imageList[node.image]);
-        item->setData(0, ItemDataRole, node.itemData);
-        items[i] = item;
-    }
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        items[i] = new ResultTreeItem(m_resultTree, static_cast<int>(i), m_imageList);
     QList<QTreeWidgetItem*> children;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].children.empty())
@@ -77,7 +89,10 @@ void DlgShowDPResult::ShowTree() {
             children.append(items[child]);
         items[i]->addChildren(children);
     }
-    if (!items.empty())
+    if (!items.empty()) {
         m_treeResult->addTopLevelItem(items[ResultTree::Root]);
+        // The page opens on the first level below the cell.
+        items[ResultTree::Root]->setExpanded(true);
+    }
     m_treeResult->setUpdatesEnabled(true);
 }

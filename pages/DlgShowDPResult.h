@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+class QLabel;
 class QTreeWidget;
 
 class DlgShowDPResult : public WizardPageDialog {
@@ -43,6 +44,8 @@ public:
     // created at a pattern's last level.
     static constexpr int ItemDataRole = Qt::UserRole;
     static constexpr int TreeId = 5010;
+    // The line under the tree: how many loaded addresses no pattern takes, so Finish leaves them out.
+    static constexpr int LeftOutId = 5011;
 
 protected:
     bool OnInitDialog() override;
@@ -53,6 +56,7 @@ private:
     void ShowTree();
 
     QTreeWidget* m_treeResult = nullptr;
+    QLabel* m_labelLeftOut = nullptr;
     const std::vector<AddressEntry>* m_pEntries = nullptr;
     const SplitPatternSet* m_pPatterns = nullptr;
     // Image 0 the cell, images 1 to 5 the inner levels (bitmap 5007).

@@ -84,8 +84,10 @@ ResultTree BuildResultTree(std::u16string_view cellName, const std::vector<Addre
     SplitCuts cuts;
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const std::u16string_view text = entries[k].text;
-        if (matcher.Match(text, cuts) < 0)
-            continue; // no pattern cuts the whole text: the entry gets no item
+        if (matcher.Match(text, cuts) < 0) {
+            ++tree.unmatchedEntries; // no pattern cuts the whole text: the entry gets no item
+            continue;
+        }
         const int levelCount = cuts.levelCount;
         int parent = ResultTree::Root;
         std::size_t start = 0;

@@ -5,6 +5,7 @@
 
 #include "Splitting.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ struct ResultTreeNode {
 
 struct ResultTree {
     std::vector<ResultTreeNode> nodes; // node 0 is the root; a default tree has none
+    std::size_t unmatchedEntries = 0;  // entries no pattern cuts whole: they add nothing
 
     static constexpr int Root = 0;
     bool Empty() const { return nodes.empty(); }

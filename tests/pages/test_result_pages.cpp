@@ -4,9 +4,11 @@
 #include "DlgRun.h"
 #include "DlgShowAddrResult.h"
 #include "DlgShowDPResult.h"
+#include "DialogTemplate.h"
 #include "TestSupport.h"
 #include "WizardMessage.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -164,6 +166,40 @@ TEST_F(ResultPages, LastPageShowsItsOwnSourceAndFinishes) {
     EXPECT_EQ(m_host.m_commits, 1);
     EXPECT_EQ(m_host.result(), IDOK);
     EXPECT_FALSE(m_host.isVisible());
+}
+
+// The pages open on the first level below the cell (deeper levels closed) and count, under the
+// tree, the loaded addresses that no pattern takes and Finish therefore leaves out.
+TEST_F(ResultPages, OpenOnTheFirstLevelAndCountTheAddressesLeftOut) {
+    m_host.m_dpEntries = {{u"1栋2单元", u"DP1", 0}, {u"乱码", u"DP2", 0}, {u"2栋", u"DP3", 0}, {u"门卫", u"DP4", 0}};
+    m_host.m_dpPatterns = BuildPatternSet({{u"栋", u"元"}, {u"栋"}});
+    m_host.m_addrEntries = {{u"A座12号", u"T1", 7}};
+    m_host.m_addrPatterns = BuildPatternSet({{u"座", u"号"}});
+    Start(u"阳光小区"_s);
+
+    const auto leftOut = [](DlgShowDPResult& page) {
+        auto* label = qobject_cast<QLabel*>(DialogTemplate::FindControl(&page, DlgShowDPResult::LeftOutId));
+        return label && label->isVisible() ? label->text() : u"(no visible line)"_s;
+    };
+    QTreeWidget* tree = m_host.m_dpResult.GetTreeCtrl();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    const QTreeWidgetItem* root = tree->topLevelItem(0);
+    EXPECT_TRUE(root->isExpanded());
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_FALSE(root->child(0)->isExpanded());
+    EXPECT_EQ(leftOut(m_host.m_dpResult), u"2项地址未匹配任何模式，不写入"_s);
+
+    QTest::mouseClick(m_host.Button(4), Qt::LeftButton);
+    ASSERT_EQ(m_host.CurrentPage(), &m_host.m_addrResult);
+    EXPECT_TRUE(m_host.m_addrResult.GetTreeCtrl()->topLevelItem(0)->isExpanded());
+    EXPECT_EQ(leftOut(m_host.m_addrResult), u"0项地址未匹配任何模式，不写入"_s);
+
+    // Back on page 4 with a pattern that takes 门卫 too: the count follows the rebuilt tree.
+    m_host.m_dpPatterns = BuildPatternSet({{u"栋", u"元"}, {u"栋"}, {u"卫"}});
+    QTest::mouseClick(m_host.Button(3), Qt::LeftButton);
+    ASSERT_EQ(m_host.CurrentPage(), &m_host.m_dpResult);
+    EXPECT_EQ(leftOut(m_host.m_dpResult), u"1项地址未匹配任何模式，不写入"_s);
+    EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
 }
 
 } // namespace
