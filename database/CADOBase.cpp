@@ -34,6 +34,7 @@ void CADOBase::ReportError(const ComError& error, int mode) {
             ErrorPart(error.HasSource(), error.Source()),
             ErrorPart(error.HasDescription(), error.Description()));
     m_lastError = error.Error();
+    m_lastErrorDescription = QString::fromStdU16String(error.Description());
     if (mode == 1)
         return;
     MessageBoxService::Show(nullptr, m_lastErrorText, {}, MB_OK);

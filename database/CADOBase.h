@@ -11,6 +11,9 @@ class CADOBase {
 public:
     HRESULT GetLastErrorCode() const { return m_lastError; }
     const QString& GetLastErrorText() const { return m_lastErrorText; }
+    // The description part of the last error: the database's own words, for a caller that reports
+    // without a box.
+    const QString& GetLastErrorDescription() const { return m_lastErrorDescription; }
     const QString& GetClassName() const { return m_className; }
 
     // Formats "%s Error\n\tCode = %08lx\n\tCode meaning = %s\n\tSource = %s\n\tDescription = %s\n",
@@ -26,5 +29,6 @@ protected:
 
     HRESULT m_lastError = 0;
     QString m_lastErrorText;
+    QString m_lastErrorDescription;
     QString m_className;
 };

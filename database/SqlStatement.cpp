@@ -21,7 +21,9 @@ SqlText SqlText::LikeLiteral(const QString& raw) {
     return SqlText(std::move(escaped));
 }
 
-QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> args) {
+namespace {
+
+template <typename Args> QString Fill(const char16_t* format, const Args& args) {
     const QString fmt = QString::fromUtf16(format);
     QString out;
     out.reserve(fmt.size() + 32);
@@ -55,6 +57,11 @@ QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> ar
             if (!value)
                 throw std::logic_error("%d needs a signed integer");
             out.append(QString::number(*value));
+        } else if (placeholder == QLatin1Char('l')) {
+            const auto* list = std::get_if<SqlList>(&take());
+            if (!list)
+                throw std::logic_error("%l needs a list made by FormatList");
+            out.append(list->Text());
         } else {
             throw std::logic_error("unknown placeholder in statement");
         }
@@ -62,4 +69,24 @@ QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> ar
     if (next != args.end())
         throw std::logic_error("statement has fewer placeholders than values");
     return out;
+}
+
+} // namespace
+
+QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> args) {
+    return Fill(format, args);
+}
+
+SqlList FormatList(const char16_t* itemFormat, const std::vector<std::vector<SqlArg>>& items,
+                   const char16_t* separator) {
+    if (items.empty())
+        throw std::logic_error("a list of no items");
+    const QString between = QString::fromUtf16(separator);
+    QString text;
+    for (const std::vector<SqlArg>& item : items) {
+        if (!text.isEmpty())
+            text.append(between);
+        text.append(Fill(itemFormat, item));
+    }
+    return SqlList(std::move(text));
 }

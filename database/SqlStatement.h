@@ -1,7 +1,8 @@
 // The one way statements are built. A text value reaches a statement only as an SqlText, made by
 // the quoting helper: single quotes doubled and, for like patterns, the wildcard and escape
 // characters escaped. FormatStatement fills a statement's placeholders in order: %s takes an
-// SqlText, %u an unsigned 32-bit id, %d a signed grade; %% is a percent sign.
+// SqlText, %u an unsigned 32-bit id, %d a signed grade, %l an SqlList (items made by FormatList);
+// %% is a percent sign.
 #pragma once
 
 #include <QString>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <variant>
+#include <vector>
 
 class SqlText {
 public:
@@ -28,7 +30,26 @@ private:
 // The escape character of every like pattern the system builds.
 inline constexpr char16_t SqlLikeEscape = u'\\';
 
-using SqlArg = std::variant<SqlText, uint32_t, int>;
+class SqlList;
+using SqlArg = std::variant<SqlText, uint32_t, int, SqlList>;
 
 // Throws std::logic_error when the arguments do not fit the placeholders (a programming error).
 QString FormatStatement(const char16_t* format, std::initializer_list<SqlArg> args);
+
+// Several items of one format joined by a separator, for the batch forms of a statement (the rows
+// of a multi-row insert, the ids of an in list). Made only by FormatList, from formatted items.
+class SqlList {
+public:
+    const QString& Text() const { return m_text; }
+    bool Empty() const { return m_text.isEmpty(); }
+
+private:
+    friend SqlList FormatList(const char16_t*, const std::vector<std::vector<SqlArg>>&, const char16_t*);
+    explicit SqlList(QString text) : m_text(std::move(text)) {}
+    QString m_text;
+};
+
+// Each item filled as FormatStatement fills a statement, joined by `separator`. Throws
+// std::logic_error as FormatStatement does, and for an empty list (no statement takes one).
+SqlList FormatList(const char16_t* itemFormat, const std::vector<std::vector<SqlArg>>& items,
+                   const char16_t* separator);

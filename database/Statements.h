@@ -50,4 +50,34 @@ inline constexpr char16_t StandardAddressesOfDp[] = // DP number
     u"R.oldid in (select telnum from telnum_dp97 where dpid='%s')";
 inline constexpr char16_t MoveAddr[] = u"update addr set name='%s',grade=%d,parentid=%u where id=%u";
 
+// Commit, the forms it sends: a level of a tree, or a batch of rows, per statement. Lists (%l) are
+// made by FormatList from the item formats below; see StatementBatches for their sizes.
+inline constexpr char16_t LockAddrRow[] = u"select id from addr where id=%u for update"; // node id
+// A new top level has no parent row to lock: the table, for the moment of the path step.
+inline constexpr char16_t LockAddrTable[] = u"lock table addr in exclusive mode";
+inline constexpr char16_t NextAddrIds[] = u"select seq_addr.nextval from dual connect by level<=%d"; // count
+inline constexpr char16_t ChildrenOfParents[] = // grade, parent ids
+    u"select id,parentid,name from addr where grade=%d and parentid in (%l)";
+inline constexpr char16_t InsertAddrRows[] = u"insert into addr (id,name,grade,parentid) %l"; // AddrRow items
+inline constexpr char16_t AddrRow[] = u"select %u,'%s',%d,%u from dual";
+inline constexpr char16_t LinksOfNodes[] = // node ids
+    u"select stdaddrid,oldid,refflag from addr_ref where stdaddrid in (%l)";
+inline constexpr char16_t InsertLinkRows[] = u"insert into addr_ref (stdaddrid,oldid,refflag) %l"; // LinkRow items
+inline constexpr char16_t LinkRow[] = u"select %u,'%s',%d from dual";
+inline constexpr char16_t DeleteAddrs[] = u"delete addr where id in (%l)";          // node ids
+inline constexpr char16_t DeleteLinksOf[] = u"delete addr_ref where stdaddrid in (%l)"; // node ids
+inline constexpr char16_t StandardAddressesOfDps[] = // DP numbers (TextItem)
+    u"select t.dpid,A.id,A.name from addr A,addr_ref R,telnum_dp97 t where A.grade<8 and R.stdaddrid=A.id and "
+    u"R.refflag=0 and R.oldid=t.telnum and t.dpid in (%l)";
+inline constexpr char16_t MoveAddrs[] = // WhenIdText, WhenIdGrade, WhenIdId items, node ids
+    u"update addr set name=case id %l end,grade=case id %l end,parentid=case id %l end where id in (%l)";
+inline constexpr char16_t IdItem[] = u"%u";
+inline constexpr char16_t TextItem[] = u"'%s'";
+inline constexpr char16_t WhenIdText[] = u"when %u then '%s'";
+inline constexpr char16_t WhenIdGrade[] = u"when %u then %d";
+inline constexpr char16_t WhenIdId[] = u"when %u then %u";
+inline constexpr char16_t Comma[] = u",";
+inline constexpr char16_t Space[] = u" ";
+inline constexpr char16_t UnionAll[] = u" union all ";
+
 } // namespace Statements

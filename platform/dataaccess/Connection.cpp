@@ -101,9 +101,13 @@ void Connection::AfterOpen() {
 }
 
 void Connection::PrepareSession(const QSqlDatabase& database) {
+    if (m_translator.Dialect() != SqlDialect::SQLite)
+        return;
     // Oracle's like tells upper from lower case; SQLite's does only when asked, per connection.
-    if (m_translator.Dialect() == SqlDialect::SQLite)
-        QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
+    QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
+    // Another operator's commit holds the database's write lock for a moment: wait for it rather
+    // than fail at once, whatever the host's connection was opened with.
+    QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(kSqliteBusyTimeoutMs));
 }
 
 void Connection::AddStream(Recordset* reading) {
@@ -200,6 +204,7 @@ HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQue
     query.setForwardOnly(forwardOnly);
     // NUMERIC values as exact text; FieldValue turns them into numbers.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    ++m_statementsSent;
     if (!query.exec(text))
         return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(query.lastError()));
     return S_OK;
@@ -221,6 +226,7 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
         for (const QString& check : translated.loopChecks) {
             QSqlQuery probe(database);
             probe.setForwardOnly(true);
+            ++m_statementsSent;
             if (!probe.exec(check))
                 return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(probe.lastError()));
             if (probe.next())
@@ -231,6 +237,7 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
             for (qsizetype i = 0; i < translated.sequenceDraws.size(); ++i) {
                 QSqlQuery draw(database);
                 draw.setForwardOnly(true);
+                ++m_statementsSent;
                 if (!draw.exec(translated.sequenceDraws[i]) || !draw.next() || draw.isNull(0))
                     return Failure(DB_E_ERRORSINCOMMAND,
                                    QStringLiteral("sequence %1: %2")
@@ -286,8 +293,16 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
                        QStringLiteral("Only one transaction can be active on this session."));
     SettleStreams();
     QSqlDatabase database = Database();
-    if (!database.transaction())
+    ++m_statementsSent;
+    if (m_translator.Dialect() == SqlDialect::SQLite) {
+        // The write lock from the start: a transaction that reads first and writes later could
+        // otherwise meet another writer half way and fail at once instead of waiting its turn.
+        QSqlQuery begin(database);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return Failure(E_FAIL, ProviderError::DatabaseMessage(begin.lastError()));
+    } else if (!database.transaction()) {
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
+    }
     m_inTransaction = true;
     if (transactionLevel)
         *transactionLevel = 1;
@@ -305,6 +320,7 @@ HRESULT Connection::EndTransaction(bool commit) {
         return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
     SettleStreams();
     QSqlDatabase database = Database();
+    ++m_statementsSent;
     if (!(commit ? database.commit() : database.rollback()))
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     m_inTransaction = false;

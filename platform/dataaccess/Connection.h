@@ -48,6 +48,12 @@ public:
     SqlDialect Dialect() const { return m_translator.Dialect(); }
     QString Source() const;
 
+    // Statements sent to the database since the connection object was made: translated
+    // statements, their loop checks and sequence draws, and the ends of transactions.
+    long long StatementsSent() const { return m_statementsSent; }
+    // How long an SQLite statement waits for another connection's lock before it fails.
+    static constexpr int kSqliteBusyTimeoutMs = 5000;
+
     // A streaming reading holds a live query; before any other statement runs on this connection it
     // reads the rest of its rows, so that drivers which allow one active result (and statements that
     // change the rows) never cut it short.
@@ -71,6 +77,7 @@ private:
     bool m_inTransaction = false;
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;
+    long long m_statementsSent = 0;
 };
 
 } // namespace dataaccess

@@ -32,6 +32,17 @@ TranslatedStatement OracleRewriter::Run() {
         --m_end;
     if (m_end == 0)
         throw TranslationError(QStringLiteral("the statement is empty"));
+    if (m_dialect == SqlDialect::SQLite) {
+        // Row and table locks: a transaction on SQLite holds the whole database's write lock from its
+        // start, so there is nothing more to lock.
+        if (m_tokens[0].IsWord(L("lock")) && m_tokens.IsWordAt(1, m_end, L("table"))) {
+            m_result.text = QStringLiteral("select 1 where 0");
+            return m_result;
+        }
+        if (m_end >= 3 && m_tokens[0].IsWord(L("select")) && m_tokens[m_end - 2].IsWord(L("for")) &&
+            m_tokens[m_end - 1].IsWord(L("update")))
+            m_end -= 2;
+    }
     m_nextValueAllowed = NextValueAllowed();
     m_result.text = TranslateRange(0, m_end, nullptr);
     return m_result;

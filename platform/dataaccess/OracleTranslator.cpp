@@ -1,6 +1,7 @@
 #include "OracleTranslator.h"
 
 #include "OracleRewriter.h"
+#include "SequenceRange.h"
 #include "SqlTokenizer.h"
 
 namespace dataaccess {
@@ -10,6 +11,8 @@ TranslatedStatement OracleTranslator::Translate(const QString& statement,
     if (m_dialect == SqlDialect::Oracle)
         return TranslatedStatement{statement, {}, {}, {}};
     const std::vector<SqlToken> tokens = SqlTokenizer::Tokenize(statement);
+    if (const auto range = SequenceRange::Match(tokens))
+        return range->Translate(m_dialect, drawnValues);
     return OracleRewriter(tokens, m_dialect, drawnValues).Run();
 }
 

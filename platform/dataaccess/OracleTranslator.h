@@ -9,6 +9,10 @@
 //   table, an in (...) list): a recursive common table expression that carries the level, and a
 //   path of the prior values so that a loop in the data is reported ("CONNECT BY loop in user
 //   data") instead of recursing forever;
+// - NAME.nextval drawn N times in one statement: see SequenceRange;
+// - select ... for update, which locks the rows read until the transaction ends; SQLite drops the
+//   clause and lock table ... in ... mode becomes a statement that does nothing, since its
+//   transactions take the whole database's write lock when they begin (BEGIN IMMEDIATE);
 // - delete TABLE where ... (no from);
 // - the empty string '', which Oracle treats as NULL, and || which ignores NULL operands;
 // - like, which is case-sensitive in Oracle (SQLite's connection sets case_sensitive_like) and has
