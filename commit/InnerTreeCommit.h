@@ -3,8 +3,17 @@
 // stand for, moves the standard addresses of the cell's DPs below the matching inner nodes and
 // replaces the cell's unlinked standard addresses by inner nodes, all but the path in one
 // transaction on g_pDatabase. Plain data in, statements out; no window involved.
+//
+// Several operators may finish at once on one server. Writers of one cell are serialised by the
+// database's own locks: the trees' transaction first locks the cell's row (SQLite: its write lock
+// is taken when the transaction begins), the path step locks the parent of the first missing level
+// in a short transaction of its own, and every look-up that decides an insert runs under the lock.
+// Finishes that overlap therefore leave what the same Finishes leave one after another.
+//
+// Errors: see README.md in this folder.
 #pragma once
 
+#include "CommitOutcome.h"
 #include "ResultTree.h"
 #include "Splitting.h"
 
@@ -14,53 +23,48 @@
 #include <cstdint>
 #include <vector>
 
+class CommitStatements;
+
 // The names of the cell's path, grades 1 (city) to 7 (the cell), as the verification page holds
 // them; an empty name stands for a level without a name.
 using CellPathNames = std::array<QString, 7>;
 
 class InnerTreeCommit {
 public:
-    // Which result tree a walk writes: the DP tree links its leaves to DP numbers (refflag 1); the
-    // address tree links them to telephone numbers (refflag 0) and removes the old address node.
-    enum class TreeKind { Dp, Address };
-
     // The trees and entry lists are read, not copied: they must outlive the commit object.
     InnerTreeCommit(CellPathNames cellPath, const ResultTree& dpTree,
                     const std::vector<AddressEntry>& dpEntries, const ResultTree& addrTree,
                     const std::vector<AddressEntry>& addrEntries);
 
-    // Runs every step; true when the transaction was committed. Never throws: a failure anywhere
-    // ends with false, after a rollback when the transaction was open.
+    // Finish in the wizard: Run(Write) with the error box; true when the transaction was committed.
     bool CommitInnerTree();
-    // The cell node id in decimal, set by CommitInnerTree whatever its outcome ("0" when the
-    // cell's path could not be found or created).
+    // Runs every step in the given mode. A database failure is reported once (the layer's box, or
+    // only the outcome's text when quiet) and ends in a rollback with an outcome that is not ok;
+    // its counts are then the path nodes that stay (Write) or the steps that ran (DryRun).
+    // Programming errors (std::logic_error and the like) are not caught: they leave after the
+    // transaction was rolled back.
+    CommitOutcome Run(CommitMode mode, CommitReporting reporting = CommitReporting::ErrorBox);
+    // The cell node id in decimal, set by every run whatever its outcome ("0" when the cell's path
+    // could not be found or made).
     const QString& ResultId() const { return m_strResultID; }
 
-    // Finds each level of the cell's path below the previous one, inserting what is missing (outside
-    // any transaction). The id of the cell node, or 0 when a statement failed.
-    uint32_t FindOrCreateCellPath();
-    // Writes the children of `item` at `grade` below the node `parentId`, links each one that
-    // stands for an entry, then descends; depth first, in tree order. False as soon as a statement
-    // fails (nothing more is written); a platform failure may also be thrown.
-    bool WriteTreeLevel(TreeKind kind, int item, int grade, uint32_t parentId);
-    // Moves the standard addresses whose telephone numbers hang on a DP linked anywhere in the
-    // cell's subtree. False when a reading or an update failed.
-    bool ReparentLinkedAddresses(uint32_t cellId);
-    bool ReparentForDp(uint32_t nodeId, int nodeGrade, const QString& dpNumber);
-
 private:
-    enum class Lookup { Failed, None, Found };
-    // The one-value idiom: the first row's column 0 as an id, if any.
-    static Lookup LookupId(const QString& statement, uint32_t& id);
-    // Draws a new id from seq_addr and inserts the node; false when either fails.
-    static bool InsertNode(const QString& name, uint32_t grade, uint32_t parentId, uint32_t& id);
-    bool LinkEntry(TreeKind kind, uint32_t nodeId, uint32_t itemData);
-    bool RunSteps(uint32_t cellId);
+    // Finds each level of the cell's path below the previous one and inserts what is missing; the
+    // id of the cell node, or 0 after a failure. Write: outside the trees' transaction, in a short
+    // locked one of its own when a level is missing; DryRun: inside the open transaction.
+    uint32_t FindOrCreateCellPath(CommitStatements& db, bool ownTransaction, CommitStats& stats);
+    // Looks the levels up from grade `from` down, ids[g - 1] being the parent of grade g; the first
+    // grade not found (8 when all were), or 0 after a failure.
+    int FindPath(CommitStatements& db, int from, std::array<uint32_t, 8>& ids) const;
+    // Locks the parent of grade `from` (the table for grade 1), looks again from there and
+    // inserts the levels still missing. False after a failure.
+    bool CreatePath(CommitStatements& db, int from, std::array<uint32_t, 8>& ids, CommitStats& stats) const;
+    bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;
 
     CellPathNames m_cellPath;
     const ResultTree& m_dpTree;
     const std::vector<AddressEntry>& m_dpEntries;
     const ResultTree& m_addrTree;
     const std::vector<AddressEntry>& m_addrEntries;
-    QString m_strResultID;
+    QString m_strResultID = QStringLiteral("0");
 };

@@ -2,6 +2,7 @@
 // the moved and the replaced standard addresses, a second run that writes nothing, quotes in texts,
 // and failures that leave the database as it was before the transaction.
 #include "InnerTreeCommit.h"
+#include "CommitFixture.h"
 
 #include "TestSupport.h"
 
@@ -17,122 +18,19 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-std::vector<AddressEntry> Entries(std::initializer_list<AddressEntry> entries) {
-    return entries;
-}
-
-const CellPathNames ExistingPath = {u"北京市"_s, u"海淀区"_s, QString(),    u"学院路"_s,
-                                    QString(),   u"5号"_s,    u"阳光小区"_s};
-
-// The cell's path (ids 1 to 7, two levels without a name), telephone numbers on DPs, and standard
-// addresses linked to them: some on the cell's DPs (to be moved), some not.
-QStringList Fixture() {
-    return {
-        u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
-        u"insert into addr (id,name,grade,parentid) values(2,'海淀区',2,1)"_s,
-        u"insert into addr (id,name,grade,parentid) values(3,null,3,2)"_s,
-        u"insert into addr (id,name,grade,parentid) values(4,'学院路',4,3)"_s,
-        u"insert into addr (id,name,grade,parentid) values(5,null,5,4)"_s,
-        u"insert into addr (id,name,grade,parentid) values(6,'5号',6,5)"_s,
-        u"insert into addr (id,name,grade,parentid) values(7,'阳光小区',7,6)"_s,
-        // Standard addresses of the cell's DPs' telephone numbers, and one of another DP.
-        u"insert into addr (id,name,grade,parentid) values(201,'学院路5号301室',7,6)"_s,
-        u"insert into addr (id,name,grade,parentid) values(202,'3-2-101',7,6)"_s,
-        u"insert into addr (id,name,grade,parentid) values(203,'A座12号',7,6)"_s,
-        u"insert into addr (id,name,grade,parentid) values(204,'一单元',7,6)"_s,
-        u"insert into addr (id,name,grade,parentid) values(207,'远方9号',7,6)"_s,
-        // Unlinked standard addresses of the cell (the address page's entries).
-        u"insert into addr (id,name,grade,parentid) values(100,'阳光小区1栋4单元',7,6)"_s,
-        u"insert into addr (id,name,grade,parentid) values(101,'阳光小区1栋2单元',7,6)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(201,'T1',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(202,'T2',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(203,'T3',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(204,'T4',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(207,'T7',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'T9',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'T10',0)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(101,'T8',0)"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T1','DP1')"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T2','DP1')"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T3','DP2')"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T4','DP3')"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T7','DP9')"_s,
-    };
-}
-
-// A "DP" numbered like the telephone number T1, with a standard address on it: a reading of the
-// cell's subtree that saw the moved address 201 (whose link is T1) would move 206 below 201 in the
-// same run. The next run does move it, since 201 is then part of the subtree.
-QStringList SubtreeCoincidence() {
-    return {
-        u"insert into addr (id,name,grade,parentid) values(206,'X楼9号',7,6)"_s,
-        u"insert into addr_ref (stdaddrid,oldid,refflag) values(206,'T6',0)"_s,
-        u"insert into telnum_dp97 (telnum,dpid) values('T6','T1')"_s,
-    };
-}
-
-// What the wizard hands over for the fixture: both pages split with 栋 / 元.
-struct Inputs {
-    std::vector<AddressEntry> dpEntries = Entries({
-        {u"1栋2单元", u"DP1", 0},
-        {u"1栋3单元", u"DP2", 0},
-        {u"2栋1单元", u"DP3", 0},
-        {u"1栋2单元", u"DP4", 0}, // same path as DP1: only DP1 is linked
-        {u"无法拆分", u"DP5", 0}, // no pattern takes it
-    });
-    std::vector<AddressEntry> addrEntries = Entries({
-        {u"1栋4单元", u"T9", 100}, {u"1栋2单元", u"T8", 101}, // lands on the DP tree's node
-    });
-    SplitPatternSet patterns = BuildPatternSet({{u"栋", u"元"}});
-    ResultTree dpTree;
-    ResultTree addrTree;
-
-    explicit Inputs(std::u16string_view cell = u"阳光小区") { Rebuild(cell); }
-    void Rebuild(std::u16string_view cell) {
-        dpTree = BuildResultTree(cell, dpEntries, patterns);
-        addrTree = BuildResultTree(cell, addrEntries, patterns);
-    }
-    InnerTreeCommit Commit(const CellPathNames& path = ExistingPath) const {
-        return InnerTreeCommit(path, dpTree, dpEntries, addrTree, addrEntries);
-    }
-};
+using namespace CommitFixture;
 
 // Both trees merged, the DP addresses moved below the nodes of their DPs (一单元 has no ASCII run and
-// stays, 206 and 207 are not on the cell's DPs), the unlinked addresses replaced by inner nodes.
+// stays, 206 and 207 are not on the cell's DPs), the unlinked addresses replaced by inner nodes that
+// carry all their links (100's second number T10 too).
 const QString ExpectedInnerTree =
-    u"1栋:8{2单元:9[DP1/1 T8/0]{301:10[T1/0] 3-2-101:10[T2/0]} 3单元:9[DP2/1]{12:10[T3/0]} 4单元:9[T9/0]} "
+    u"1栋:8{2单元:9[DP1/1 T8/0]{301:10[T1/0] 3-2-101:10[T2/0]} 3单元:9[DP2/1]{12:10[T3/0]} 4单元:9[T10/0 T9/0]} "
     u"2栋:8{1单元:9[DP3/1]}"_s;
 
 class InnerTreeCommitTest : public BackendTest {
 protected:
-    // The subtree below a node: name:grade, the node's links (oldid/refflag, sorted), children by id.
-    QString InnerTree(const QString& nodeId) {
-        QStringList parts;
-        for (const QStringList& row :
-             Database().Rows(u"select id,name,grade from addr where parentid=%1 order by id"_s.arg(nodeId))) {
-            QString part = row[1] + u':' + row[2];
-            QStringList links;
-            for (const QStringList& link :
-                 Database().Rows(u"select oldid,refflag from addr_ref where stdaddrid=%1"_s.arg(row[0])))
-                links << link[0] + u'/' + link[1];
-            links.sort();
-            if (!links.isEmpty())
-                part += u'[' + links.join(u' ') + u']';
-            const QString below = InnerTree(row[0]);
-            if (!below.isEmpty())
-                part += u'{' + below + u'}';
-            parts << part;
-        }
-        return parts.join(u' ');
-    }
-
-    // Everything the commit may touch, in a fixed order.
-    QList<QStringList> Snapshot() {
-        QList<QStringList> rows = Database().Rows(u"select id,name,grade,parentid from addr order by id"_s);
-        QList<QStringList> links = Database().Rows(u"select stdaddrid,oldid,refflag from addr_ref"_s);
-        std::sort(links.begin(), links.end());
-        return rows + QList<QStringList>{{u"--"_s}} + links;
-    }
+    QString InnerTree(const QString& nodeId) { return CommitFixture::InnerTree(Database(), nodeId); }
+    QList<QStringList> Snapshot() { return CommitFixture::Snapshot(Database()); }
 
     QStringList Row(const QString& statement) {
         const auto rows = Database().Rows(statement);
@@ -356,6 +254,111 @@ TEST_P(InnerTreeCommitTest, PathMadeBeforeAFailedTransactionIsFoundByTheRetry) {
     EXPECT_TRUE(retry.CommitInnerTree());
     EXPECT_EQ(retry.ResultId(), cellId);
     EXPECT_EQ(Database().Rows(u"select count(*) from addr where grade<8"_s), (QList<QStringList>{{u"7"_s}}));
+}
+
+// A replaced address hands every link on to its new node before it goes, a DP link among them,
+// and a number the new node already has is not written twice.
+TEST_P(InnerTreeCommitTest, ReplacedAddressesCarryEveryLinkOnce) {
+    Database().Load(Fixture() + QStringList{u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'DP9',1)"_s,
+                                            u"insert into addr_ref (stdaddrid,oldid,refflag) values(101,'DP1',1)"_s});
+    AttachedDatabase attached(Database());
+    Inputs inputs;
+    const CommitOutcome outcome = inputs.Commit().Run(CommitMode::Write);
+    ASSERT_TRUE(outcome.ok) << outcome.failure.toStdString();
+    EXPECT_EQ(outcome.stats.linksCarried, 2);
+    EXPECT_EQ(InnerTree(u"7"_s),
+              u"1栋:8{2单元:9[DP1/1 T8/0]{301:10[T1/0] 3-2-101:10[T2/0]} 3单元:9[DP2/1]{12:10[T3/0]} "
+              u"4单元:9[DP9/1 T10/0 T9/0]} 2栋:8{1单元:9[DP3/1]}"_s);
+    EXPECT_EQ(Database().Rows(u"select count(*) from addr_ref where stdaddrid in (100,101)"_s),
+              (QList<QStringList>{{u"0"_s}}));
+}
+
+struct DryRunCase {
+    const char* name;
+    bool wholePath;      // the fixture's path and addresses, else only 北京市 and 海淀区
+    bool addressTree;    // the address page's entries too
+    CommitStats expected;
+};
+
+// A dry run counts exactly what the same Finish then writes, and writes nothing itself, the path
+// included.
+const DryRunCase DryRunCases[] = {
+    {"ExistingPath", true, true, {.nodesNew = 6, .linksNew = 5, .moved = 3, .replaced = 2, .linksCarried = 1}},
+    {"PathToMake", false, false, {.nodesNew = 10, .linksNew = 3}},
+};
+
+TEST_P(InnerTreeCommitTest, DryRunCountsWhatFinishWritesAndWritesNothing) {
+    for (const DryRunCase& run : DryRunCases) {
+        SCOPED_TRACE(run.name);
+        BackendTest::TearDown();
+        BackendTest::SetUp();
+        if (run.wholePath)
+            Database().Load(Fixture());
+        else
+            Database().Load({u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
+                             u"insert into addr (id,name,grade,parentid) values(2,'海淀区',2,1)"_s});
+        AttachedDatabase attached(Database());
+        Inputs inputs;
+        if (!run.addressTree) {
+            inputs.addrEntries.clear();
+            inputs.Rebuild(u"阳光小区");
+        }
+        const auto before = Snapshot();
+
+        const CommitOutcome dry = inputs.Commit().Run(CommitMode::DryRun);
+        EXPECT_TRUE(dry.ok) << dry.failure.toStdString();
+        EXPECT_EQ(dry.stats, run.expected);
+        EXPECT_EQ(Snapshot(), before);
+
+        const CommitOutcome written = inputs.Commit().Run(CommitMode::Write);
+        EXPECT_TRUE(written.ok);
+        EXPECT_EQ(written.stats, run.expected);
+        EXPECT_NE(written.resultId, u"0"_s);
+        EXPECT_EQ(m_boxes.Count(), 0);
+    }
+}
+
+// Without a window the failure comes back as the database's own words, and no box is shown.
+TEST_P(InnerTreeCommitTest, QuietFailureGivesTheDatabasesText) {
+    Database().Load(Fixture());
+    AddRejectingTrigger(u"insert"_s, u"addr_ref"_s, u"new.oldid='DP3'"_s);
+    AttachedDatabase attached(Database());
+    Inputs inputs;
+    const auto before = Snapshot();
+    for (const CommitMode mode : {CommitMode::DryRun, CommitMode::Write}) {
+        const CommitOutcome outcome = inputs.Commit().Run(mode, CommitReporting::Quiet);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.failure.contains(u"rejected"_s)) << outcome.failure.toStdString();
+        EXPECT_EQ(Snapshot(), before);
+    }
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// The server refuses the COMMIT itself (a deferred constraint trigger): the database layer's box
+// says why, nothing is written, and Finish works again once the cause is gone.
+TEST_P(InnerTreeCommitTest, RefusedCommitIsShownAndFinishCanBePressedAgain) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "a COMMIT refused by a deferred trigger is PostgreSQL's";
+    Database().Load(Fixture());
+    NativeExec(u"create or replace function refuse_commit() returns trigger language plpgsql as "
+               u"$$ begin raise exception 'commit refused'; end $$"_s);
+    NativeExec(u"create constraint trigger refuse_commit after insert on addr_ref deferrable initially "
+               u"deferred for each row execute function refuse_commit()"_s);
+    AttachedDatabase attached(Database());
+    Inputs inputs;
+    const auto before = Snapshot();
+
+    EXPECT_FALSE(inputs.Commit().CommitInnerTree());
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_TRUE(m_boxes.Last().text.startsWith(u"CADODatabase Error"_s));
+    EXPECT_TRUE(m_boxes.Last().text.contains(u"commit refused"_s)) << m_boxes.Last().text.toStdString();
+    EXPECT_EQ(Snapshot(), before);
+
+    NativeExec(u"drop trigger refuse_commit on addr_ref"_s);
+    m_boxes.Clear();
+    EXPECT_TRUE(inputs.Commit().CommitInnerTree());
+    EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
+    EXPECT_EQ(m_boxes.Count(), 0);
 }
 
 INSTANTIATE_BACKENDS(InnerTreeCommitTest);

@@ -1,0 +1,46 @@
+#include "CommitStatements.h"
+
+#include "CADODatabase.h"
+#include "CADORecordset.h"
+#include "automation/ComError.h"
+
+bool CommitStatements::Exec(const QString& statement) {
+    if (g_pDatabase->RunStatement(statement, m_reportMode))
+        return true;
+    NoteFailure();
+    return false;
+}
+
+std::optional<std::vector<QStringList>> CommitStatements::Rows(const QString& statement, int columns) {
+    const RowSource source = g_pDatabase->RunQuery(statement, m_reportMode);
+    if (!source) {
+        NoteFailure();
+        return std::nullopt;
+    }
+    // A client-side reading: every row is held once the statement ran.
+    CADORecordset reading(source);
+    std::vector<QStringList> rows;
+    while (!reading.AtEnd()) {
+        QStringList row;
+        row.reserve(columns);
+        for (int column = 0; column < columns; ++column) {
+            QString value;
+            reading.ReadColumn(column, value, nullptr);
+            row.append(std::move(value));
+        }
+        rows.push_back(std::move(row));
+        reading.Next();
+    }
+    reading.CloseQuery();
+    return rows;
+}
+
+void CommitStatements::Report(const ComError& error) {
+    g_pDatabase->ReportError(error, m_reportMode);
+    NoteFailure();
+}
+
+void CommitStatements::NoteFailure() {
+    if (m_failure.isEmpty())
+        m_failure = g_pDatabase->GetLastErrorDescription();
+}

@@ -1,0 +1,35 @@
+// The commit's one way to the database: every statement goes through g_pDatabase, whose error path
+// reports a failure (the layer's box, or only its record in quiet mode); this object keeps the
+// database's description of the first failure for the outcome.
+#pragma once
+
+#include "CommitOutcome.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class ComError;
+
+class CommitStatements {
+public:
+    explicit CommitStatements(CommitReporting reporting) : m_reportMode(reporting == CommitReporting::Quiet ? 1 : 0) {}
+
+    // A statement without rows; false after the layer reported the failure.
+    bool Exec(const QString& statement);
+    // Every row of a select, each column read as text (NULL as the empty text); nothing after the
+    // layer reported the failure. Readings that fail half way throw ComError.
+    std::optional<std::vector<QStringList>> Rows(const QString& statement, int columns);
+    // A ComError thrown by the layer (transactions, readings) is reported here, once.
+    void Report(const ComError& error);
+
+    const QString& Failure() const { return m_failure; }
+
+private:
+    void NoteFailure();
+
+    int m_reportMode;
+    QString m_failure;
+};

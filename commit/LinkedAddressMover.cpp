@@ -1,0 +1,92 @@
+#include "LinkedAddressMover.h"
+
+#include "SqlStatement.h"
+#include "StatementBatches.h"
+#include "Statements.h"
+#include "TrailingAsciiRun.h"
+
+#include <map>
+#include <set>
+#include <vector>
+
+using StatementBatches::ForEachChunk;
+using StatementBatches::RowsPerInsert;
+using StatementBatches::ValuesPerList;
+
+namespace {
+
+struct AddressMove {
+    uint32_t address;
+    QString name;
+    int grade;
+    uint32_t parent;
+};
+
+} // namespace
+
+bool LinkedAddressMover::Move(uint32_t cellId) {
+    // Every link of every node of the cell's subtree, the cell node and this Finish's links
+    // included, read before anything moves. Links to telephone numbers are looked up as DPs too.
+    const auto links = m_db.Rows(FormatStatement(Statements::SubtreeLinks, {cellId}), 3);
+    if (!links)
+        return false;
+    if (links->empty())
+        return true;
+    std::vector<QString> dps;
+    {
+        std::set<QString> seen;
+        for (const QStringList& link : *links)
+            if (seen.insert(link[2]).second)
+                dps.push_back(link[2]);
+    }
+    // DP number -> the standard addresses (grades 1 to 7) linked to its telephone numbers.
+    std::map<QString, std::vector<std::pair<uint32_t, QString>>> addressesOfDp;
+    if (!ForEachChunk(dps, ValuesPerList, [&](const std::vector<QString>& chunk) {
+            std::vector<std::vector<SqlArg>> items;
+            for (const QString& dp : chunk)
+                items.push_back({SqlText::Quote(dp)});
+            const auto rows = m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
+                                                        {FormatList(Statements::TextItem, items, Statements::Comma)}),
+                                        3);
+            if (!rows)
+                return false;
+            for (const QStringList& row : *rows)
+                addressesOfDp[row[0]].emplace_back(row[1].toUInt(), row[2]);
+            return true;
+        }))
+        return false;
+
+    // Once moved an address has an inner grade, so no later link takes it again.
+    std::set<uint32_t> moved;
+    std::vector<AddressMove> moves;
+    for (const QStringList& link : *links) {
+        const auto found = addressesOfDp.find(link[2]);
+        if (found == addressesOfDp.end())
+            continue;
+        const uint32_t nodeId = link[0].toUInt();
+        const int grade = link[1].toInt() + 1;
+        for (const auto& [address, name] : found->second) {
+            const QString newName = TrailingAsciiRun(name);
+            if (newName.isEmpty() || !moved.insert(address).second)
+                continue;
+            moves.push_back({address, newName, grade, nodeId});
+        }
+    }
+    if (!ForEachChunk(moves, RowsPerInsert, [&](const std::vector<AddressMove>& chunk) {
+            std::vector<std::vector<SqlArg>> names, grades, parents, ids;
+            for (const AddressMove& m : chunk) {
+                names.push_back({m.address, SqlText::Quote(m.name)});
+                grades.push_back({m.address, m.grade});
+                parents.push_back({m.address, m.parent});
+                ids.push_back({m.address});
+            }
+            return m_db.Exec(FormatStatement(Statements::MoveAddrs,
+                                             {FormatList(Statements::WhenIdText, names, Statements::Space),
+                                              FormatList(Statements::WhenIdGrade, grades, Statements::Space),
+                                              FormatList(Statements::WhenIdId, parents, Statements::Space),
+                                              FormatList(Statements::IdItem, ids, Statements::Comma)}));
+        }))
+        return false;
+    m_stats.moved += static_cast<int>(moves.size());
+    return true;
+}

@@ -1,0 +1,247 @@
+#include "ResultTreeWriter.h"
+
+#include "SqlStatement.h"
+#include "StatementBatches.h"
+#include "Statements.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+using StatementBatches::ForEachChunk;
+using StatementBatches::RowsPerInsert;
+using StatementBatches::ValuesPerList;
+
+namespace {
+
+constexpr int FirstInnerGrade = 8;
+
+SqlList IdList(const std::vector<uint32_t>& ids) {
+    std::vector<std::vector<SqlArg>> items;
+    items.reserve(ids.size());
+    for (uint32_t id : ids)
+        items.push_back({id});
+    return FormatList(Statements::IdItem, items, Statements::Comma);
+}
+
+} // namespace
+
+ResultTreeWriter::ResultTreeWriter(CommitStatements& statements, Kind kind, const ResultTree& tree,
+                                   const std::vector<AddressEntry>& entries, CommitStats& stats)
+    : m_db(statements), m_kind(kind), m_tree(tree), m_entries(entries), m_stats(stats) {}
+
+bool ResultTreeWriter::Write(uint32_t cellId) {
+    if (m_tree.Empty())
+        return true;
+    m_cellId = cellId;
+    m_nodes.assign(m_tree.nodes.size(), Node{});
+    // The root stands for the cell node itself and is never written.
+    std::vector<int> stack(m_tree.nodes[ResultTree::Root].children.rbegin(),
+                           m_tree.nodes[ResultTree::Root].children.rend());
+    for (int child : stack)
+        m_nodes.at(child) = Node{0, false, FirstInnerGrade, -1};
+    while (!stack.empty()) {
+        const int item = stack.back();
+        stack.pop_back();
+        m_preorder.push_back(item);
+        const auto& children = m_tree.nodes.at(item).children;
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            m_nodes.at(*it) = Node{0, false, m_nodes[item].grade + 1, item};
+            stack.push_back(*it);
+        }
+    }
+    return ResolveLevels(cellId) && InsertNewNodes() && WriteLinks() &&
+           (m_kind == Kind::Dp || ReplaceOldAddresses());
+}
+
+uint32_t ResultTreeWriter::ParentId(const Node& node) const {
+    return node.parent < 0 ? m_cellId : m_nodes[node.parent].id;
+}
+
+bool ResultTreeWriter::ResolveLevels(uint32_t cellId) {
+    // A node of the same grade, parent and name is reused: both trees, and the trees of earlier
+    // runs for the same cell, merge into one inner tree. Below a new node everything is new.
+    std::vector<int> level = m_tree.nodes[ResultTree::Root].children;
+    while (!level.empty()) {
+        const int grade = m_nodes[level.front()].grade;
+        std::vector<uint32_t> parents;
+        for (int item : level) {
+            const Node& node = m_nodes[item];
+            if (node.parent < 0 || !m_nodes[node.parent].isNew)
+                parents.push_back(node.parent < 0 ? cellId : m_nodes[node.parent].id);
+        }
+        std::sort(parents.begin(), parents.end());
+        parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+        // (parent id, name) -> the smallest id of such a child
+        std::map<std::pair<uint32_t, QString>, uint32_t> existing;
+        const bool read = ForEachChunk(parents, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+            const auto rows = m_db.Rows(FormatStatement(Statements::ChildrenOfParents, {grade, IdList(chunk)}), 3);
+            if (!rows)
+                return false;
+            for (const QStringList& row : *rows) {
+                const uint32_t id = row[0].toUInt();
+                auto [it, added] = existing.try_emplace({row[1].toUInt(), row[2]}, id);
+                if (!added)
+                    it->second = std::min(it->second, id);
+            }
+            return true;
+        });
+        if (!read)
+            return false;
+        std::vector<int> next;
+        for (int item : level) {
+            Node& node = m_nodes[item];
+            const QString label = QString::fromStdU16String(m_tree.nodes[item].label);
+            const bool parentNew = node.parent >= 0 && m_nodes[node.parent].isNew;
+            // An empty name is stored as null, and null equals nothing: such a node is always new.
+            const auto found =
+                parentNew || label.isEmpty() ? existing.end() : existing.find({ParentId(node), label});
+            if (found != existing.end())
+                node.id = found->second;
+            else
+                node.isNew = true;
+            const auto& children = m_tree.nodes[item].children;
+            next.insert(next.end(), children.begin(), children.end());
+        }
+        level = std::move(next);
+    }
+    return true;
+}
+
+bool ResultTreeWriter::InsertNewNodes() {
+    std::vector<int> fresh;
+    for (int item : m_preorder)
+        if (m_nodes[item].isNew)
+            fresh.push_back(item);
+    if (fresh.empty())
+        return true;
+    const auto drawn =
+        m_db.Rows(FormatStatement(Statements::NextAddrIds, {static_cast<int>(fresh.size())}), 1);
+    if (!drawn)
+        return false;
+    if (drawn->size() != fresh.size())
+        throw std::logic_error("the sequence range gave another number of values than asked for");
+    std::vector<uint32_t> ids;
+    ids.reserve(drawn->size());
+    for (const QStringList& row : *drawn)
+        ids.push_back(row[0].toUInt());
+    std::sort(ids.begin(), ids.end());
+    // Depth first, as a walk drawing one value per new node would number them.
+    for (size_t i = 0; i < fresh.size(); ++i)
+        m_nodes[fresh[i]].id = ids[i];
+
+    std::vector<std::vector<SqlArg>> rows;
+    rows.reserve(fresh.size());
+    for (int item : fresh) {
+        const Node& node = m_nodes[item];
+        rows.push_back({node.id, SqlText::Quote(QString::fromStdU16String(m_tree.nodes[item].label)), node.grade,
+                        ParentId(node)});
+    }
+    if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+            return m_db.Exec(FormatStatement(Statements::InsertAddrRows,
+                                             {FormatList(Statements::AddrRow, chunk, Statements::UnionAll)}));
+        }))
+        return false;
+    m_stats.nodesNew += static_cast<int>(fresh.size());
+    return true;
+}
+
+bool ResultTreeWriter::ReadLinks(const std::vector<uint32_t>& nodeIds) {
+    return ForEachChunk(nodeIds, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {IdList(chunk)}), 3);
+        if (!rows)
+            return false;
+        for (const QStringList& row : *rows)
+            m_links[row[0].toUInt()].insert(row[1]);
+        return true;
+    });
+}
+
+bool ResultTreeWriter::WriteLinks() {
+    std::vector<int> linking;
+    std::vector<uint32_t> existing;
+    for (int item : m_preorder) {
+        if (m_tree.nodes[item].itemData == 0)
+            continue;
+        linking.push_back(item);
+        // A new node has a fresh id from the sequence: no link can name it yet.
+        if (!m_nodes[item].isNew)
+            existing.push_back(m_nodes[item].id);
+    }
+    if (linking.empty())
+        return true;
+    if (!ReadLinks(existing))
+        return false;
+
+    const int refflag = m_kind == Kind::Dp ? 1 : 0;
+    std::vector<std::vector<SqlArg>> rows;
+    for (int item : linking) {
+        const uint32_t id = m_nodes[item].id;
+        const AddressEntry& entry = m_entries.at(m_tree.nodes[item].itemData - 1);
+        const QString oldId = QString::fromStdU16String(entry.oldId);
+        // Already linked to this number: nothing is written, and in the address tree nothing is
+        // replaced.
+        if (!m_links[id].insert(oldId).second)
+            continue;
+        rows.push_back({id, SqlText::Quote(oldId), refflag});
+        if (m_kind == Kind::Address)
+            m_replacements.emplace_back(id, entry.stdAddrId);
+    }
+    if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+            return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
+                                             {FormatList(Statements::LinkRow, chunk, Statements::UnionAll)}));
+        }))
+        return false;
+    m_stats.linksNew += static_cast<int>(rows.size());
+    return true;
+}
+
+bool ResultTreeWriter::ReplaceOldAddresses() {
+    // Each old address is replaced once, by the first node that stands for it.
+    std::vector<std::pair<uint32_t, uint32_t>> replacements;
+    std::set<uint32_t> seen;
+    for (const auto& replacement : m_replacements)
+        if (seen.insert(replacement.second).second)
+            replacements.push_back(replacement);
+    if (replacements.empty())
+        return true;
+    std::vector<uint32_t> oldNodes;
+    for (const auto& replacement : replacements)
+        oldNodes.push_back(replacement.second);
+
+    // Every other link of an old address moves to its new node before the address goes, so no
+    // telephone number or DP loses its address; a number the new node already has is not doubled.
+    std::map<uint32_t, std::vector<std::pair<QString, int>>> oldLinks;
+    if (!ForEachChunk(oldNodes, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+            const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {IdList(chunk)}), 3);
+            if (!rows)
+                return false;
+            for (const QStringList& row : *rows)
+                oldLinks[row[0].toUInt()].emplace_back(row[1], row[2].toInt());
+            return true;
+        }))
+        return false;
+    std::vector<std::vector<SqlArg>> carried;
+    for (const auto& [newNode, oldNode] : replacements) {
+        auto& links = oldLinks[oldNode];
+        std::sort(links.begin(), links.end());
+        for (const auto& [oldId, refflag] : links)
+            if (m_links[newNode].insert(oldId).second)
+                carried.push_back({newNode, SqlText::Quote(oldId), refflag});
+    }
+    const auto insertRows = [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
+                                         {FormatList(Statements::LinkRow, chunk, Statements::UnionAll)}));
+    };
+    const auto deleteNodes = [&](const std::vector<uint32_t>& chunk) {
+        return m_db.Exec(FormatStatement(Statements::DeleteAddrs, {IdList(chunk)}));
+    };
+    const auto deleteLinks = [&](const std::vector<uint32_t>& chunk) {
+        return m_db.Exec(FormatStatement(Statements::DeleteLinksOf, {IdList(chunk)}));
+    };
+    if (!ForEachChunk(carried, RowsPerInsert, insertRows) || !ForEachChunk(oldNodes, ValuesPerList, deleteNodes) ||
+        !ForEachChunk(oldNodes, ValuesPerList, deleteLinks))
+        return false;
+    m_stats.linksCarried += static_cast<int>(carried.size());
+    m_stats.replaced += static_cast<int>(oldNodes.size());
+    return true;
+}
