@@ -177,7 +177,7 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
         rows.push_back({ids[grade], SqlText::Quote(m_cellPath[grade - 1]), grade, ids[grade - 1]});
     }
     if (!db.Exec(FormatStatement(Statements::InsertAddrRows,
-                                 {FormatList(Statements::AddrRow, rows, Statements::UnionAll)})))
+                                 {FormatList(Statements::AddrRow, rows, Statements::Space)})))
         return false;
     stats.nodesNew += count;
     return true;

@@ -138,7 +138,7 @@ bool ResultTreeWriter::InsertNewNodes() {
     }
     if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
             return m_db.Exec(FormatStatement(Statements::InsertAddrRows,
-                                             {FormatList(Statements::AddrRow, chunk, Statements::UnionAll)}));
+                                             {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
         }))
         return false;
     m_stats.nodesNew += static_cast<int>(fresh.size());
@@ -188,7 +188,7 @@ bool ResultTreeWriter::WriteLinks() {
     }
     if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
             return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
-                                             {FormatList(Statements::LinkRow, chunk, Statements::UnionAll)}));
+                                             {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
         }))
         return false;
     m_stats.linksNew += static_cast<int>(rows.size());
@@ -230,7 +230,7 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
     }
     const auto insertRows = [&](const std::vector<std::vector<SqlArg>>& chunk) {
         return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
-                                         {FormatList(Statements::LinkRow, chunk, Statements::UnionAll)}));
+                                         {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
     };
     const auto deleteNodes = [&](const std::vector<uint32_t>& chunk) {
         return m_db.Exec(FormatStatement(Statements::DeleteAddrs, {IdList(chunk)}));

@@ -58,12 +58,12 @@ inline constexpr char16_t LockAddrTable[] = u"lock table addr in exclusive mode"
 inline constexpr char16_t NextAddrIds[] = u"select seq_addr.nextval from dual connect by level<=%d"; // count
 inline constexpr char16_t ChildrenOfParents[] = // grade, parent ids
     u"select id,parentid,name from addr where grade=%d and parentid in (%l)";
-inline constexpr char16_t InsertAddrRows[] = u"insert into addr (id,name,grade,parentid) %l"; // AddrRow items
-inline constexpr char16_t AddrRow[] = u"select %u,'%s',%d,%u from dual";
+inline constexpr char16_t InsertAddrRows[] = u"insert all %l select * from dual"; // AddrRow items
+inline constexpr char16_t AddrRow[] = u"into addr (id,name,grade,parentid) values(%u,'%s',%d,%u)";
 inline constexpr char16_t LinksOfNodes[] = // node ids
     u"select stdaddrid,oldid,refflag from addr_ref where stdaddrid in (%l)";
-inline constexpr char16_t InsertLinkRows[] = u"insert into addr_ref (stdaddrid,oldid,refflag) %l"; // LinkRow items
-inline constexpr char16_t LinkRow[] = u"select %u,'%s',%d from dual";
+inline constexpr char16_t InsertLinkRows[] = u"insert all %l select * from dual"; // LinkRow items
+inline constexpr char16_t LinkRow[] = u"into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',%d)";
 inline constexpr char16_t DeleteAddrs[] = u"delete addr where id in (%l)";          // node ids
 inline constexpr char16_t DeleteLinksOf[] = u"delete addr_ref where stdaddrid in (%l)"; // node ids
 inline constexpr char16_t StandardAddressesOfDps[] = // DP numbers (TextItem)
@@ -78,6 +78,5 @@ inline constexpr char16_t WhenIdGrade[] = u"when %u then %d";
 inline constexpr char16_t WhenIdId[] = u"when %u then %u";
 inline constexpr char16_t Comma[] = u",";
 inline constexpr char16_t Space[] = u" ";
-inline constexpr char16_t UnionAll[] = u" union all ";
 
 } // namespace Statements

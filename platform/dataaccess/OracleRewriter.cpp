@@ -44,8 +44,40 @@ TranslatedStatement OracleRewriter::Run() {
             m_end -= 2;
     }
     m_nextValueAllowed = NextValueAllowed();
+    if (m_tokens[0].IsWord(L("insert")) && m_tokens.IsWordAt(1, m_end, L("all"))) {
+        m_result.text = InsertAll();
+        return m_result;
+    }
     m_result.text = TranslateRange(0, m_end, nullptr);
     return m_result;
+}
+
+// insert all into T (columns) values (...) into T (columns) values (...) ... select * from dual: one
+// multi-row insert, when every into clause names the same table and columns.
+QString OracleRewriter::InsertAll() {
+    const QString form = QStringLiteral(
+        "insert all is supported only as into clauses of one table and column list, each with values "
+        "(...), followed by select * from dual");
+    QString target;
+    QStringList rows;
+    qsizetype i = 2;
+    while (m_tokens.IsWordAt(i, m_end, L("into"))) {
+        const qsizetype valuesAt = m_tokens.FindWord(i, m_end, L("values"));
+        if (valuesAt >= m_end || !m_tokens.IsSymbolAt(valuesAt + 1, m_end, L("(")))
+            throw TranslationError(form);
+        const QString into = Verbatim(i + 1, valuesAt);
+        if (target.isNull())
+            target = into;
+        else if (into.compare(target, Qt::CaseInsensitive) != 0)
+            throw TranslationError(form);
+        const qsizetype close = m_tokens.MatchingParen(valuesAt + 1, m_end);
+        rows << QStringLiteral("(") + TranslateRange(valuesAt + 2, close, nullptr) + QStringLiteral(")");
+        i = close + 1;
+    }
+    if (rows.isEmpty() || i + 4 != m_end || !m_tokens[i].IsWord(L("select")) || !m_tokens[i + 1].IsSymbol(L("*")) ||
+        !m_tokens[i + 2].IsWord(L("from")) || !m_tokens[i + 3].IsWord(L("dual")))
+        throw TranslationError(form);
+    return QStringLiteral("insert into ") + target + QStringLiteral(" values ") + rows.join(QStringLiteral(", "));
 }
 
 QString OracleRewriter::Verbatim(qsizetype begin, qsizetype end) const {

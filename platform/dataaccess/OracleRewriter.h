@@ -28,6 +28,7 @@ public:
     static void RejectUntranslatable(const SqlToken& token);
 
 private:
+    QString InsertAll();
     qsizetype ConcatenationEnd(qsizetype begin, qsizetype end) const;
     QString Concatenation(qsizetype begin, qsizetype end, const QString* levelText);
     QString Decode(qsizetype nameAt, qsizetype end, qsizetype& next, const QString* levelText);

@@ -13,6 +13,8 @@
 // - select ... for update, which locks the rows read until the transaction ends; SQLite drops the
 //   clause and lock table ... in ... mode becomes a statement that does nothing, since its
 //   transactions take the whole database's write lock when they begin (BEGIN IMMEDIATE);
+// - insert all into T (columns) values (...) ... select * from dual, Oracle's multi-row insert, when
+//   every into clause names the same table and columns: insert into T (columns) values (...), (...);
 // - delete TABLE where ... (no from);
 // - the empty string '', which Oracle treats as NULL, and || which ignores NULL operands;
 // - like, which is case-sensitive in Oracle (SQLite's connection sets case_sensitive_like) and has

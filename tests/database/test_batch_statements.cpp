@@ -63,7 +63,7 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
                                      {{50u, SqlText::Quote(u"1栋"_s), 8, 7u},
                                       {51u, SqlText::Quote(u""_s), 9, 50u},
                                       {52u, SqlText::Quote(u"O'2栋"_s), 8, 7u}},
-                                     Statements::UnionAll)}),
+                                     Statements::Space)}),
          u"select id,name,grade,parentid from addr where id between 50 and 59"_s,
          {{u"50"_s, u"1栋"_s, u"8"_s, u"7"_s}, {u"51"_s, u"NULL"_s, u"9"_s, u"50"_s}, {u"52"_s, u"O'2栋"_s, u"8"_s, u"7"_s}}},
         {"children of a level",
@@ -74,7 +74,7 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
          FormatStatement(Statements::InsertLinkRows,
                          {FormatList(Statements::LinkRow,
                                      {{50u, SqlText::Quote(u"DP'1"_s), 1}, {51u, SqlText::Quote(u"T3"_s), 0}},
-                                     Statements::UnionAll)}),
+                                     Statements::Space)}),
          FormatStatement(Statements::LinksOfNodes, {Ids({50, 51, 100})}),
          {{u"100"_s, u"T1"_s, u"0"_s}, {u"50"_s, u"DP'1"_s, u"1"_s}, {u"51"_s, u"T3"_s, u"0"_s}}},
         {"standard addresses of DPs",
@@ -126,7 +126,7 @@ TEST_P(BatchStatements, FullBatchesRun) {
         nodes.push_back({1000 + i, SqlText::Quote(u"%1'栋"_s.arg(i)), 8, 7u});
     for (uint32_t i = 0; i < StatementBatches::ValuesPerList; ++i)
         ids.push_back({1000 + i});
-    Run(FormatStatement(Statements::InsertAddrRows, {FormatList(Statements::AddrRow, nodes, Statements::UnionAll)}));
+    Run(FormatStatement(Statements::InsertAddrRows, {FormatList(Statements::AddrRow, nodes, Statements::Space)}));
     EXPECT_EQ(Run(FormatStatement(Statements::ChildrenOfParents,
                                   {8, FormatList(Statements::IdItem, {{7u}}, Statements::Comma)}))
                   .size(),
