@@ -6,6 +6,8 @@
 #include "StatementBatches.h"
 #include "Statements.h"
 #include "TestSupport.h"
+#include "dataaccess/OracleTranslator.h"
+#include "dataaccess/TranslationError.h"
 
 #include <gtest/gtest.h>
 
@@ -136,5 +138,25 @@ TEST_P(BatchStatements, FullBatchesRun) {
 }
 
 INSTANTIATE_BACKENDS(BatchStatements);
+
+// Batch forms the translator cannot turn into one statement are refused, naming the form; Oracle
+// gets them as written.
+TEST(BatchForms, ShapesWithoutATranslationAreRefused) {
+    const char* const refused[] = {
+        "insert all into addr (id) values(1) into addr_ref (stdaddrid) values(1) select * from dual",
+        "insert all into addr (id) values(1) into addr (id,grade) values(2,8) select * from dual",
+        "insert all into addr (id) values(1) select 1 from dual",
+        "insert all into addr (id) values(1)",
+        "select seq_addr.nextval from dual connect by level<=0",
+    };
+    for (const char* statement : refused) {
+        for (const auto dialect : {dataaccess::SqlDialect::SQLite, dataaccess::SqlDialect::PostgreSQL})
+            EXPECT_THROW(dataaccess::OracleTranslator(dialect).Translate(QString::fromLatin1(statement)),
+                         dataaccess::TranslationError)
+                << statement;
+        EXPECT_EQ(dataaccess::OracleTranslator(dataaccess::SqlDialect::Oracle).Translate(QString::fromLatin1(statement)).text,
+                  QString::fromLatin1(statement));
+    }
+}
 
 } // namespace
