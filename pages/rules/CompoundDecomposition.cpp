@@ -22,13 +22,8 @@ SplitPageResult SplitPage(AddressEntryLoader::Source source, const QString& cell
     result.entries = AddressEntryLoader::Load(source, cellName);
     // A page starts with one empty row.
     const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : rows);
-    const SplitMatcher matcher(set);
-    SplitCuts cuts;
-    for (const AddressEntry& entry : result.entries) {
-        if (matcher.Match(entry.text, cuts) >= 0)
-            ++result.matched;
-    }
     result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set);
+    result.matched = static_cast<int>(result.entries.size() - result.tree.unmatchedEntries);
     return result;
 }
 
@@ -94,20 +89,23 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellNam
     if (errors.Any())
         return failed();
 
-    // Finish.
-    if (m_options.dryRun) {
-        outcome.status = Status::DryRun;
-        return outcome;
-    }
+    // Finish, or all of it rolled back.
     CellPathNames names;
     for (int grade = 1; grade <= CellPathCandidates::CellGrade; ++grade)
         names[grade - 1] = path[grade];
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
-    const bool committed = commit.CommitInnerTree();
-    outcome.resultId = commit.ResultId();
-    if (!committed) {
+    const CommitOutcome committed =
+        commit.Run(m_options.dryRun ? CommitMode::DryRun : CommitMode::Write, CommitReporting::Quiet);
+    outcome.resultId = committed.resultId;
+    outcome.nodesNew = committed.stats.nodesNew;
+    outcome.linksNew = committed.stats.linksNew;
+    outcome.moved = committed.stats.moved;
+    outcome.replaced = committed.stats.replaced;
+    if (!committed.ok) {
         failed();
-        if (outcome.message.isEmpty())
+        if (!committed.failure.isEmpty())
+            outcome.message = committed.failure;
+        else if (outcome.message.isEmpty())
             outcome.message = QStringLiteral("the commit was rolled back");
         return outcome;
     }
