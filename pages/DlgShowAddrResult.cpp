@@ -1,3 +1,61 @@
 #include "DlgShowAddrResult.h"
 
+#include "DialogTemplate.h"
+#include "WaitCursor.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+
+namespace {
+constexpr int PreviewHeight = 20; // taken from the bottom of the tree
+}
+
 DlgShowAddrResult::DlgShowAddrResult(QWidget* parent) : DlgShowDPResult(parent) {}
+
+bool DlgShowAddrResult::OnInitDialog() {
+    DlgShowDPResult::OnInitDialog();
+    m_labelPreview = new QLabel(this);
+    m_labelPreview->setObjectName(QStringLiteral("labelFinishPreview"));
+    m_labelPreview->setProperty(DialogTemplate::ControlIdProperty, PreviewLabelId);
+    // At the bottom, under the tree and the line of the addresses left out, which move up.
+    if (QWidget* tree = GetTreeCtrl()) {
+        const QRect area = tree->geometry();
+        tree->setGeometry(area.adjusted(0, 0, 0, -PreviewHeight));
+        int bottom = area.bottom();
+        if (QWidget* leftOut = DialogTemplate::FindControl(this, LeftOutId)) {
+            bottom = std::max(bottom, leftOut->geometry().bottom());
+            leftOut->move(leftOut->x(), leftOut->y() - PreviewHeight);
+        }
+        m_labelPreview->setGeometry(area.x(), bottom - PreviewHeight + 4, area.width(), PreviewHeight - 4);
+    }
+    return true;
+}
+
+bool DlgShowAddrResult::OnEnterPage() {
+    const bool entered = DlgShowDPResult::OnEnterPage();
+    ShowPreview();
+    return entered;
+}
+
+void DlgShowAddrResult::ShowPreview() {
+    if (!m_labelPreview)
+        return;
+    if (!m_previewSource) {
+        m_labelPreview->clear();
+        return;
+    }
+    WaitCursor wait;
+    m_labelPreview->setText(PreviewText(m_previewSource()));
+}
+
+QString DlgShowAddrResult::PreviewText(const FinishPreview& preview) {
+    if (!preview.outcome.ok)
+        return QStringLiteral("完成时将无法写入：%1").arg(preview.outcome.failure);
+    const CommitStats& stats = preview.outcome.stats;
+    return QStringLiteral("完成时将写入：新节点 %1，新关联 %2，移动地址 %3，替换地址 %4；未匹配而不写入的地址 %5")
+        .arg(stats.nodesNew)
+        .arg(stats.linksNew)
+        .arg(stats.moved)
+        .arg(stats.replaced)
+        .arg(preview.unmatched);
+}

@@ -109,6 +109,17 @@ void DlgRun::ConnectResultPages() {
     // Page 4 reads page 3's entries and pattern set, page 6 page 5's, at every rebuild.
     m_pageDpResult.SetSource(&m_pageDpSplit.Entries(), &m_pageDpSplit.PatternSet());
     m_pageAddrResult.SetSource(&m_pageAddrSplit.Entries(), &m_pageAddrSplit.PatternSet());
+    m_pageAddrResult.SetPreviewSource([this] { return PreviewFinish(); });
+}
+
+FinishPreview DlgRun::PreviewFinish() {
+    // What Finish reads, read the same way.
+    std::array<QString, 8> names;
+    m_pageVerifyCell.ReadCellPath(names);
+    CellPathNames path;
+    std::copy(names.begin() + 1, names.end(), path.begin());
+    return FinishPreview::Compute(
+        path, {m_pageDpSplit.Entries(), m_pageDpResult.Tree()}, {m_pageAddrSplit.Entries(), m_pageAddrResult.Tree()});
 }
 
 void DlgRun::OnNext() {

@@ -38,6 +38,8 @@ public:
     Q_INVOKABLE std::u16string GetSeparatorText() const;
     // Writes the inner address tree; called only by OnFinish. Sets m_strResultID.
     virtual bool CommitInnerTree();
+    // What Finish would write now: the commit run on the same data and rolled back (page 6 shows it).
+    FinishPreview PreviewFinish();
 
     WizardPageDialog* CurrentPage() const { return m_pCurrentPage; }
     const std::vector<WizardPageDialog*>& Pages() const { return m_pages; }
