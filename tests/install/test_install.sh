@@ -36,6 +36,9 @@ check_installation() {
     if readelf -d "$file" | grep -q "$build"; then
       fail "$file names the build tree in its dynamic section"
     fi
+    if readelf -d "$file" | grep -Eq 'NEEDED.*(libQt6Test|libgtest|libgmock|libbenchmark)'; then
+      fail "$file needs a test library at run time"
+    fi
   done < <(find "$top" -type f -print0)
   [ "$elf_count" -ge 5 ] || fail "only $elf_count binaries installed"
 
