@@ -52,7 +52,26 @@ QString HelpText::Synopsis(const Command& command) {
 }
 
 QString HelpText::UsageLine(const Command& command) {
-    return QStringLiteral("usage: tessel ") + Synopsis(command);
+    // Long synopses go on over lines that start under the first part after the command's name.
+    const QString start = QStringLiteral("usage: tessel ") + command.name;
+    const QString margin(start.size() + 1, u' ');
+    QString out = start;
+    qsizetype lineLength = out.size();
+    const QStringList parts = Synopsis(command).split(u' ').mid(1);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QString part = parts[i];
+        // "[--pattern P]" is one part though it holds a space.
+        while (part.count(u'[') > part.count(u']') && i + 1 < parts.size())
+            part += u' ' + parts[++i];
+        if (lineLength + 1 + part.size() > Width) {
+            out += u'\n' + margin + part;
+            lineLength = margin.size() + part.size();
+        } else {
+            out += u' ' + part;
+            lineLength += 1 + part.size();
+        }
+    }
+    return out;
 }
 
 QString HelpText::Wrap(const QString& text, int indent, int width) {

@@ -39,10 +39,11 @@ QString ManPage::Write(const QString& version) {
     QString out = QStringLiteral(".TH TESSEL 1 \"\" \"tessel %1\" \"User Commands\"\n").arg(Escape(version));
     out += QStringLiteral(".SH NAME\ntessel \\- break the addresses of a residential compound into an inner "
                           "address tree\n");
-    out += QStringLiteral(".SH SYNOPSIS\n.nf\n");
+    // One synopsis a line, each wrapped where it is long, left-aligned.
+    out += QStringLiteral(".SH SYNOPSIS\n.ad l\n");
     for (const Command* command : HelpText::SortedCommands())
-        out += QStringLiteral("\\fBtessel\\fR ") + Escape(HelpText::Synopsis(*command)) + u'\n';
-    out += QStringLiteral("\\fBtessel\\fR \\-\\-version\n.fi\n");
+        out += QStringLiteral("\\fBtessel\\fR ") + Escape(HelpText::Synopsis(*command)) + QStringLiteral("\n.br\n");
+    out += QStringLiteral("\\fBtessel\\fR \\-\\-version\n.ad b\n");
     out += QStringLiteral(".SH DESCRIPTION\n");
     out += Paragraphs(QStringLiteral(
         "tessel breaks the free-text addresses of one residential compound (a cell) into an inner "
@@ -55,7 +56,8 @@ QString ManPage::Write(const QString& version) {
         "command's help."));
     out += QStringLiteral(".SH COMMANDS\n");
     for (const Command* command : HelpText::SortedCommands()) {
-        out += QStringLiteral(".SS \"") + Escape(HelpText::Synopsis(*command)) + QStringLiteral("\"\n");
+        out += QStringLiteral(".SS \"") + Escape(command->name) + QStringLiteral("\"\n.ad l\n\\fBtessel\\fR ") +
+               Escape(HelpText::Synopsis(*command)) + QStringLiteral("\n.ad b\n");
         out += Paragraphs(command->description);
         for (const CommandArgument& argument : command->arguments)
             out += QStringLiteral(".TP\n\\fI") + Escape(argument.name) + QStringLiteral("\\fR\n") +
