@@ -8,6 +8,7 @@
 
 #include "AddressDatabaseGenerator.h"
 #include "ComponentLocation.h"
+#include "LateBoundCall.h"
 #include "OperatorScript.h"
 #include "automation/Automation.h"
 #include "automation/ComPtr.h"
@@ -18,7 +19,6 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -33,27 +33,6 @@ const char kDemoDatabase[] = "tessel-demo.db";
 void PrintLine(std::FILE* to, const QString& line) {
     std::fputs((line + u'\n').toUtf8().constData(), to);
     std::fflush(to);
-}
-
-// What went wrong: the description the callee gave (the exception of an Invoke, else the error
-// object it set), else the meaning of the code.
-QString ErrorText(HRESULT hr, const QString& calleeDescription = {}) {
-    QString text = calleeDescription;
-    IErrorInfo* info = nullptr;
-    if (text.isEmpty() && GetErrorInfo(0, &info) == S_OK && info) {
-        BSTR description = nullptr;
-        if (SUCCEEDED(info->GetDescription(&description)) && description)
-            text = QString::fromUtf16(description, SysStringLen(description));
-        SysFreeString(description);
-        info->Release();
-    }
-    if (text.isEmpty()) {
-        if (BSTR message = FormatSystemMessage(hr)) {
-            text = QString::fromUtf16(message, SysStringLen(message));
-            SysFreeString(message);
-        }
-    }
-    return QStringLiteral("%1 (0x%2)").arg(text).arg(unsigned(hr), 8, 16, QChar(u'0'));
 }
 
 // A BSTR for one call.
@@ -107,31 +86,6 @@ bool RegisterComponent(QString& error) {
         return false;
     }
     return true;
-}
-
-// Calls a method by name through IDispatch::Invoke, as a late-bound host does. Arguments in order.
-// When the call raises an exception, `description` gets what it says.
-HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::vector<VARIANT> args, VARIANT* result,
-                     QString& description) {
-    DISPID dispid = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
-    if (FAILED(hr))
-        return hr;
-    std::reverse(args.begin(), args.end()); // the platform passes them last first
-    DISPPARAMS params{args.data(), nullptr, UINT(args.size()), 0};
-    EXCEPINFO exception{};
-    UINT argError = 0;
-    hr = object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, &exception,
-                        &argError);
-    if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn)
-        exception.pfnDeferredFillIn(&exception);
-    if (exception.bstrDescription)
-        description = QString::fromUtf16(exception.bstrDescription, SysStringLen(exception.bstrDescription));
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    return hr;
 }
 
 // The offscreen platform says, for every popup, that it cannot raise windows or grab the keyboard;
@@ -228,7 +182,7 @@ int RunWizard(const CommandLine& line) {
         hr = connection->Open(connectionString.value, nullptr, nullptr, -1);
     }
     if (FAILED(hr))
-        return line.Fail(QStringLiteral("cannot open %1: %2").arg(url, ErrorText(hr)));
+        return line.Fail(QStringLiteral("cannot open %1: %2").arg(url, LateBoundCall::ErrorText(hr)));
 
     if (RegisteredServer().isEmpty() || !QFileInfo::exists(RegisteredServer())) {
         QString error;
@@ -243,17 +197,17 @@ int RunWizard(const CommandLine& line) {
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                               reinterpret_cast<void**>(dealer.Put()));
     if (FAILED(hr)) {
-        return line.Fail(QStringLiteral("cannot create tessel.dealer: %1").arg(ErrorText(hr)));
+        return line.Fail(QStringLiteral("cannot create tessel.dealer: %1").arg(LateBoundCall::ErrorText(hr)));
     }
 
     VARIANT connectionArg;
     VariantInit(&connectionArg);
     connectionArg.vt = VT_DISPATCH;
     connectionArg.pdispVal = connection.Get();
-    QString description;
-    hr = InvokeByName(dealer.Get(), u"SetConnection", {connectionArg}, nullptr, description);
-    if (FAILED(hr))
-        return line.Fail(QStringLiteral("SetConnection failed: %1").arg(ErrorText(hr, description)));
+    const LateBoundCall::Outcome attached =
+        LateBoundCall::Invoke(dealer.Get(), u"SetConnection", {connectionArg}, nullptr);
+    if (attached.Failed())
+        return line.Fail(QStringLiteral("SetConnection failed: %1").arg(attached.ErrorText()));
 
     if (!scriptPath.isEmpty())
         script.Start();
@@ -264,11 +218,11 @@ int RunWizard(const CommandLine& line) {
     resultArg.pbstrVal = &resultId;
     VARIANT result;
     VariantInit(&result);
-    hr = InvokeByName(dealer.Get(), u"Run", {resultArg}, &result, description);
+    const LateBoundCall::Outcome ran = LateBoundCall::Invoke(dealer.Get(), u"Run", {resultArg}, &result);
     script.Stop();
-    if (FAILED(hr)) {
+    if (ran.Failed()) {
         SysFreeString(resultId);
-        return line.Fail(QStringLiteral("Run failed: %1").arg(ErrorText(hr, description)));
+        return line.Fail(QStringLiteral("Run failed: %1").arg(ran.ErrorText()));
     }
     VARIANT resultNumber;
     VariantInit(&resultNumber);
