@@ -97,6 +97,7 @@ void Connection::AfterOpen() {
     QSqlDatabase database = Database();
     m_preparedFor = NativeHandle(database);
     m_translator = OracleTranslator(DatabaseDialect::Of(database));
+    m_translationCache.Clear();
     PrepareSession(database);
 }
 
@@ -222,7 +223,10 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
         PrepareSession(database);
     TranslatedStatement translated;
     try {
-        translated = m_translator.Translate(statement);
+        translated = m_translator.Dialect() == SqlDialect::Oracle
+                         ? m_translator.Translate(statement)
+                         : m_translationCache.Translate(
+                               statement, [this](const QString& text) { return m_translator.Translate(text); });
         for (const QString& check : translated.loopChecks) {
             QSqlQuery probe(database);
             probe.setForwardOnly(true);

@@ -6,6 +6,7 @@
 #include "AutomationObject.h"
 #include "DataAccess.h"
 #include "OracleTranslator.h"
+#include "TranslationCache.h"
 
 #include "automation/ComPtr.h"
 
@@ -74,6 +75,7 @@ private:
     bool m_owned = true;
     LONG m_cursorLocation = adUseServer;
     OracleTranslator m_translator{SqlDialect::Oracle};
+    TranslationCache m_translationCache;
     bool m_inTransaction = false;
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;

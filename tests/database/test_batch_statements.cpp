@@ -139,6 +139,35 @@ TEST_P(BatchStatements, FullBatchesRun) {
 
 INSTANTIATE_BACKENDS(BatchStatements);
 
+// Statements of one shape, their literals apart, share a translation in the connection: each must
+// still read its own rows, the literals the translator reads ('' and '%...') included.
+TEST_P(BatchStatements, StatementsOfOneShapeReadTheirOwnRows) {
+    Database().Load({u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
+                     u"insert into addr (id,name,grade,parentid) values(2,'O''Neil路',4,1)"_s,
+                     u"insert into addr (id,name,grade,parentid) values(3,null,5,2)"_s,
+                     u"insert into addr (id,name,grade,parentid) values(4,'3号',6,3)"_s});
+    const struct {
+        QString statement;
+        QList<QStringList> rows;
+    } cases[] = {
+        {u"select id from addr where name='北京市' and grade=1"_s, {{u"1"_s}}},
+        {u"select id from addr where name='O''Neil路' and grade=4"_s, {{u"2"_s}}},
+        {u"select id from addr where name='3号' and grade=5"_s, {}},
+        {u"select count(*) from addr where name=''"_s, {{u"0"_s}}},
+        {u"select count(*) from addr where name='3号'"_s, {{u"1"_s}}},
+        {u"select id from addr where name like '%Neil%' order by 1"_s, {{u"2"_s}}},
+        {u"select id from addr where name like '北%' order by 1"_s, {{u"1"_s}}},
+        {u"select id from addr where name like '3%' order by 1"_s, {{u"4"_s}}},
+        {FormatStatement(Statements::AddressPathUp, {4u}), {{u"1"_s, u"北京市"_s, u"0"_s}, {u"2"_s, u"O'Neil路"_s, u"1"_s},
+                                                         {u"3"_s, u"NULL"_s, u"2"_s}, {u"4"_s, u"3号"_s, u"3"_s}}},
+        {FormatStatement(Statements::AddressPathUp, {2u}), {{u"1"_s, u"北京市"_s, u"0"_s}, {u"2"_s, u"O'Neil路"_s, u"1"_s}}},
+        {u"select 1.5, -2, 'x' from dual"_s, {{u"1.5"_s, u"-2"_s, u"x"_s}}},
+        {u"select 2.5, -3, 'y' from dual"_s, {{u"2.5"_s, u"-3"_s, u"y"_s}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Run(c.statement), c.rows) << c.statement.toStdString();
+}
+
 // Batch forms the translator cannot turn into one statement are refused, naming the form; Oracle
 // gets them as written.
 TEST(BatchForms, ShapesWithoutATranslationAreRefused) {

@@ -1,0 +1,155 @@
+#include "TranslationCache.h"
+
+#include "TranslationError.h"
+
+namespace dataaccess {
+
+namespace {
+
+// A string literal becomes '<U+E000>NNNNNN<U+E001>', a number NUMBER_MARK followed by six digits:
+// both are tokens of the same kind as what they stand for, and neither occurs in the system's
+// statements (a statement that holds them bypasses the cache).
+constexpr char16_t StringOpen = u'\uE000';
+constexpr char16_t StringClose = u'\uE001';
+const QString NumberMark = QStringLiteral("98765432");
+constexpr int IndexDigits = 6;
+
+bool IsNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
+
+QString Index(qsizetype i) {
+    return QString::number(i).rightJustified(IndexDigits, u'0');
+}
+
+} // namespace
+
+std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& statement) {
+    if (statement.contains(StringOpen) || statement.contains(StringClose) || statement.contains(NumberMark))
+        return std::nullopt;
+    Shape shape;
+    shape.text.reserve(statement.size());
+    const QStringView text(statement);
+    const qsizetype n = text.size();
+    qsizetype verbatim = 0; // start of the text not yet copied
+    auto replace = [&](qsizetype begin, qsizetype end, bool isString) {
+        shape.text.append(text.mid(verbatim, begin - verbatim));
+        if (isString)
+            shape.text.append(u'\'').append(QChar(StringOpen)).append(Index(shape.literals.size()))
+                .append(QChar(StringClose)).append(u'\'');
+        else
+            shape.text.append(NumberMark).append(Index(shape.literals.size()));
+        shape.literals << text.mid(begin, end - begin).toString();
+        verbatim = end;
+    };
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c == u'\'') {
+            qsizetype end = i + 1;
+            while (end < n) {
+                if (text[end] == u'\'') {
+                    if (end + 1 < n && text[end + 1] == u'\'') {
+                        end += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++end;
+            }
+            if (end >= n)
+                return std::nullopt; // an open string: left to the translator to report
+            // '' and '%...' are read by the translator: they stay in the shape.
+            if (end > i + 1 && text[i + 1] != u'%')
+                replace(i, end + 1, true);
+            i = end + 1;
+            continue;
+        }
+        if (c == u'"') {
+            const qsizetype end = text.indexOf(u'"', i + 1);
+            if (end < 0)
+                return std::nullopt;
+            i = end + 1;
+            continue;
+        }
+        if (c == u'-' && i + 1 < n && text[i + 1] == u'-') {
+            const qsizetype end = text.indexOf(u'\n', i);
+            i = end < 0 ? n : end;
+            continue;
+        }
+        if (c == u'/' && i + 1 < n && text[i + 1] == u'*') {
+            const qsizetype end = text.indexOf(u"*/", i + 2);
+            if (end < 0)
+                return std::nullopt;
+            i = end + 2;
+            continue;
+        }
+        if (c.unicode() >= u'0' && c.unicode() <= u'9' && (i == 0 || !IsNameChar(text[i - 1]))) {
+            qsizetype end = i;
+            while (end < n && ((text[end].unicode() >= u'0' && text[end].unicode() <= u'9') || text[end] == u'.'))
+                ++end;
+            if (end < n && IsNameChar(text[end]))
+                return std::nullopt; // 1e5, 2x: not taken apart
+            replace(i, end, false);
+            i = end;
+            continue;
+        }
+        ++i;
+    }
+    shape.text.append(text.mid(verbatim));
+    return shape;
+}
+
+QString TranslationCache::Fill(const QString& text, const QStringList& literals) {
+    QString out;
+    out.reserve(text.size() + text.size() / 2);
+    const QStringView view(text);
+    const qsizetype n = view.size();
+    qsizetype verbatim = 0;
+    for (qsizetype i = 0; i < n;) {
+        qsizetype markerEnd = -1;
+        qsizetype index = 0;
+        if (view[i] == u'\'' && i + 1 < n && view[i + 1] == StringOpen) {
+            index = view.mid(i + 2, IndexDigits).toLongLong();
+            markerEnd = i + 2 + IndexDigits + 2; // ' U+E000 digits U+E001 '
+        } else if (view[i] == u'9' && (i == 0 || !IsNameChar(view[i - 1])) && view.mid(i).startsWith(NumberMark)) {
+            index = view.mid(i + NumberMark.size(), IndexDigits).toLongLong();
+            markerEnd = i + NumberMark.size() + IndexDigits;
+        }
+        if (markerEnd < 0) {
+            ++i;
+            continue;
+        }
+        out.append(view.mid(verbatim, i - verbatim)).append(literals.at(index));
+        i = verbatim = markerEnd;
+    }
+    out.append(view.mid(verbatim));
+    return out;
+}
+
+TranslatedStatement TranslationCache::Translate(const QString& statement,
+                                                const std::function<TranslatedStatement(const QString&)>& translate) {
+    const std::optional<Shape> shape = ShapeOf(statement);
+    if (!shape || shape->literals.isEmpty())
+        return translate(statement);
+    auto found = m_shapes.constFind(shape->text);
+    if (found == m_shapes.constEnd()) {
+        TranslatedStatement translated;
+        try {
+            translated = translate(shape->text);
+        } catch (const TranslationError&) {
+            return translate(statement); // throws again, naming the statement's own text
+        }
+        if (!translated.sequences.isEmpty())
+            return translate(statement); // drawn values are the statement's own
+        if (m_shapes.size() >= MaxShapes)
+            m_shapes.clear();
+        found = m_shapes.insert(shape->text, std::move(translated));
+    }
+    TranslatedStatement filled;
+    filled.text = Fill(found->text, shape->literals);
+    for (const QString& check : found->loopChecks)
+        filled.loopChecks << Fill(check, shape->literals);
+    return filled;
+}
+
+} // namespace dataaccess

@@ -1,0 +1,44 @@
+// Statements that differ only in their literals translate alike: the commit sends batches of one
+// shape (a multi-row insert of 200 rows, an in list of 500 ids) many times over. The cache keeps
+// the translation of a statement's shape, its literals replaced by markers, and puts a statement's
+// own literals back into it, which costs a scan instead of the tokenizer and the rewriter.
+// Literals the translator reads are left in the shape: the empty string (Oracle's NULL) and a
+// text that starts with % (a like pattern searched anywhere). Statements that draw sequence
+// values are not kept.
+#pragma once
+
+#include "TranslatedStatement.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace dataaccess {
+
+class TranslationCache {
+public:
+    // The translation of `statement`: from the cache when its shape is there, else by `translate`
+    // (which may throw TranslationError; a statement whose shape fails is translated as it is, so
+    // that the error names its own text).
+    TranslatedStatement Translate(const QString& statement,
+                                  const std::function<TranslatedStatement(const QString&)>& translate);
+    void Clear() { m_shapes.clear(); }
+
+    struct Shape {
+        QString text;         // the statement with markers in place of its literals
+        QStringList literals; // in order, as written (strings with their quotes)
+    };
+    // Nothing when the statement cannot be taken apart safely (it holds a marker's characters, or
+    // a number runs into a name).
+    static std::optional<Shape> ShapeOf(const QString& statement);
+    static QString Fill(const QString& text, const QStringList& literals);
+
+private:
+    static constexpr qsizetype MaxShapes = 256;
+    QHash<QString, TranslatedStatement> m_shapes;
+};
+
+} // namespace dataaccess
