@@ -21,7 +21,9 @@ QSqlDatabase QtSqlConnection::Configure(const QString& url, const QString& conne
     QString error;
     const auto parsed = dataaccess::ConnectionString::Parse(url, &error);
     if (!parsed)
-        throw Failure(error.isEmpty() ? u"unknown connection string: "_s + url : error);
+        throw Failure(error.isEmpty()
+                          ? u"unknown connection string: "_s + dataaccess::ConnectionString::WithoutPassword(url)
+                          : error);
     QSqlDatabase db = QSqlDatabase::addDatabase(parsed->driver, connectionName);
     db.setDatabaseName(parsed->database);
     if (!parsed->host.isEmpty())
@@ -47,7 +49,8 @@ QtSqlConnection::QtSqlConnection(const QString& url) : m_url(url) {
         throw;
     }
     if (!m_database.open()) {
-        const QString message = m_database.lastError().text();
+        const auto parsed = dataaccess::ConnectionString::Parse(url, nullptr);
+        const QString message = parsed->HidePassword(m_database.lastError().text());
         m_database = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         throw Failure(message);

@@ -12,6 +12,7 @@
 #include "OperatorScript.h"
 #include "automation/Automation.h"
 #include "automation/ComPtr.h"
+#include "dataaccess/ConnectionString.h"
 #include "dataaccess/DataAccess.h"
 
 #include <QApplication>
@@ -182,7 +183,8 @@ int RunWizard(const CommandLine& line) {
         hr = connection->Open(connectionString.value, nullptr, nullptr, -1);
     }
     if (FAILED(hr))
-        return line.Fail(QStringLiteral("cannot open %1: %2").arg(url, LateBoundCall::ErrorText(hr)));
+        return line.Fail(QStringLiteral("cannot open %1: %2")
+                             .arg(dataaccess::ConnectionString::WithoutPassword(url), LateBoundCall::ErrorText(hr)));
 
     if (RegisteredServer().isEmpty() || !QFileInfo::exists(RegisteredServer())) {
         QString error;

@@ -186,7 +186,10 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
         if (!parsed->options.isEmpty())
             database.setConnectOptions(parsed->options);
         if (!database.open()) {
-            const QString message = ProviderError::DatabaseMessage(database.lastError());
+            // A driver may quote what it was given; no password leaves through its message.
+            QString message = parsed->HidePassword(ProviderError::DatabaseMessage(database.lastError()));
+            if (!secret.isEmpty())
+                message.replace(secret, QStringLiteral("***"));
             database = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
             return ProviderError::Fail(E_FAIL, source, message);

@@ -476,6 +476,13 @@ TEST(DataAccessConnectionStrings, AreReadAsDocumented) {
         {"postgresql://localhost", "QPSQL", "", "localhost", -1, "", "", ""},
         {"odbc:DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432", "QODBC",
          "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432", "", -1, "", "", ""},
+        // The ODBC driver puts DSN= before a string without DRIVER= or SERVER=: it gets the name first.
+        {"odbc:DSN=addresses;UID=scott;PWD=tiger", "QODBC", "addresses;UID=scott;PWD=tiger", "", -1, "", "", ""},
+        {"odbc: dsn = addresses ;PWD={ti;ger}", "QODBC", "addresses;PWD={ti;ger}", "", -1, "", "", ""},
+        {"odbc:UID=scott;DSN={my data}", "QODBC", "{my data};UID=scott", "", -1, "", "", ""},
+        {"odbc:DSN=a;Servername=/run/pg", "QODBC", "a;Servername=/run/pg", "", -1, "", "", ""},
+        {"odbc:DSN=a;Server=h", "QODBC", "DSN=a;Server=h", "", -1, "", "", ""},
+        {"odbc:addresses", "QODBC", "addresses", "", -1, "", "", ""},
     };
     for (const Case& c : cases) {
         QString error;
@@ -490,8 +497,27 @@ TEST(DataAccessConnectionStrings, AreReadAsDocumented) {
         EXPECT_EQ(parsed->options, QString::fromUtf8(c.options)) << c.text;
     }
     for (const char* bad :
-         {"", "sqlite:", "mysql://x/y", "postgresql://h:port/x", "postgresql://h/x?novalue", "odbc:"})
+         {"", "sqlite:", "mysql://x/y", "postgresql://h:port/x", "postgresql://h/x?novalue", "odbc:",
+          "postgresql://u:pass/word@h/x"})
         EXPECT_FALSE(ConnectionString::Parse(QString::fromUtf8(bad), nullptr)) << bad;
+}
+
+TEST(DataAccessConnectionStrings, PasswordsReadAsStars) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"postgresql://scott:tiger@db:5432/addresses", "postgresql://scott:***@db:5432/addresses"},
+        {"postgres://scott:ti%40g/er@db/x", "postgres://scott:***@db/x"},
+        {"postgresql://scott@db/x?sslmode=off&password=tiger&port=1", "postgresql://scott@db/x?sslmode=off&password=***&port=1"},
+        {"postgresql://scott@db/x", "postgresql://scott@db/x"},
+        {"postgresql://db:5432/x", "postgresql://db:5432/x"},
+        {"odbc:DSN=a;UID=scott;PWD=tiger", "odbc:DSN=a;UID=scott;PWD=***"},
+        {"odbc:DRIVER={x};pwd={ti;g}}er};Password=tiger;UID=s", "odbc:DRIVER={x};pwd=***;Password=***;UID=s"},
+        {"odbc:a", "odbc:a"},
+        {"sqlite:/tmp/pwd=x.db", "sqlite:/tmp/pwd=x.db"},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ConnectionString::WithoutPassword(QString::fromUtf8(text)), QString::fromUtf8(shown)) << text;
+    const auto odbc = ConnectionString::Parse(u"odbc:DSN=a;PWD={ti;ger}"_qs, nullptr);
+    EXPECT_EQ(odbc->HidePassword(u"login ti;ger failed"_qs), u"login *** failed"_qs);
 }
 
 TEST(DataAccessConnectionStrings, FailuresToOpenSayWhy) {

@@ -1,0 +1,112 @@
+// Connection strings as users write them, through the program: every ODBC form reaches the
+// throwaway PostgreSQL through unixODBC's PostgreSQL driver, and no password is ever printed.
+#include "dataaccess/ConnectionString.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome Tessel(const QStringList& args, const QProcessEnvironment& environment) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
+    EXPECT_TRUE(process.waitForFinished(60000)) << args.join(u' ').toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The throwaway server's socket directory and port, and an odbc.ini that names it.
+class ServerOverOdbc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString url = qEnvironmentVariable("TESSEL_TEST_PG_URL");
+        if (url.isEmpty())
+            GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
+        m_server = *dataaccess::ConnectionString::Parse(url, nullptr);
+        ASSERT_TRUE(m_dir.isValid());
+        QFile ini(m_dir.filePath(u"odbc.ini"_s));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(u"[tessel_pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=%3\n"_s
+                      .arg(m_server.host)
+                      .arg(m_server.port)
+                      .arg(m_server.database)
+                      .toUtf8());
+        ini.close();
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(u"ODBCINI"_s, ini.fileName());
+    }
+    // DRIVER={PostgreSQL Unicode};... for the same server, without a data source.
+    QString DriverString(const QString& database, const QString& password) const {
+        return u"DRIVER={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3;UID=%4;PWD=%5"_s.arg(
+            m_server.host, QString::number(m_server.port), database, m_server.user, password);
+    }
+
+    QTemporaryDir m_dir;
+    dataaccess::ConnectionString m_server;
+    QProcessEnvironment m_environment;
+};
+
+TEST_F(ServerOverOdbc, EveryFormUsersWriteReachesTheServer) {
+    const QString user = m_server.user;
+    const QString forms[] = {
+        u"odbc:DSN=tessel_pg;UID=%1;PWD=secret"_s.arg(user),
+        u"odbc:DSN=tessel_pg"_s,
+        u"odbc:dsn=tessel_pg;uid=%1"_s.arg(user),
+        u"odbc: DSN = tessel_pg ; UID=%1 ; PWD={se;c=ret}"_s.arg(user),
+        u"odbc:UID=%1;DSN=tessel_pg;Database=%2"_s.arg(user, m_server.database),
+        u"odbc:tessel_pg"_s,
+        u"odbc:tessel_pg;UID=%1"_s.arg(user),
+        u"odbc:"_s + DriverString(m_server.database, u"{x;y}"_s),
+        u"odbc:Driver={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3"_s.arg(
+            m_server.host, QString::number(m_server.port), m_server.database),
+    };
+    for (const QString& form : forms) {
+        const Outcome sql = Tessel({u"sql"_s, form, u"select 'reached', 1.5 from dual"_s}, m_environment);
+        EXPECT_EQ(sql.exitCode, 0) << form.toStdString() << "\n" << sql.err.toStdString();
+        EXPECT_EQ(sql.out, u"reached\t1.5\n"_s) << form.toStdString();
+    }
+}
+
+// A password in any form stays out of everything the program prints when the connection fails.
+TEST_F(ServerOverOdbc, PasswordsAreNeverPrinted) {
+    const QString secret = u"Sesame4711"_s;
+    const QString socket = u"host=%1&port=%2"_s.arg(m_server.host).arg(m_server.port);
+    const QString urls[] = {
+        u"postgresql://%1:%2@/no_such_db?%3"_s.arg(m_server.user, secret, socket),
+        u"postgresql://%1@/no_such_db?%3&password=%2"_s.arg(m_server.user, secret, socket),
+        u"postgresql://%1:%2@/no_such_db/x@y?%3"_s.arg(m_server.user, secret, socket),
+        u"odbc:DSN=no_such_dsn;UID=%1;PWD=%2"_s.arg(m_server.user, secret),
+        u"odbc:DSN=tessel_pg;Database=no_such_db;UID=%1;PWD={%2}"_s.arg(m_server.user, secret),
+        u"odbc:"_s + DriverString(u"no_such_db"_s, secret),
+    };
+    const QStringList commands[] = {
+        {u"sql"_s, u"URL"_s, u"select 1 from dual"_s},
+        {u"init-db"_s, u"URL"_s},
+        {u"wizard"_s, u"URL"_s},
+    };
+    for (const QString& url : urls) {
+        for (QStringList args : commands) {
+            args.replace(1, url);
+            const Outcome run = Tessel(args, m_environment);
+            const std::string what = args.join(u' ').toStdString();
+            EXPECT_EQ(run.exitCode, 1) << what << "\n" << run.err.toStdString();
+            EXPECT_FALSE(run.err.isEmpty()) << what;
+            EXPECT_FALSE(run.out.contains(secret) || run.err.contains(secret))
+                << what << "\nprinted:\n" << run.out.toStdString() << run.err.toStdString();
+        }
+    }
+}
+
+} // namespace
