@@ -20,11 +20,12 @@ TESSEL_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv
     return factory->QueryInterface(riid, ppv);
 }
 
-// Writes the registry entries of every class of the module. S_OK whatever happened: a host's
-// registration step does not stop on it.
+// Writes the registry entries of every class of the module. An entry that could not be written
+// (a damaged or read-only registry file) gives SELFREG_E_CLASS, so the registration tool sees it.
 TESSEL_EXPORT HRESULT DllRegisterServer() {
     const std::u16string path = ModuleState::Path();
+    bool written = true;
     for (ClassFactory* factory : ClassFactory::Module())
-        factory->UpdateRegistry(path);
-    return S_OK;
+        written = factory->UpdateRegistry(path) && written;
+    return written ? S_OK : SELFREG_E_CLASS;
 }

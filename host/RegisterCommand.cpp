@@ -49,8 +49,19 @@ int RunRegister(const CommandLine& line) {
     const HRESULT hr = registerServer();
     ::dlclose(handle);
 
-    // The module answers S_OK whatever happened: what counts is what the registry holds now.
     BSTR registry = RegistryFilePath();
+    if (FAILED(hr)) {
+        BSTR problem = RegistryProblem();
+        std::fprintf(stderr, "tessel register: the entries of %s could not be written to %s (0x%08X)%s%s\n",
+                     modulePath.toUtf8().constData(),
+                     Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData(), unsigned(hr),
+                     problem ? ": " : "",
+                     problem ? Utf16(std::u16string(problem, SysStringLen(problem))).toUtf8().constData() : "");
+        SysFreeString(problem);
+        SysFreeString(registry);
+        return 1;
+    }
+    // What counts is what the registry holds now.
     std::printf("registry: %s\n",
                 Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData());
     SysFreeString(registry);

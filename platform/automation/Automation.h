@@ -336,4 +336,7 @@ AUTOMATION_API LSTATUS RegDeleteTreeW(HKEY hKey, LPCOLESTR lpSubKey);
 // The file that holds the registry: TESSEL_REGISTRY when set, else tessel/registry in the user's
 // configuration folder. The caller frees the result with SysFreeString.
 AUTOMATION_API BSTR RegistryFilePath();
+// "PATH:LINE: why" for the last damaged registry file a registry function met (it is left as it
+// is, and every registry function answers ERROR_BADDB); null when none was met.
+AUTOMATION_API BSTR RegistryProblem();
 }

@@ -191,4 +191,9 @@ AUTOMATION_API BSTR RegistryFilePath() {
     return SysAllocStringLen(path.data(), UINT(path.size()));
 }
 
+AUTOMATION_API BSTR RegistryProblem() {
+    const std::u16string problem = automation::FromUtf8(RegistryStore::LastProblem());
+    return problem.empty() ? nullptr : SysAllocStringLen(problem.data(), UINT(problem.size()));
+}
+
 } // extern "C"

@@ -17,23 +17,68 @@ namespace {
 
 // The file: a header line, one line per key in tree order ("path" or "path=value", UTF-8, with
 // %-escapes for '%', '=', CR and LF in names and '%', CR and LF in values), and a closing line.
-// A file without its closing line is damaged and never overwritten.
+// A key line that would read as the closing line is written with its first letter escaped, and a
+// lone surrogate as the %-escaped three bytes it would take if it were a character, so every text
+// comes back as it went in. A file without its closing line is damaged and never overwritten.
 constexpr std::string_view kHeader = "tessel registry 1";
 constexpr std::string_view kTrailer = "end";
 
 std::recursive_mutex g_mutex; // threads of this process; the file lock covers other processes
+std::string g_lastProblem;    // under g_mutex
+std::string g_reportedProblem; // the damage last written to the debug output
+
+void AppendEscaped(std::string& out, unsigned char byte) {
+    char buffer[4];
+    std::snprintf(buffer, sizeof buffer, "%%%02X", unsigned(byte));
+    out += buffer;
+}
 
 std::string Escape(std::u16string_view text, bool name) {
     std::string out;
-    for (char c : ToUtf8(text)) {
-        if (c == '%' || c == '\n' || c == '\r' || (name && c == '=')) {
-            char buffer[4];
-            std::snprintf(buffer, sizeof buffer, "%%%02X", unsigned(static_cast<unsigned char>(c)));
-            out += buffer;
-        } else {
-            out += c;
+    size_t plain = 0; // start of the run not yet converted
+    auto flush = [&](size_t end) {
+        for (char c : ToUtf8(text.substr(plain, end - plain))) {
+            if (c == '%' || c == '\n' || c == '\r' || (name && c == '='))
+                AppendEscaped(out, static_cast<unsigned char>(c));
+            else
+                out += c;
         }
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i; // a pair: a character of its own
+            continue;
+        }
+        if (c < 0xD800 || c > 0xDFFF)
+            continue;
+        flush(i);
+        AppendEscaped(out, 0xE0 | (c >> 12));
+        AppendEscaped(out, 0x80 | ((c >> 6) & 0x3F));
+        AppendEscaped(out, 0x80 | (c & 0x3F));
+        plain = i + 1;
     }
+    flush(text.size());
+    return out;
+}
+
+// UTF-8 as Escape writes it: lone surrogates in their three-byte form are taken as they are.
+std::u16string Decode(const std::string& bytes) {
+    std::u16string out;
+    size_t plain = 0;
+    for (size_t i = 0; i + 2 < bytes.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+        const auto b2 = static_cast<unsigned char>(bytes[i + 2]);
+        if (b0 != 0xED || b1 < 0xA0 || b1 > 0xBF || (b2 & 0xC0) != 0x80)
+            continue;
+        out += FromUtf8(std::string_view(bytes).substr(plain, i - plain));
+        out += char16_t(0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
+        i += 2;
+        plain = i + 1;
+    }
+    out += FromUtf8(std::string_view(bytes).substr(plain));
     return out;
 }
 
@@ -50,14 +95,16 @@ bool Unescape(std::string_view text, std::u16string& out) {
         bytes += char(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
         i += 2;
     }
-    out = FromUtf8(bytes);
+    out = Decode(bytes);
     return true;
 }
 
 void Write(const RegistryNode& node, const std::string& prefix, std::string& out) {
     for (const auto& [folded, child] : node.children) {
-        const std::string path =
+        std::string path =
             prefix.empty() ? Escape(child.name, true) : prefix + "\\" + Escape(child.name, true);
+        if (path == kTrailer && !child.value)
+            path = "%65" + path.substr(1); // a key named like the closing line
         out += path;
         if (child.value) {
             out += '=';
@@ -77,24 +124,30 @@ std::string Serialize(const RegistryNode& root) {
     return out;
 }
 
-bool Parse(const std::string& text, RegistryNode& root) {
+// Reads the file's text; on damage, *problem says which line (1-based) and why.
+bool Parse(const std::string& text, RegistryNode& root, std::string* problem) {
     root = RegistryNode{};
     if (text.empty())
         return true; // a new file
     size_t pos = 0;
-    bool first = true, ended = false;
+    size_t number = 0;
+    bool ended = false;
+    auto damaged = [&](const char* why) {
+        *problem = std::to_string(number) + ": " + why;
+        return false;
+    };
     while (pos < text.size()) {
+        ++number;
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
-            return false; // cut short
+            return damaged("the line is cut short (a write did not finish)");
         std::string_view line(text.data() + pos, end - pos);
         pos = end + 1;
         if (ended)
-            return false;
-        if (first) {
+            return damaged("a line after the closing line \"end\"");
+        if (number == 1) {
             if (line != kHeader)
-                return false;
-            first = false;
+                return damaged("not a registry file (the first line is not \"tessel registry 1\")");
             continue;
         }
         if (line == kTrailer) {
@@ -103,17 +156,23 @@ bool Parse(const std::string& text, RegistryNode& root) {
         }
         const size_t equals = line.find('=');
         std::u16string path;
-        if (!Unescape(line.substr(0, equals), path) || path.empty())
-            return false;
+        if (!Unescape(line.substr(0, equals), path))
+            return damaged("a key name with a broken %-escape");
+        if (RegistryStore::SplitPath(path).empty())
+            return damaged("a line without a key name");
         RegistryNode& node = root.Create(path);
         if (equals != std::string_view::npos) {
             std::u16string value;
             if (!Unescape(line.substr(equals + 1), value))
-                return false;
+                return damaged("a value with a broken %-escape");
             node.value = std::move(value);
         }
     }
-    return ended;
+    if (!ended) {
+        ++number;
+        return damaged("the closing line \"end\" is missing (a write did not finish)");
+    }
+    return true;
 }
 
 bool SameTree(const RegistryNode& a, const RegistryNode& b) {
@@ -207,10 +266,22 @@ LSTATUS Load(const std::string& path, RegistryNode& root) {
     }
     std::string text;
     const bool read = ReadAll(fd, text);
+    const int readError = errno;
     ::close(fd);
+    std::string problem; // "LINE: why"
     if (!read)
-        return ERROR_BADDB;
-    return Parse(text, root) ? ERROR_SUCCESS : ERROR_BADDB;
+        problem = std::string("cannot be read: ") + std::strerror(readError);
+    else if (Parse(text, root, &problem))
+        return ERROR_SUCCESS;
+    // Damage is told once per process on the debug output, and kept for RegistryProblem().
+    g_lastProblem = path + ":" + problem;
+    if (g_lastProblem != g_reportedProblem) {
+        g_reportedProblem = g_lastProblem;
+        const std::u16string line =
+            FromUtf8("registry file damaged, left as it is: " + g_lastProblem + "\n");
+        OutputDebugStringW(line.c_str());
+    }
+    return ERROR_BADDB;
 }
 
 LSTATUS Save(const std::string& path, const RegistryNode& root) {
@@ -310,6 +381,11 @@ std::string RegistryStore::FilePath() {
         return std::string(config) + "/tessel/registry";
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : ".") + "/.config/tessel/registry";
+}
+
+std::string RegistryStore::LastProblem() {
+    std::lock_guard guard(g_mutex);
+    return g_lastProblem;
 }
 
 LSTATUS RegistryStore::Read(const std::function<LSTATUS(const RegistryNode& root)>& read) {

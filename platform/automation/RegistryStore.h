@@ -34,11 +34,15 @@ public:
     // TESSEL_REGISTRY when set, else $XDG_CONFIG_HOME/tessel/registry, else ~/.config/tessel/registry.
     static std::string FilePath();
 
-    // Reads the tree and hands it to `read`; ERROR_BADDB when the file is damaged.
+    // Reads the tree and hands it to `read`; ERROR_BADDB when the file is damaged, which is then
+    // told on the debug output and by LastProblem().
     static LSTATUS Read(const std::function<LSTATUS(const RegistryNode& root)>& read);
     // Reads the tree, lets `change` edit it and writes it back when it answers ERROR_SUCCESS and
     // the tree differs from what was read.
     static LSTATUS Update(const std::function<LSTATUS(RegistryNode& root)>& change);
+
+    // "PATH:LINE: why" for the last damaged file found; empty when none was.
+    static std::string LastProblem();
 
     // The path's components, empty ones dropped.
     static std::vector<std::u16string_view> SplitPath(std::u16string_view path);

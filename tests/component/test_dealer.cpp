@@ -536,6 +536,8 @@ TEST(ModuleLoad, ATypeLibraryThatCannotBeRegisteredIsReportedAndTheModuleWorksOn
     const ChildResult r = RunChild("damaged-registry", "");
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_NE(r.output.find("Failed to register typelib!\n"), std::string::npos) << r.output;
+    // The damage is told with the file's path and line.
+    EXPECT_NE(r.output.find("registry:3: the closing line \"end\" is missing"), std::string::npos) << r.output;
 }
 
 // Child modes: a host process without a Qt application of its own.
@@ -551,8 +553,14 @@ int RunChildMode(const std::string& mode) {
             return 10;
         auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(module, "DllRegisterServer"));
         auto getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(::dlsym(module, "DllGetClassObject"));
-        if (registerServer() != S_OK)
-            return 11; // S_OK whatever happened
+        if (registerServer() != SELFREG_E_CLASS)
+            return 11; // a registration that could not be written is reported
+        char kept[64] = {};
+        FILE* again = std::fopen(path.c_str(), "r");
+        const size_t length = std::fread(kept, 1, sizeof kept - 1, again);
+        std::fclose(again);
+        if (std::string(kept, length) != "tessel registry 1\nx=y\n")
+            return 14; // a damaged file is never rewritten
         const CLSID clsid = {0xCBD00C58, 0x1E31, 0x44B9, {0x94, 0xF0, 0x59, 0x6C, 0x9E, 0x5C, 0x3A, 0xA6}};
         IClassFactory* factory = nullptr;
         if (getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)) != S_OK)

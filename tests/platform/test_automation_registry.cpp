@@ -135,6 +135,63 @@ TEST_F(RegistryTest, ADamagedFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(ReadFile(m_file), content);
 }
 
+// Names and values of any text come back as they went in, and the file stays readable after each.
+TEST_F(RegistryTest, KeysAndValuesOfAnyTextRoundTrip) {
+    const std::u16string texts[] = {
+        u"end", u"END", u"tessel registry 1", u"=", u"a=b", u"%", u"%41", u"100%", u"line\nbreak", u"cr\r",
+        u"\r\n", u" spaced ", u"阳光花园", u"\U0001F600", std::u16string(1, char16_t(0xD800)),
+        std::u16string(u"x") + char16_t(0xDFFF) + u"y", std::u16string(1, char16_t(0xDC00)) + char16_t(0xD800),
+        u"\xED\xA0",
+    };
+    for (const std::u16string& text : texts) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        // As a key of its own, below the root and deeper, and as a value.
+        for (const std::u16string& key : {text, u"k\\" + text}) {
+            ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, text.c_str(), 0), ERROR_SUCCESS);
+            LSTATUS status = -1;
+            EXPECT_EQ(Query(key.c_str(), &status), text);
+            EXPECT_EQ(status, ERROR_SUCCESS);
+            HKEY created = nullptr;
+            ASSERT_EQ(RegCreateKeyW(HKEY_CLASSES_ROOT, u"after", &created), ERROR_SUCCESS)
+                << "a later call still reads the file";
+            RegCloseKey(created);
+        }
+        ASSERT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, text.c_str()), ERROR_SUCCESS);
+        ASSERT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, u"k"), ERROR_SUCCESS);
+    }
+}
+
+// Damage is told with the file's path and line; the file is left for its owner to look at.
+TEST_F(RegistryTest, ADamagedFileIsToldByPathAndLine) {
+    const struct {
+        const char* content;
+        const char* where;
+    } cases[] = {
+        {"tessel registry 1\nx=y\n", ":3: the closing line \"end\" is missing"},
+        {"tessel registry 1\nx=y\nend\nz\n", ":4: a line after the closing line"},
+        {"tessel registry 1\nx=%4\nend\n", ":2: a value with a broken %-escape"},
+        {"tessel registry 1\na\n%ZZ\nend\n", ":3: a key name with a broken %-escape"},
+        {"tessel registry 1\n=v\nend\n", ":2: a line without a key name"},
+        {"some other file\nend\n", ":1: not a registry file"},
+        {"tessel registry 1\nx=y\nen", ":3: the line is cut short"},
+    };
+    fs::create_directories(m_file.parent_path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        std::ofstream(m_file, std::ios::binary | std::ios::trunc) << c.content;
+        EXPECT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"k", REG_SZ, u"v", 0), ERROR_BADDB);
+        LSTATUS status = -1;
+        Query(u"x", &status);
+        EXPECT_EQ(status, ERROR_BADDB);
+        BSTR problem = RegistryProblem();
+        const std::u16string text = Text(problem);
+        SysFreeString(problem);
+        const std::string expected = m_file.string() + c.where;
+        EXPECT_EQ(std::string(text.begin(), text.end()).substr(0, expected.size()), expected);
+        EXPECT_EQ(ReadFile(m_file), c.content);
+    }
+}
+
 TEST_F(RegistryTest, AWriteThatCannotHappenLeavesTheOldFile) {
     ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, u"k", REG_SZ, u"old", 0), ERROR_SUCCESS);
     // The new file cannot be made where it is written first.
