@@ -23,7 +23,8 @@
 // - nvl, decode, minus, ^=.
 // Anything else Oracle-specific that it recognises (rownum, rowid, (+) outer joins, currval,
 // sysdate, connect_by_root and the like, connect by in a shape it cannot rewrite) fails with a
-// TranslationError naming what was not understood. Oracle itself gets statements untouched.
+// TranslationError naming what was not understood, as do an unmatched ")" and parentheses nested
+// deeper than 200. Oracle itself gets statements untouched.
 #pragma once
 
 #include "SqlDialect.h"

@@ -310,6 +310,9 @@ TEST(OracleDialectRefuses, FormsItDoesNotKnow) {
         {"merge into addr a using dpaddr97 d on (a.name = d.addr) when matched then update set grade = 1",
          "merge"},
         {"  ", "empty"},
+        {"select id from addr where (id = 1))", "unmatched )"},
+        {"select id from addr where id = 1) or (id = 2", "unmatched )"},
+        {"select (1 from dual", "unbalanced"},
     };
     for (SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
         const OracleTranslator translator(dialect);
@@ -321,6 +324,26 @@ TEST(OracleDialectRefuses, FormsItDoesNotKnow) {
             } catch (const TranslationError& e) {
                 EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.named), Qt::CaseInsensitive))
                     << c.statement << "\n  gave: " << e.what();
+            }
+        }
+    }
+}
+
+// Nesting is followed by recursion: a limit far above real statements, refused beyond it.
+TEST(OracleDialectRefuses, NestingBeyondTheLimit) {
+    const auto nested = [](int depth) {
+        return QStringLiteral("select ") + QString(depth, u'(') + u'1' + QString(depth, u')') +
+               QStringLiteral(" from dual");
+    };
+    for (SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
+        const OracleTranslator translator(dialect);
+        EXPECT_NO_THROW(translator.Translate(nested(200))) << DialectName(dialect);
+        for (int depth : {201, 20000}) {
+            try {
+                translator.Translate(nested(depth));
+                ADD_FAILURE() << DialectName(dialect) << " translated a nesting of " << depth;
+            } catch (const TranslationError& e) {
+                EXPECT_TRUE(e.Message().contains(u"nested deeper than 200")) << e.what();
             }
         }
     }
