@@ -15,6 +15,8 @@ std::u16string CollectCandidateChars(const std::vector<AddressEntry>& entries) {
     std::vector<bool> seen(0x10000, false);
     for (char16_t c : NonSeparatorChars)
         seen[c] = true;
+    // Likewise the characters beyond it, by their surrogate pair: 2^20 of them.
+    std::vector<bool> seenPair;
 
     for (const AddressEntry& entry : entries) {
         // Each character is taken as NormalizeWidth would leave it in a copy of the text, so
@@ -26,10 +28,14 @@ std::u16string CollectCandidateChars(const std::vector<AddressEntry>& entries) {
             // when the same pair is already in the result. A menu item holding half a pair would
             // show nothing readable.
             if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-                const char16_t pair[] = {c, text[i + 1]};
-                const std::u16string_view pairView(pair, 2);
-                if (result.find(pairView) == std::u16string::npos)
-                    result.append(pairView);
+                const std::size_t index = (std::size_t(c - 0xD800) << 10) | std::size_t(text[i + 1] - 0xDC00);
+                if (seenPair.empty())
+                    seenPair.resize(std::size_t(1) << 20, false);
+                if (!seenPair[index]) {
+                    seenPair[index] = true;
+                    result.push_back(c);
+                    result.push_back(text[i + 1]);
+                }
                 ++i;
                 continue;
             }

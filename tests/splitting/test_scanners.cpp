@@ -66,6 +66,11 @@ TEST(CollectCandidateChars, OffersEachSeparatorOnceInOrderOfFirstAppearance) {
         {"OtherFullWidthFormsAreOffered", {u"Ａ座＃1－2"}, u"Ａ座＃－"},
         {"RepeatsAcrossEntries", {u"3栋", u"栋3室", u"室栋幢"}, u"栋室幢"},
         {"SurrogatePairIsOneCharacter", {u"𠀀栋𠀀", u"𠀁"}, u"𠀀栋𠀁"},
+        // Pairs that share a half are still different characters.
+        {"PairsSharingAHalf", {u"\U00020000\U00020400\U00020001", u"\U00020400\U00020000\U00020401"},
+         u"\U00020000\U00020400\U00020001\U00020401"},
+        {"PairsAndTheirHalvesAlone", {u"\U00020000栋", std::u16string(1, char16_t(0xD840)) + u"栋"},
+         u"\U00020000栋" + std::u16string(1, char16_t(0xD840))},
     };
     for (const CandidateCase& c : cases) {
         std::vector<AddressEntry> entries;
@@ -75,6 +80,13 @@ TEST(CollectCandidateChars, OffersEachSeparatorOnceInOrderOfFirstAppearance) {
         for (std::size_t i = 0; i < c.texts.size(); ++i)
             EXPECT_EQ(entries[i].text, c.texts[i]) << c.name << ": the entries stay as loaded";
     }
+    // Every character beyond the basic plane once, offered once however often it comes.
+    std::u16string all;
+    for (char32_t c = 0x10000; c <= 0x10FFFF; ++c) {
+        all.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
+        all.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+    EXPECT_EQ(CollectCandidateChars({{all, u"", 0}, {all, u"", 0}}), all);
 }
 
 } // namespace
