@@ -40,8 +40,8 @@ public:
         QString text;
     };
 
-    // Reads a script; false with `error` set ("FILE:LINE: what") when it cannot be read or a line
-    // is not an action.
+    // Reads a script ("-": standard input); false with `error` set ("FILE:LINE: what") when it
+    // cannot be read or a line is not an action.
     bool Load(const QString& path, QString& error);
     bool Parse(const QString& text, const QString& name, QString& error);
     const QList<Action>& Actions() const { return m_actions; }

@@ -134,6 +134,35 @@ TEST_F(OperatorScriptTest, AMissingControlStopsTheScriptAtItsLineAndCancels) {
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("result: 2\nid: \n"))) << run.out.toStdString();
 }
 
+// "--script -" reads the actions from standard input; a long text is typed whole.
+TEST_F(OperatorScriptTest, AScriptFromStandardInputTypesALongTextWhole) {
+    QString longText;
+    for (int i = 0; longText.size() < 16000; ++i)
+        longText += QStringLiteral("阳光花园%1栋𠀀").arg(i);
+    const QByteArray script = "type 5000 " + longText.toUtf8() + "\nprint 5000\nclick 2\n";
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
+                  QStringList{"wizard", s_database->Url(), "--script", "-"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(script);
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(out, QStringLiteral("5000: %1\nresult: 2\nid: \n").arg(longText));
+
+    // Its mistakes are told by line like a file's.
+    QProcess bad;
+    bad.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), QStringList{"wizard", s_database->Url(), "--script", "-"});
+    ASSERT_TRUE(bad.waitForStarted());
+    bad.write("click 2\njump 4\n");
+    bad.closeWriteChannel();
+    ASSERT_TRUE(bad.waitForFinished(60000));
+    EXPECT_EQ(bad.exitCode(), 1);
+    EXPECT_TRUE(bad.readAllStandardError().contains("standard input:2: unknown action 'jump'"));
+}
+
 TEST_F(OperatorScriptTest, AnUnknownActionIsRefusedBeforeTheWizardOpens) {
     const WizardRun run = Run("type 5000 阳光花园\njump 4\n");
     EXPECT_EQ(run.exitCode, 1);
