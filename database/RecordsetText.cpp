@@ -3,9 +3,33 @@
 #include "BstrText.h"
 #include "automation/ComError.h"
 
+#include <QDate>
 #include <QLocale>
+#include <QTime>
+
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The platform's date: days since 30 December 1899, the time of day as the fraction.
+QString DateText(double date) {
+    double whole = std::floor(date);
+    qint64 milliseconds = std::llround((date - whole) * 86400000.0);
+    if (milliseconds >= 86400000) {
+        whole += 1;
+        milliseconds = 0;
+    }
+    const QString day = QDate(1899, 12, 30).addDays(qint64(whole)).toString(Qt::ISODate);
+    if (milliseconds == 0)
+        return day;
+    const QString time = QTime::fromMSecsSinceStartOfDay(int(milliseconds))
+                             .toString(milliseconds % 1000 ? u"HH:mm:ss.zzz"_s : u"HH:mm:ss"_s);
+    return whole == 0 ? time : day + u' ' + time;
+}
+
+} // namespace
 
 QString RecordsetText::ValueText(const VARIANT& value) {
     switch (value.vt) {
@@ -35,6 +59,8 @@ QString RecordsetText::ValueText(const VARIANT& value) {
         return value.boolVal ? u"1"_s : u"0"_s;
     case VT_BSTR:
         return BstrText::ToQString(value.bstrVal);
+    case VT_DATE:
+        return DateText(value.date);
     default: {
         VARIANT text;
         VariantInit(&text);
@@ -48,17 +74,26 @@ QString RecordsetText::ValueText(const VARIANT& value) {
 
 QList<QStringList> RecordsetText::ReadRows(_Recordset* reading) {
     QList<QStringList> rows;
+    ForEachRow(reading, [&](const QStringList& row) {
+        rows.append(row);
+        return true;
+    });
+    return rows;
+}
+
+void RecordsetText::ForEachRow(_Recordset* reading, const std::function<bool(const QStringList& row)>& take) {
     LONG state = adStateClosed;
     if (!reading || FAILED(reading->get_State(&state)) || state == adStateClosed)
-        return rows; // a statement without rows
+        return; // a statement without rows
     LONG columns = 0;
     ThrowIfFailed(reading->get_FieldCount(&columns));
+    QStringList row;
     for (;;) {
         VARIANT_BOOL eof = VARIANT_FALSE;
         ThrowIfFailed(reading->get_EOF(&eof));
         if (eof != VARIANT_FALSE)
             break;
-        QStringList row;
+        row.clear();
         for (LONG c = 0; c < columns; ++c) {
             VARIANT position;
             VariantInit(&position);
@@ -75,8 +110,35 @@ QList<QStringList> RecordsetText::ReadRows(_Recordset* reading) {
             }
             VariantClear(&value);
         }
-        rows.append(row);
+        if (!take(row))
+            return;
         ThrowIfFailed(reading->MoveNext());
     }
-    return rows;
+}
+
+QString RecordsetText::Line(const QStringList& row) {
+    QString line;
+    for (qsizetype c = 0; c < row.size(); ++c) {
+        if (c > 0)
+            line += u'\t';
+        for (const QChar ch : row[c]) {
+            switch (ch.unicode()) {
+            case u'\t':
+                line += u"\\t"_s;
+                break;
+            case u'\n':
+                line += u"\\n"_s;
+                break;
+            case u'\r':
+                line += u"\\r"_s;
+                break;
+            case u'\\':
+                line += u"\\\\"_s;
+                break;
+            default:
+                line += ch;
+            }
+        }
+    }
+    return line;
 }

@@ -34,6 +34,28 @@ double OleDate(const QDate& date, const QTime& time) {
     return days + (time.isValid() ? time.msecsSinceStartOfDay() / 86400000.0 : 0.0);
 }
 
+// Whether a decimal text has at most 15 significant digits, which a double keeps exactly. A value
+// with more (a wide NUMERIC) stays text, so no digit of it is lost.
+bool FitsDouble(const QString& text) {
+    QStringView digits(text);
+    if (const qsizetype e = digits.indexOf(u'e', 0, Qt::CaseInsensitive); e >= 0)
+        digits = digits.left(e);
+    if (digits.startsWith(u'-') || digits.startsWith(u'+'))
+        digits = digits.mid(1);
+    if (digits.contains(u'.'))
+        while (digits.endsWith(u'0'))
+            digits.chop(1);
+    int significant = 0;
+    bool leading = true;
+    for (QChar c : digits) {
+        if (!c.isDigit() || (leading && c == u'0'))
+            continue;
+        leading = false;
+        ++significant;
+    }
+    return significant <= 15;
+}
+
 } // namespace
 
 HRESULT FieldValue::ToVariant(const QVariant& value, bool numericColumn, bool emptyTextIsNull, VARIANT* out) {
@@ -102,7 +124,7 @@ HRESULT FieldValue::ToVariant(const QVariant& value, bool numericColumn, bool em
                 return S_OK;
             }
             const double real = text.toDouble(&ok);
-            if (ok) {
+            if (ok && FitsDouble(text)) {
                 out->vt = VT_R8;
                 out->dblVal = real;
                 return S_OK;

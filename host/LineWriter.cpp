@@ -1,0 +1,40 @@
+#include "LineWriter.h"
+
+#include <QByteArray>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+LineWriter::LineWriter(std::FILE* out) : m_out(out) {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool LineWriter::Check(bool ok) {
+    if (ok)
+        return true;
+    m_error = errno;
+    m_state = m_error == EPIPE ? State::Closed : State::Failed;
+    return false;
+}
+
+bool LineWriter::Write(const QString& line) {
+    if (m_state != State::Open)
+        return false;
+    QByteArray bytes = line.toUtf8();
+    bytes += '\n';
+    errno = 0;
+    return Check(std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size()));
+}
+
+LineWriter::State LineWriter::Finish() {
+    if (m_state == State::Open) {
+        errno = 0;
+        Check(std::fflush(m_out) == 0);
+    }
+    return m_state;
+}
+
+QString LineWriter::Error() const {
+    return QString::fromUtf8(std::strerror(m_error));
+}
