@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <QRegularExpression>
 #include <QSet>
+#include <QSqlError>
 
 #include <algorithm>
 #include <memory>
@@ -143,8 +145,11 @@ public:
     void Run() {
         DemoCompounds();
         ChooseTowns();
-        while (m_lastId < m_options.size)
+        while (m_lastId < m_options.size) {
             Compound(RandomCompound(), m_random);
+            if (m_options.progress)
+                m_options.progress(m_lastId);
+        }
         m_addr.Flush();
         m_ref.Flush();
         m_dp.Flush();
@@ -497,6 +502,32 @@ private:
 
 } // namespace
 
+namespace {
+
+// What the schema's table statements create (tables, virtual tables, the sequence), dropped last
+// first, where it exists; the indexes go with their tables.
+QStringList DropStatements(std::optional<SqlDialect> dialect) {
+    if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL)
+        throw std::runtime_error("replacing an existing schema works on SQLite and PostgreSQL only");
+    static const QRegularExpression create(
+        u"^\\s*create\\s+(?:virtual\\s+)?(table|sequence)\\s+(?:if\\s+not\\s+exists\\s+)?(\\w+)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList drops;
+    for (const QString& statement : AddressSchema::TableStatements(*dialect)) {
+        const QRegularExpressionMatch match = create.match(statement);
+        if (!match.hasMatch())
+            continue;
+        const QString kind = match.captured(1).toLower();
+        const QString name = match.captured(2);
+        drops.prepend(dialect == SqlDialect::PostgreSQL && kind == u"table"
+                          ? u"drop table if exists %1 cascade"_s.arg(name)
+                          : u"drop %1 if exists %2"_s.arg(kind, name));
+    }
+    return drops;
+}
+
+} // namespace
+
 AddressDatabaseGenerator::Figures AddressDatabaseGenerator::Generate(QSqlDatabase& database) const {
     QElapsedTimer timer;
     timer.start();
@@ -522,15 +553,40 @@ AddressDatabaseGenerator::Figures AddressDatabaseGenerator::CreateDatabase(QSqlD
                                                                            bool withData) const {
     QElapsedTimer timer;
     timer.start();
-    AddressSchema::CreateTables(database);
+    const auto step = [&](qint64 rows) {
+        if (m_options.progress)
+            m_options.progress(rows);
+    };
+    if (!database.transaction())
+        throw std::runtime_error("cannot begin a transaction: " + database.lastError().text().toStdString());
     Figures figures;
-    if (withData)
-        figures = Generate(database);
-    else
+    try {
+        if (m_options.replaceExisting)
+            for (const QString& statement : DropStatements(AddressSchema::DialectOf(database)))
+                QtSqlConnection::Exec(database, statement);
+        AddressSchema::CreateTables(database);
+        step(0);
+        if (withData) {
+            GeneratorRun run(database, m_options);
+            run.Run();
+            figures = run.Figures();
+        }
         AddressSchema::ResetSequence(database);
-    AddressSchema::CreateIndexes(database);
-    if (AddressSchema::DialectOf(database) != SqlDialect::Oracle)
-        QtSqlConnection::Exec(database, u"analyze"_s); // the planner's statistics for the new rows
+        step(figures.addr);
+        AddressSchema::CreateIndexes(database);
+        step(figures.addr);
+        // The planner's statistics for the new rows, of these tables only (a database-wide analyze
+        // warns about every catalog a user who is not a superuser may not analyze).
+        if (withData && AddressSchema::DialectOf(database) != SqlDialect::Oracle)
+            for (const QString table : {u"addr"_s, u"addr_ref"_s, u"dpaddr97"_s, u"telnum_dp97"_s})
+                QtSqlConnection::Exec(database, u"analyze "_s + table);
+        step(figures.addr);
+        if (!database.commit())
+            throw std::runtime_error("cannot commit: " + database.lastError().text().toStdString());
+    } catch (...) {
+        database.rollback();
+        throw;
+    }
     figures.milliseconds = timer.elapsed();
     return figures;
 }

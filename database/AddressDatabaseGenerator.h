@@ -21,10 +21,16 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 struct AddressGeneratorOptions {
     uint32_t size = 2000; // addr rows to reach
     uint64_t seed = 1;
+    // Called with the addr rows written so far, after each compound and each step of
+    // CreateDatabase; it may throw to stop the run, whose transaction is then rolled back.
+    std::function<void(qint64 addrRows)> progress;
+    // CreateDatabase drops the tables and the sequence first, where they exist (SQLite, PostgreSQL).
+    bool replaceExisting = false;
 };
 
 struct AddressGeneratorFigures {
@@ -52,7 +58,9 @@ public:
     Figures Generate(QSqlDatabase& database) const;
 
     // Creates the schema on an open, empty database, fills it (unless withData is false; the
-    // sequence is set either way) and builds the indexes after the rows.
+    // sequence is set either way), builds the indexes after the rows and gathers the planner's
+    // statistics of the filled tables, all in one transaction: a failure leaves no new table
+    // (where the database's structure changes are transactional, as in SQLite and PostgreSQL).
     Figures CreateDatabase(QSqlDatabase& database, bool withData = true) const;
 
     // Creates a new SQLite file with the schema and the data (the wizard's demo database). An

@@ -1,13 +1,19 @@
-// tessel init-db URL [--demo] [--size N] [--seed S]: creates the address database's tables,
-// sequence and indexes, and with --demo or --size fills them with generated data.
+// tessel init-db URL [--demo] [--size N] [--seed S] [--force]: creates the address database's
+// tables, sequence and indexes, and with --demo or --size fills them with generated data, all in one
+// transaction.
 #include "Command.h"
 #include "CommandLine.h"
 
 #include "AddressDatabaseGenerator.h"
 #include "AddressSchema.h"
+#include "Interruption.h"
+#include "ProgressLine.h"
 #include "QtSqlConnection.h"
+#include "dataaccess/ConnectionString.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdint>
@@ -15,6 +21,9 @@
 #include <stdexcept>
 
 namespace {
+
+// SQLite's files beside the database, which go with a database file this run created.
+const char* const kSqliteCompanions[] = {"", "-journal", "-wal", "-shm"};
 
 int RunInitDb(const CommandLine& line) {
     const QString url = line.Argument(0);
@@ -26,6 +35,7 @@ int RunInitDb(const CommandLine& line) {
     }
     if (const auto seed = line.Number(QStringLiteral("seed"), 0, UINT64_MAX))
         options.seed = *seed;
+    options.replaceExisting = line.IsSet(QStringLiteral("force"));
 
     std::unique_ptr<QCoreApplication> app;
     static int argc = 1;
@@ -34,12 +44,28 @@ int RunInitDb(const CommandLine& line) {
     if (!QCoreApplication::instance())
         app = std::make_unique<QCoreApplication>(argc, argv);
 
+    // A file this run creates is removed again unless the run finishes.
+    const auto parsed = dataaccess::ConnectionString::Parse(url, nullptr);
+    const QString driver = parsed ? parsed->driver : QString();
+    const QString newFile =
+        driver == u"QSQLITE" && !QFileInfo::exists(parsed->database) ? parsed->database : QString();
+    const Interruption interruption;
+    ProgressLine progress(withData ? options.size : 0, QStringLiteral("addr rows"));
+    options.progress = [&](qint64 rows) {
+        Interruption::Check();
+        progress.Update(rows);
+    };
     try {
-        QtSqlConnection connection(url);
-        if (url.startsWith(QStringLiteral("sqlite:")))
-            QtSqlConnection::Exec(connection.Database(), QStringLiteral("pragma synchronous=off"));
-        const auto figures =
-            AddressDatabaseGenerator(options).CreateDatabase(connection.Database(), withData);
+        AddressDatabaseGenerator::Figures figures;
+        {
+            QtSqlConnection connection(url);
+            if (driver == u"QSQLITE")
+                QtSqlConnection::Exec(connection.Database(), QStringLiteral("pragma synchronous=off"));
+            if (driver == u"QPSQL") // no notice that --force found nothing to drop
+                QtSqlConnection::Exec(connection.Database(), QStringLiteral("set client_min_messages=warning"));
+            figures = AddressDatabaseGenerator(options).CreateDatabase(connection.Database(), withData);
+        }
+        progress.Finish();
         if (withData)
             std::printf(
                 "addr %lld rows, addr_ref %lld, dpaddr97 %lld, telnum_dp97 %lld; %lld compounds; %lld ms\n",
@@ -49,7 +75,17 @@ int RunInitDb(const CommandLine& line) {
             std::printf("created the tables, the sequence and the indexes\n");
         return 0;
     } catch (const std::exception& e) {
-        return line.Fail(QString::fromUtf8(e.what()));
+        progress.Finish();
+        if (!newFile.isEmpty())
+            for (const char* companion : kSqliteCompanions)
+                QFile::remove(newFile + QLatin1StringView(companion));
+        const QString kept = !newFile.isEmpty() ? QStringLiteral("the new file %1 is removed").arg(newFile)
+                                                : QStringLiteral("nothing was written");
+        if (dynamic_cast<const Interrupted*>(&e)) {
+            line.Note(QStringLiteral("interrupted; %1").arg(kept));
+            return 130; // as a shell reports a command that Ctrl-C ended
+        }
+        return line.Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(e.what()), kept));
     }
 }
 
@@ -60,12 +96,18 @@ const CommandRegistration registration{{
                           "odbc:CONNECTION-STRING"}},
     .options = {{{"demo"}, "", "generate the demo database (about 2000 addr rows)"},
                 {{"size"}, "N", "generate about N addr rows (a million takes well under a minute on SQLite)"},
-                {{"seed"}, "S", "the generator's seed (default 1); the same seed and size give the same rows"}},
+                {{"seed"}, "S", "the generator's seed (default 1); the same seed and size give the same rows"},
+                {{"force"}, "", "replace the tables and the sequence where they exist"}},
     .description = "Creates the tables addr, addr_ref, dpaddr97, telnum_dp97, the sequence seq_addr and "
                    "their indexes in an empty database. With --demo or --size it also fills them with a "
                    "generated, realistic address database: real city, district and town names, made-up "
                    "roads, compounds with DP addresses in the forms operators meet, telephone numbers and "
-                   "standard addresses. The compound 阳光花园 is always there, ready for the wizard.",
+                   "standard addresses. The compound 阳光花园 is always there, ready for the wizard.\n\n"
+                   "Everything is created in one transaction: a failure (a table that is already there, "
+                   "say) leaves no new table, and Ctrl-C stops the run, rolls it back and removes a database "
+                   "file the run created. While rows are written, a progress line on standard error shows "
+                   "the rows, the rate and the share done, when standard error is a terminal.",
+    .exitStatus = "0 done, 1 failed (nothing was kept), 2 bad usage, 130 stopped by Ctrl-C (nothing was kept).",
     .run = RunInitDb}};
 
 } // namespace
