@@ -578,7 +578,7 @@ AddressDatabaseGenerator::Figures AddressDatabaseGenerator::CreateDatabase(QSqlD
         // The planner's statistics for the new rows, of these tables only (a database-wide analyze
         // warns about every catalog a user who is not a superuser may not analyze).
         if (withData && AddressSchema::DialectOf(database) != SqlDialect::Oracle)
-            for (const QString table : {u"addr"_s, u"addr_ref"_s, u"dpaddr97"_s, u"telnum_dp97"_s})
+            for (const QString& table : {u"addr"_s, u"addr_ref"_s, u"dpaddr97"_s, u"telnum_dp97"_s})
                 QtSqlConnection::Exec(database, u"analyze "_s + table);
         step(figures.addr);
         if (!database.commit())

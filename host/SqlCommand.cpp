@@ -15,6 +15,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -59,11 +60,16 @@ int RunSql(const CommandLine& line) {
         LineWriter out;
         RecordsetText::ForEachRow(reading.Get(),
                                   [&](const QStringList& row) { return out.Write(RecordsetText::Line(row)); });
+        if (out.Finish() == LineWriter::State::Closed) {
+            // The reader went away (| head): end at once. Closing the statement would have the
+            // driver read every remaining row first (PostgreSQL's does), for no one.
+            std::_Exit(0);
+        }
         reading.Reset();
         connection->Close();
-        if (out.Finish() == LineWriter::State::Failed)
+        if (out.Current() == LineWriter::State::Failed)
             return line.Fail(QStringLiteral("cannot write the rows: %1").arg(out.Error()));
-        return 0; // also when the reader went away (| head)
+        return 0;
     } catch (const ComError& error) {
         return line.Fail(FailureText(error));
     }

@@ -38,10 +38,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         QFile ini(m_dir.filePath(u"odbc.ini"_s));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(u"[tessel_pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=%3\n"_s
-                      .arg(m_server.host)
-                      .arg(m_server.port)
-                      .arg(m_server.database)
+        ini.write(u"[tessel_pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=%3\nUsername=%4\n"_s
+                      .arg(m_server.host, QString::number(m_server.port), m_server.database, m_server.user)
                       .toUtf8());
         ini.close();
         m_environment = QProcessEnvironment::systemEnvironment();

@@ -80,11 +80,11 @@ TEST_P(SqlOutput, AFullDiskIsAnError) {
     EXPECT_TRUE(sql.err.contains(u"No space left on device"_s)) << sql.err.toStdString();
 }
 
-// About four million rows (every pair of 2000 addr rows).
+// About a million rows (every pair of 1000 addr rows).
 const QString kManyRows = u"select a.id, b.name, b.grade from addr a, addr b"_s;
 
 TEST_P(SqlOutput, AReaderThatStopsEarlyEndsTheOutputQuietly) {
-    Database().Generate(2000);
+    Database().Generate(1000);
     QProcess shell;
     shell.start(u"bash"_s, {u"-c"_s, u"\"$0\" sql \"$1\" \"$2\" | head -n 3; echo \"exit ${PIPESTATUS[0]}\""_s,
                             QStringLiteral(TESSEL_BIN_DIR "/tessel"), Database().Url(), kManyRows});
@@ -96,11 +96,11 @@ TEST_P(SqlOutput, AReaderThatStopsEarlyEndsTheOutputQuietly) {
 }
 
 TEST_P(SqlOutput, RowsStreamWithoutBeingKept) {
-    Database().Generate(2000);
+    Database().Generate(1000);
     QTemporaryDir dir;
     const QString file = dir.filePath(u"rows.txt"_s);
-    // 256 MB of heap holds the program and a few rows, not millions of them.
-    const Outcome sql = Tessel({u"sql"_s, Database().Url(), kManyRows}, {}, file, rlim_t(256) << 20);
+    // 96 MB of heap hold the program and a few rows, not a million of them.
+    const Outcome sql = Tessel({u"sql"_s, Database().Url(), kManyRows}, {}, file, rlim_t(96) << 20);
     ASSERT_EQ(sql.exitCode, 0) << sql.err.toStdString();
     QFile rows(file);
     ASSERT_TRUE(rows.open(QIODevice::ReadOnly));

@@ -515,8 +515,8 @@ TEST(DataAccessConnectionStrings, PasswordsReadAsStars) {
         {"sqlite:/tmp/pwd=x.db", "sqlite:/tmp/pwd=x.db"},
     };
     for (const auto& [text, shown] : cases)
-        EXPECT_EQ(ConnectionString::WithoutPassword(QString::fromUtf8(text)), QString::fromUtf8(shown)) << text;
-    const auto odbc = ConnectionString::Parse(u"odbc:DSN=a;PWD={ti;ger}"_qs, nullptr);
+        EXPECT_EQ(dataaccess::ConnectionString::WithoutPassword(QString::fromUtf8(text)), QString::fromUtf8(shown)) << text;
+    const auto odbc = dataaccess::ConnectionString::Parse(u"odbc:DSN=a;PWD={ti;ger}"_qs, nullptr);
     EXPECT_EQ(odbc->HidePassword(u"login ti;ger failed"_qs), u"login *** failed"_qs);
 }
 
