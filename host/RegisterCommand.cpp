@@ -52,14 +52,14 @@ int RunRegister(const CommandLine& line) {
     BSTR registry = RegistryFilePath();
     if (FAILED(hr)) {
         BSTR problem = RegistryProblem();
-        std::fprintf(stderr, "tessel register: the entries of %s could not be written to %s (0x%08X)%s%s\n",
-                     modulePath.toUtf8().constData(),
-                     Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData(), unsigned(hr),
-                     problem ? ": " : "",
-                     problem ? Utf16(std::u16string(problem, SysStringLen(problem))).toUtf8().constData() : "");
+        const QString why = problem ? Utf16(std::u16string(problem, SysStringLen(problem))) : QString();
         SysFreeString(problem);
+        const QString file = Utf16(std::u16string(registry, SysStringLen(registry)));
         SysFreeString(registry);
-        return 1;
+        return line.Fail(QStringLiteral("the entries of %1 could not be written to %2 (0x%3)%4")
+                             .arg(modulePath, file)
+                             .arg(unsigned(hr), 8, 16, QChar(u'0'))
+                             .arg(why.isEmpty() ? QString() : QStringLiteral(": ") + why));
     }
     // What counts is what the registry holds now.
     std::printf("registry: %s\n",
