@@ -67,8 +67,8 @@ TEST_F(ServerOverOdbc, EveryFormUsersWriteReachesTheServer) {
         u"odbc:tessel_pg"_s,
         u"odbc:tessel_pg;UID=%1"_s.arg(user),
         u"odbc:"_s + DriverString(m_server.database, u"{x;y}"_s),
-        u"odbc:Driver={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3"_s.arg(
-            m_server.host, QString::number(m_server.port), m_server.database),
+        u"odbc:Driver={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3;Uid=%4"_s.arg(
+            m_server.host, QString::number(m_server.port), m_server.database, user),
     };
     for (const QString& form : forms) {
         const Outcome sql = Tessel({u"sql"_s, form, u"select 'reached', 1.5 from dual"_s}, m_environment);
