@@ -169,13 +169,15 @@ TEST(InitDbOnPostgreSQL, AnOrdinaryUserGetsNoWarnings) {
         QtSqlConnection::Exec(native, u"drop role if exists %1"_s.arg(role));
         QtSqlConnection::Exec(native, u"create role %1 login nosuperuser"_s.arg(role));
         QtSqlConnection::Exec(native, u"grant all on schema public to %1"_s.arg(role));
+        const QString name = database.NativeRows(u"select current_database()"_s).at(0).at(0);
+        QtSqlConnection::Exec(native, u"grant create on database %1 to %2"_s.arg(name, role));
         QString url = database.Url();
         url.replace(u"postgresql://postgres@"_s, u"postgresql://%1@"_s.arg(role));
         ASSERT_NE(url, database.Url()) << url.toStdString();
         const Outcome run = Tessel({u"init-db"_s, url, u"--size"_s, u"3000"_s});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.err, QString());
-        QtSqlConnection::Exec(native, u"drop owned by %1"_s.arg(role));
+        QtSqlConnection::Exec(native, u"drop owned by %1 cascade"_s.arg(role));
     }
     TestDatabase admin(Backend::PostgreSQL, false);
     QtSqlConnection::Exec(admin.Native(), u"drop role if exists %1"_s.arg(role));
