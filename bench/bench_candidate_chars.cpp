@@ -37,3 +37,4 @@ void BM_CollectCandidateChars_DistinctPairs(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_CollectCandidateChars_DistinctPairs)->Arg(20'000)->Arg(200'000)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
