@@ -54,14 +54,22 @@ bool DlgShowDPResult::OnEnterPage() {
 }
 
 void DlgShowDPResult::BuildResultTree() {
-    // The items show the nodes of m_resultTree: they go before it is replaced.
-    if (m_treeResult)
-        m_treeResult->clear();
+    // The items show the nodes of m_resultTree: they leave the view before it is replaced.
+    TakeItemsBack();
     static const std::vector<AddressEntry> noEntries;
     static const SplitPatternSet noPatterns;
     m_resultTree = ::BuildResultTree(m_lastCellName.toStdU16String(), m_pEntries ? *m_pEntries : noEntries,
                                      m_pPatterns ? *m_pPatterns : noPatterns);
     ShowTree();
+}
+
+void DlgShowDPResult::TakeItemsBack() {
+    if (m_treeResult && m_treeResult->topLevelItemCount() > 0)
+        m_treeResult->takeTopLevelItem(0); // the root, m_items[0]: the whole tree leaves the view
+    // Outside any view, taking children signals nothing but walks each child's subtree: from the
+    // last node up (a child always comes after its parent), every subtree walked is one item.
+    for (auto item = m_items.rbegin(); item != m_items.rend(); ++item)
+        (*item)->takeChildren();
 }
 
 void DlgShowDPResult::ShowTree() {
@@ -71,14 +79,24 @@ void DlgShowDPResult::ShowTree() {
     if (!m_treeResult)
         return;
     m_treeResult->setUpdatesEnabled(false);
-    m_treeResult->clear();
-    // The items read their nodes when the view asks, so making one costs no more than the item
-    // itself. They are made and linked while none of them is in the view, then the root goes in
-    // once: the view hears of one insertion instead of one per item.
+    TakeItemsBack();
+    // The items read their nodes when the view asks, so an item is only a place in the tree: the
+    // items of the last build are given the new nodes (deleting and making 100,000 items again costs
+    // more than building the tree), and only the difference is made or deleted.
     const std::vector<ResultTreeNode>& nodes = m_resultTree.nodes;
-    std::vector<QTreeWidgetItem*> items(nodes.size());
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-        items[i] = new ResultTreeItem(m_resultTree, static_cast<int>(i), m_imageList);
+    while (m_items.size() > nodes.size()) {
+        delete m_items.back();
+        m_items.pop_back();
+    }
+    m_items.reserve(nodes.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i < m_items.size())
+            m_items[i]->SetNode(static_cast<int>(i));
+        else
+            m_items.push_back(new ResultTreeItem(m_resultTree, static_cast<int>(i), m_imageList));
+    }
+    // Linked while none of them is in the view; then the root goes in once, so the view hears of
+    // one insertion instead of one per item.
     QList<QTreeWidgetItem*> children;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].children.empty())
@@ -86,13 +104,13 @@ void DlgShowDPResult::ShowTree() {
         children.clear();
         children.reserve(static_cast<qsizetype>(nodes[i].children.size()));
         for (int child : nodes[i].children)
-            children.append(items[child]);
-        items[i]->addChildren(children);
+            children.append(m_items[static_cast<std::size_t>(child)]);
+        m_items[i]->addChildren(children);
     }
-    if (!items.empty()) {
-        m_treeResult->addTopLevelItem(items[ResultTree::Root]);
+    if (!m_items.empty()) {
+        m_treeResult->addTopLevelItem(m_items[ResultTree::Root]);
         // The page opens on the first level below the cell.
-        items[ResultTree::Root]->setExpanded(true);
+        m_items[ResultTree::Root]->setExpanded(true);
     }
     m_treeResult->setUpdatesEnabled(true);
 }

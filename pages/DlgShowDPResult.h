@@ -17,6 +17,7 @@
 
 class QLabel;
 class QTreeWidget;
+class ResultTreeItem;
 
 class DlgShowDPResult : public WizardPageDialog {
     Q_OBJECT
@@ -54,6 +55,9 @@ protected:
 
 private:
     void ShowTree();
+    // Takes the root out of the view and every item's children out of it: the items are then
+    // loose and owned by m_items until ShowTree puts them back.
+    void TakeItemsBack();
 
     QTreeWidget* m_treeResult = nullptr;
     QLabel* m_labelLeftOut = nullptr;
@@ -63,4 +67,7 @@ private:
     QList<QIcon> m_imageList;
     QString m_lastCellName;
     ResultTree m_resultTree;
+    // The tree's items, item i showing node i. While in the view, the view owns them through the
+    // root.
+    std::vector<ResultTreeItem*> m_items;
 };

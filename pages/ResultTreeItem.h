@@ -23,6 +23,8 @@ public:
     QVariant data(int column, int role) const override;
 
     int Node() const { return m_node; }
+    // Shows another node of the same tree (the item is reused after a rebuild).
+    void SetNode(int node) { m_node = node; }
 
 private:
     const ResultTree& m_tree;
