@@ -119,3 +119,14 @@ private:
 };
 
 SplitResult SplitAddress(const SplitPatternSet& set, std::u16string_view text);
+
+// Up to seven pattern rows (display form, in list order) that, under the first-match rule, cut as
+// many of the texts as possible into the pieces an operator wants: each piece a number (ASCII or
+// full-width digits, letters, Chinese numerals) with the word after it, or a digit or letter run
+// alone: 3栋 | 2单元 | 501室, 12号楼 | 3单元 | 502, 3- | 2- | 101, A座 | 5层 | 12号. A level ends
+// on the last character of its word (元 for 单元), or is "[n]" ("[c]") for a run alone; rows of one
+// structure share terminator sets (栋幢/元/室); a row comes before a shorter one that would take its
+// texts. Texts without a number (会所) are left to no row, and so is a form that fewer than one text
+// in a thousand takes. The same texts in any order give the same rows.
+std::vector<PatternRow> SuggestPatterns(const std::vector<std::u16string>& texts);
+std::vector<PatternRow> SuggestPatterns(const std::vector<AddressEntry>& entries);
