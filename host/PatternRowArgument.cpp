@@ -19,3 +19,17 @@ std::optional<std::string> ParsePatternRowText(std::u16string_view text, const s
     }
     return std::nullopt;
 }
+
+std::u16string PatternRowText(const PatternRow& row) {
+    std::u16string text;
+    for (std::size_t level = 0; level < row.size() && !row[level].empty(); ++level) {
+        if (level > 0)
+            text.push_back(u'/');
+        for (char16_t c : row[level]) {
+            if (c == u'/' || c == u'\\')
+                text.push_back(u'\\');
+            text.push_back(c);
+        }
+    }
+    return text;
+}
