@@ -5,6 +5,8 @@
 
 #include <QItemSelectionModel>
 
+#include <algorithm>
+
 AddrListBox::AddrListBox(QWidget* parent) : QListView(parent), m_model(new AddressListModel(this)) {
     setModel(m_model);
     setItemDelegate(new AddressItemDelegate(this));
@@ -22,7 +24,18 @@ void AddrListBox::ShowEntries(const std::vector<AddressEntry>* entries) {
 
 void AddrListBox::Resplit(const SplitMatcher& matcher) {
     selectionModel()->clear();
+    if (!m_model->UnmatchedOnly()) {
+        m_model->Resplit(matcher);
+        return;
+    }
+    // The rows are those of the new split: the list keeps its place as far as they reach.
+    const int top = TopIndex();
     m_model->Resplit(matcher);
+    SetTopIndex(std::min(top, Count() - 1));
+}
+
+void AddrListBox::ShowUnmatchedOnly(bool unmatchedOnly) {
+    m_model->SetUnmatchedOnly(unmatchedOnly);
 }
 
 int AddrListBox::Count() const {

@@ -1,5 +1,6 @@
 // The address list of a split page: every loaded address in sorted order, painted in the colour
-// of the pattern that matched it (PatternColors), in the window colours when none did.
+// of the pattern that matched it (PatternColors), in the window colours when none did; or, on the
+// operator's wish, only the addresses that none matched.
 #pragma once
 
 #include "Splitting.h"
@@ -20,6 +21,8 @@ public:
     // Shows the pattern indexes of a new split. The items stay where they are: the scroll position
     // is kept; the selection goes, as when a list is filled anew.
     void Resplit(const SplitMatcher& matcher);
+    // Lists only the addresses that no pattern takes (after every split anew), or all again.
+    void ShowUnmatchedOnly(bool unmatchedOnly);
 
     int Count() const;
     QString ItemText(int row) const;

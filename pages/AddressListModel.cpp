@@ -48,6 +48,9 @@ void AddressListModel::SetEntries(const std::vector<AddressEntry>* entries) {
     for (std::size_t row = 0; row < count; ++row)
         m_rowEntry[row] = keys[row].entry;
     m_entryPattern.assign(count, int8_t{-1});
+    m_taken.fill(0);
+    m_taken[0] = static_cast<int>(count);
+    m_unmatchedRowEntry = m_rowEntry;
     endResetModel();
 }
 
@@ -56,21 +59,50 @@ void AddressListModel::Resplit(const SplitMatcher& matcher) {
         return;
     SplitCuts cuts;
     const std::size_t count = m_entries->size();
-    for (std::size_t i = 0; i < count; ++i)
-        m_entryPattern[i] = static_cast<int8_t>(matcher.Match((*m_entries)[i].text, cuts));
+    std::array<int, MaxPatterns + 1> taken{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const int pattern = matcher.Match((*m_entries)[i].text, cuts);
+        m_entryPattern[i] = static_cast<int8_t>(pattern);
+        ++taken[static_cast<std::size_t>(pattern + 1)];
+    }
+    m_taken = taken;
+    if (m_unmatchedOnly) {
+        // Other rows than before: the view lays them out anew.
+        beginResetModel();
+        CollectUnmatchedRows();
+        endResetModel();
+        return;
+    }
     emit dataChanged(index(0), index(static_cast<int>(count) - 1), {PatternIndexRole});
 }
 
+void AddressListModel::SetUnmatchedOnly(bool unmatchedOnly) {
+    if (unmatchedOnly == m_unmatchedOnly)
+        return;
+    beginResetModel();
+    m_unmatchedOnly = unmatchedOnly;
+    if (m_unmatchedOnly)
+        CollectUnmatchedRows();
+    endResetModel();
+}
+
+void AddressListModel::CollectUnmatchedRows() {
+    m_unmatchedRowEntry.clear();
+    for (uint32_t entry : m_rowEntry)
+        if (m_entryPattern[entry] < 0)
+            m_unmatchedRowEntry.push_back(entry);
+}
+
 int AddressListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rowEntry.size());
+    return parent.isValid() ? 0 : static_cast<int>(Rows().size());
 }
 
 QVariant AddressListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= static_cast<int>(m_rowEntry.size()))
+    if (!index.isValid() || index.row() >= static_cast<int>(Rows().size()))
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdU16String((*m_entries)[m_rowEntry[index.row()]].text);
+        return QString::fromStdU16String((*m_entries)[Rows()[index.row()]].text);
     case PatternIndexRole:
         return PatternIndexOfRow(index.row());
     default:

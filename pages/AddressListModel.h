@@ -1,12 +1,14 @@
 // The rows of a split page's address list: the loaded entries in the list's sorted order, each with
 // the index of the pattern that matched it. The order is computed once per load; a re-split only
-// rewrites the pattern indexes, so 100,000 addresses are never rebuilt as items.
+// rewrites the pattern indexes, so 100,000 addresses are never rebuilt as items. It also counts the
+// entries each pattern takes, and can show only the entries no pattern takes.
 #pragma once
 
 #include "Splitting.h"
 
 #include <QAbstractListModel>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -22,11 +24,18 @@ public:
     // sorts its strings, every one unmatched until the next Resplit. Null shows none.
     void SetEntries(const std::vector<AddressEntry>* entries);
     // Splits every entry's text again and reports the new pattern indexes of all rows at once.
+    // Showing only the unmatched entries, the rows are those of the new split.
     void Resplit(const SplitMatcher& matcher);
+    // Shows only the entries that no pattern took in the last split, or all of them again.
+    void SetUnmatchedOnly(bool unmatchedOnly);
+    bool UnmatchedOnly() const { return m_unmatchedOnly; }
 
-    int EntryIndexOfRow(int row) const { return static_cast<int>(m_rowEntry[row]); }
+    // How many entries pattern `patternIndex` took in the last split; -1 for those none took.
+    int EntriesTakenBy(int patternIndex) const { return m_taken[static_cast<std::size_t>(patternIndex + 1)]; }
+
+    int EntryIndexOfRow(int row) const { return static_cast<int>(Rows()[row]); }
     int PatternIndexOfEntry(int entryIndex) const { return m_entryPattern[entryIndex]; }
-    int PatternIndexOfRow(int row) const { return m_entryPattern[m_rowEntry[row]]; }
+    int PatternIndexOfRow(int row) const { return m_entryPattern[Rows()[row]]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -36,7 +45,13 @@ public:
     static bool SortsBefore(std::u16string_view a, std::u16string_view b);
 
 private:
+    const std::vector<uint32_t>& Rows() const { return m_unmatchedOnly ? m_unmatchedRowEntry : m_rowEntry; }
+    void CollectUnmatchedRows();
+
     const std::vector<AddressEntry>* m_entries = nullptr;
     std::vector<uint32_t> m_rowEntry;   // entry index of each row, in sorted order
     std::vector<int8_t> m_entryPattern; // pattern index of each entry, in load order
+    std::array<int, MaxPatterns + 1> m_taken{}; // entries taken by none, by pattern 0, 1, ...
+    bool m_unmatchedOnly = false;
+    std::vector<uint32_t> m_unmatchedRowEntry; // the rows shown while showing unmatched entries only
 };

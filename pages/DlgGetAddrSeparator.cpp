@@ -3,11 +3,13 @@
 #include "AddressEntryLoader.h"
 #include "AddressListModel.h"
 #include "CandidateMenu.h"
+#include "MessageBoxService.h"
 #include "WaitCursor.h"
 #include "WizardData.h"
 #include "WizardResources.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -54,6 +56,20 @@ bool DlgGetAddrSeparator::OnInitDialog() {
         connect(newPattern, &QPushButton::clicked, this, [this] { OnNewPattern(); });
     if (auto* deletePattern = BindControl<QPushButton>(5023))
         connect(deletePattern, &QPushButton::clicked, this, [this] { OnDeletePattern(); });
+
+    // What the patterns take: a count beside each row, the count of addresses no row takes, and a
+    // way to list only those.
+    SubclassControl(CountListId, &m_listCounts);
+    m_listCounts.Follow(m_listPattern);
+    m_labelUnmatched = BindControl<QLabel>(UnmatchedLabelId);
+    if (auto* unmatchedOnly = BindControl<QCheckBox>(UnmatchedOnlyCheckId))
+        connect(unmatchedOnly, &QCheckBox::toggled, this, [this](bool on) { m_listAddr.ShowUnmatchedOnly(on); });
+    if (auto* suggest = BindControl<QPushButton>(SuggestButtonId))
+        connect(suggest, &QPushButton::clicked, this, [this] { OnSuggestPatterns(); });
+    // How a level text cuts is the first thing an operator gets wrong: 单元 ends a level at 单.
+    for (QLineEdit& edit : m_editLevels)
+        edit.setToolTip(QStringLiteral("本级在其文本中任一字符首次出现处结束（写“单元”会在“单”处结束，应只写“元”），"
+                                       "[n]在一串阿拉伯数字末尾结束，[c]在一串英文字母末尾结束。"));
     return true;
 }
 
@@ -116,6 +132,18 @@ void DlgGetAddrSeparator::ResplitAll() {
     m_listAddr.Resplit(matcher);
     if (m_labelCount)
         m_labelCount->setText(QStringLiteral("共%1项").arg(m_entries.size()));
+    ShowCounts();
+}
+
+void DlgGetAddrSeparator::ShowCounts() {
+    const AddressListModel& model = *m_listAddr.Model();
+    // Rows after the seventh take part in nothing: they take no address.
+    std::vector<int> counts(static_cast<std::size_t>(m_listPattern.rowCount()), 0);
+    for (int row = 0; row < m_patternSet.count && row < m_listPattern.rowCount(); ++row)
+        counts[static_cast<std::size_t>(row)] = model.EntriesTakenBy(row);
+    m_listCounts.SetCounts(counts);
+    if (m_labelUnmatched)
+        m_labelUnmatched->setText(QStringLiteral("未匹配%1项").arg(model.EntriesTakenBy(-1)));
 }
 
 void DlgGetAddrSeparator::OnLevelEditChanged(int column) {
@@ -177,6 +205,44 @@ void DlgGetAddrSeparator::OnDeletePattern() {
     m_listPattern.SelectRow(next);
     m_quietSelect = false;
     LoadRowIntoEdits(next);
+}
+
+bool DlgGetAddrSeparator::HoldsPatterns() const {
+    for (int row = 0; row < m_listPattern.rowCount(); ++row)
+        for (int column = 0; column < MaxLevels; ++column)
+            if (!m_listPattern.CellText(row, column).isEmpty())
+                return true;
+    return false;
+}
+
+void DlgGetAddrSeparator::OnSuggestPatterns() {
+    if (HoldsPatterns() &&
+        MessageBoxService::Show(this, QStringLiteral("模式列表中已有模式，用建议的模式替换它们吗？"), {},
+                                MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    std::vector<PatternRow> rows;
+    {
+        WaitCursor wait;
+        rows = SuggestPatterns(m_entries);
+    }
+    if (rows.empty()) {
+        MessageBoxService::Show(this, QStringLiteral("这些地址中找不到可以建议的模式。"), {},
+                                MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // The new rows replace the list; the first is loaded into the edits, with one split.
+    ++m_resplitBlocked;
+    m_quietSelect = true;
+    m_listPattern.setRowCount(0);
+    for (const PatternRow& texts : rows) {
+        const int row = m_listPattern.AppendEmptyRow();
+        for (int column = 0; column < MaxLevels; ++column)
+            m_listPattern.SetCellText(row, column, QString::fromStdU16String(texts[column]));
+    }
+    m_listPattern.SelectRow(0);
+    m_quietSelect = false;
+    --m_resplitBlocked;
+    LoadRowIntoEdits(0);
 }
 
 void DlgGetAddrSeparator::OnMenuButton(int level) {

@@ -1,11 +1,13 @@
 // Page 3 of the wizard: the DP addresses of the cell and the split patterns that cut them. The
-// operator edits up to seven patterns of up to five levels in the pattern list; after every change
-// all addresses are split again and shown in the colour of the pattern that matched them. The
-// entries and the pattern set stay readable for the result page and the commit.
+// operator edits up to seven patterns of up to five levels in the pattern list, or has them
+// suggested from the addresses; after every change all addresses are split again and shown in the
+// colour of the pattern that matched them, with how many each pattern takes and how many none
+// takes. The entries and the pattern set stay readable for the result page and the commit.
 #pragma once
 
 #include "AddrListBox.h"
 #include "MyListCtrl.h"
+#include "PatternCountList.h"
 #include "Splitting.h"
 #include "WizardPageDialog.h"
 
@@ -43,6 +45,7 @@ public:
     AddrListBox& AddressList() { return m_listAddr; }
     QLineEdit& LevelEdit(int level) { return m_editLevels[level - 1]; }
     QPushButton& MenuButton(int level) { return m_btnMenus[level - 1]; }
+    PatternCountList& CountList() { return m_listCounts; }
 
     // Menu commands: insert the candidate character of that command, "[n]" (30051) or "[c]"
     // (30052) into the level edit that has the focus.
@@ -50,6 +53,10 @@ public:
 
     static constexpr int FirstLevelEditId = 5000;
     static constexpr int FirstMenuButtonId = 5011;
+    static constexpr int SuggestButtonId = 5027;
+    static constexpr int UnmatchedLabelId = 5028;
+    static constexpr int UnmatchedOnlyCheckId = 5029;
+    static constexpr int CountListId = 5030;
 
 protected:
     bool OnInitDialog() override;
@@ -71,6 +78,11 @@ private:
     void OnRowFocusChanged(int row);
     void OnNewPattern();
     void OnDeletePattern();
+    // Fills the pattern list with the rows suggested for the entries, after asking when it already
+    // holds patterns.
+    void OnSuggestPatterns();
+    bool HoldsPatterns() const;
+    void ShowCounts();
     void OnMenuButton(int level);
     // Puts row `row` into the five level edits in display form; as the edits' own changes would,
     // this writes the five texts into the selected row and splits again, once.
@@ -83,6 +95,8 @@ private:
     std::array<QLineEdit, MaxLevels> m_editLevels;
     std::array<QPushButton, MaxLevels> m_btnMenus;
     QLabel* m_labelCount = nullptr;
+    PatternCountList m_listCounts;
+    QLabel* m_labelUnmatched = nullptr;
     SplitPatternSet m_patternSet;
     QPixmap m_bmpMenu;
 

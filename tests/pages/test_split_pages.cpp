@@ -11,11 +11,13 @@
 #include "DlgRun.h"
 #include "MyListCtrl.h"
 #include "PatternColors.h"
+#include "PatternCountList.h"
 #include "QtSqlConnection.h"
 #include "TestSupport.h"
 #include "WizardData.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -726,6 +728,55 @@ TEST(SplitPages, TheWizardHandsPageThreesSeparatorsToPageFive) {
     EXPECT_EQ(wizard.GetSeparatorText(), u"栋\x01");
     EXPECT_EQ(wizard.m_pageAddrSplit.CandidateChars(), u"栋\x01");
     EXPECT_EQ(wizard.m_pageAddrSplit.Entries().size(), 4u);
+}
+
+// What a script cannot see of the page's feedback: the level edits' help on both pages, the count
+// column row for row beside the pattern list (an eighth row takes nothing, even what it would
+// match), and the list of unmatched addresses with their pattern indexes.
+TEST(SplitPages, LevelEditsExplainTheCutAndTheCountsFollowTheRows) {
+    SplitPageDatabase db;
+    db.Load(StandardAddresses());
+    SplitPageHost host;
+    host.EnterAddr(u"阳光小区");
+    host.EnterDp(u"阳光小区");
+    for (DlgGetAddrSeparator* page : {&host.Dp(), static_cast<DlgGetAddrSeparator*>(&host.Addr())})
+        for (int k = 1; k <= 5; ++k) {
+            const QString tip = page->LevelEdit(k).toolTip();
+            EXPECT_TRUE(tip.contains(u"任一字符"_s) && tip.contains(u"[n]"_s) && tip.contains(u"[c]"_s))
+                << tip.toStdString();
+        }
+
+    DlgGetAddrSeparator& page = host.Dp();
+    MyListCtrl& list = page.PatternList();
+    PatternCountList& counts = page.CountList();
+    TypeText(page.LevelEdit(1), u"栋"); // 3栋 and 阳光小区5栋
+    for (int row = 1; row < 8; ++row)
+        page.Control<QPushButton>(5022)->click();
+    TypeText(page.LevelEdit(1), u"层"); // the eighth row would take a座5层
+    ASSERT_EQ(counts.rowCount(), 8);
+    QStringList shown;
+    for (int row = 0; row < counts.rowCount(); ++row)
+        shown << counts.item(row, 0)->text();
+    // The second row, empty, takes the empty text; rows three to seven take nothing.
+    EXPECT_EQ(shown, QStringList({u"2"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s}));
+    EXPECT_EQ(page.Control<QLabel>(DlgGetAddrSeparator::UnmatchedLabelId)->text(), u"未匹配3项"_s);
+    EXPECT_TRUE(counts.selectionModel()->isRowSelected(7, {}));
+    EXPECT_EQ(counts.rowHeight(0), list.rowHeight(0));
+
+    auto* unmatchedOnly = page.Control<QCheckBox>(DlgGetAddrSeparator::UnmatchedOnlyCheckId);
+    QTest::mouseClick(unmatchedOnly, Qt::LeftButton);
+    AddrListBox& addresses = page.AddressList();
+    QStringList unmatched;
+    for (int row = 0; row < addresses.Count(); ++row) {
+        unmatched << addresses.ItemText(row);
+        EXPECT_EQ(addresses.ItemData(row), -1);
+    }
+    EXPECT_EQ(unmatched, QStringList({u"3栋2单元501室"_s, u"a座5层"_s, u"A座（东）"_s}));
+    list.SelectRow(0); // loads 栋 into the edits
+    TypeText(page.LevelEdit(2), u"元"); // now 3栋2单元 ... is no longer all: nothing takes 3栋 alone
+    EXPECT_EQ(addresses.Count(), 5);
+    QTest::mouseClick(unmatchedOnly, Qt::LeftButton);
+    EXPECT_EQ(addresses.Count(), 6);
 }
 
 #include "test_split_pages.moc"

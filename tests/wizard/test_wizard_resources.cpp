@@ -46,6 +46,10 @@ const Expected kControls[] = {
     {5002, 5011, "QPushButton", u">>"},
     {5002, 5012, "QPushButton", u"0"},
     {5002, 5015, "QPushButton", u">>"},
+    {5002, 5027, "QPushButton", u"建议模式"},
+    {5002, 5028, "QLabel", u""},
+    {5002, 5029, "QCheckBox", u"只显示未匹配地址"},
+    {5002, 5030, "QTableWidget", nullptr},
     {5003, 5010, "QTreeWidget", nullptr},
 };
 
