@@ -67,6 +67,7 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     WizardButton m_btnCancel; // control 2
     WizardButton m_btnBack;   // control 3

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -777,6 +778,35 @@ TEST(SplitPages, LevelEditsExplainTheCutAndTheCountsFollowTheRows) {
     EXPECT_EQ(addresses.Count(), 5);
     QTest::mouseClick(unmatchedOnly, Qt::LeftButton);
     EXPECT_EQ(addresses.Count(), 6);
+}
+
+// Under a window system a held key repeats. Enter held on the focused 删除模式 deletes one row,
+// not one per repeat until the pattern list is empty.
+TEST(SplitPages, AHeldEnterOnTheDeleteButtonDeletesOneRow) {
+    SplitPageDatabase db;
+    db.Load(DpAddresses());
+    WizardWithSplitPages wizard;
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    wizard.m_wizardData.m_strCellName = u"阳光小区"_s;
+    wizard.CurrentPage()->hide();
+    DlgGetAddrSeparator& page = wizard.m_pageDpSplit;
+    page.OnEnterPage();
+    TypeText(page.LevelEdit(1), u"栋");
+    for (std::u16string_view level : {u"座", u"层"}) {
+        QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+        TypeText(page.LevelEdit(1), level);
+    }
+    auto* remove = page.Control<QPushButton>(5023);
+    QTest::mouseClick(remove, Qt::LeftButton); // deletes 层 and keeps the focus
+    ASSERT_EQ(QApplication::focusWidget(), remove);
+    for (int i = 0; i <= 10; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s, i > 0);
+        QApplication::sendEvent(remove, &press);
+    }
+    ASSERT_EQ(page.PatternList().rowCount(), 1); // the press deleted 座, the repeats nothing
+    EXPECT_EQ(page.PatternList().CellText(0, 0), u"栋"_s);
+    EXPECT_EQ(page.PatternSet().count, 1);
 }
 
 #include "test_split_pages.moc"

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QCursor>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -209,6 +210,27 @@ TEST_F(WizardHostTest, EnterActsAsNextOrBackAndNeverCloses) {
     Key(Qt::Key_Return);
     EXPECT_EQ(m_host->PageNumber(), 2);
     EXPECT_TRUE(m_host->isVisible());
+    EXPECT_EQ(m_host->m_commitCalls, 0);
+}
+
+// Enter held down: its press, then the repeats a window system sends while it stays down.
+void HoldEnter(int repeats) {
+    for (int i = 0; i <= repeats; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), i > 0);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(QApplication::focusWidget(), &release);
+}
+
+TEST_F(WizardHostTest, AHeldEnterGoesOnOnePageFromAControlAndFromAButton) {
+    Show();
+    TypeText(m_first->m_edit, QStringLiteral("阳光小区"));
+    HoldEnter(10);
+    EXPECT_EQ(m_host->PageNumber(), 2);
+    Next()->setFocus();
+    HoldEnter(10);
+    EXPECT_EQ(m_host->PageNumber(), 3);
     EXPECT_EQ(m_host->m_commitCalls, 0);
 }
 
