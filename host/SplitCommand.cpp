@@ -43,8 +43,6 @@ int RunSplit(const CommandLine& line) {
     if (const std::optional<QString> error = ReadInput(fileName, bytes))
         return line.Fail(*error);
     std::string_view input = bytes;
-    if (input.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark is no part of the first text
-        input.remove_prefix(3);
 
     const SplitMatcher matcher(BuildPatternSet(rows));
     std::vector<AddressEntry> entries;
@@ -53,11 +51,7 @@ int RunSplit(const CommandLine& line) {
     SplitCuts cuts;
     std::size_t lineNumber = 0;
     while (!input.empty()) {
-        const std::size_t newline = input.find('\n');
-        std::string_view textLine = input.substr(0, newline);
-        input.remove_prefix(newline == std::string_view::npos ? input.size() : newline + 1);
-        if (!textLine.empty() && textLine.back() == '\r')
-            textLine.remove_suffix(1);
+        const std::string_view textLine = TakeLine(input);
         ++lineNumber;
         if (!DecodeUtf8(textLine, text)) {
             if (!candidates)

@@ -22,16 +22,10 @@ int RunSuggest(const CommandLine& line) {
     if (const std::optional<QString> error = ReadInput(fileName, bytes))
         return line.Fail(*error);
     std::string_view input = bytes;
-    if (input.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark is no part of the first text
-        input.remove_prefix(3);
 
     std::vector<std::u16string> texts;
     for (std::size_t lineNumber = 1; !input.empty(); ++lineNumber) {
-        const std::size_t newline = input.find('\n');
-        std::string_view textLine = input.substr(0, newline);
-        input.remove_prefix(newline == std::string_view::npos ? input.size() : newline + 1);
-        if (!textLine.empty() && textLine.back() == '\r')
-            textLine.remove_suffix(1);
+        const std::string_view textLine = TakeLine(input);
         if (!DecodeUtf8(textLine, texts.emplace_back()))
             return line.Fail(QStringLiteral("line %1 is not valid UTF-8").arg(lineNumber));
     }

@@ -16,7 +16,9 @@ bool ReadAll(std::FILE* file, std::string& bytes) {
 
 } // namespace
 
-std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std::string& bytes) {
+namespace {
+
+std::optional<QString> ReadWhole(const std::optional<std::string>& fileName, std::string& bytes) {
     if (!fileName || *fileName == "-") {
         if (!ReadAll(stdin, bytes))
             return QStringLiteral("cannot read standard input");
@@ -31,6 +33,24 @@ std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std
     if (!read)
         return QStringLiteral("cannot read %1").arg(QString::fromStdString(*fileName));
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std::string& bytes) {
+    std::optional<QString> error = ReadWhole(fileName, bytes);
+    if (!error && std::string_view(bytes).substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.erase(0, 3);
+    return error;
+}
+
+std::string_view TakeLine(std::string_view& input) {
+    const std::size_t newline = input.find('\n');
+    std::string_view line = input.substr(0, newline);
+    input.remove_prefix(newline == std::string_view::npos ? input.size() : newline + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
 }
 
 // Strict UTF-8 to UTF-16: no overlong forms, no encoded surrogates, nothing above U+10FFFF.

@@ -8,9 +8,13 @@
 #include <string>
 #include <string_view>
 
-// Everything the file of that name holds, standard input without a name or with "-"; why not
-// ("cannot open FILE: reason") when it cannot be read.
+// Everything the file of that name holds, standard input without a name or with "-", without a
+// leading byte order mark (no part of the first text); why not ("cannot open FILE: reason") when it
+// cannot be read.
 std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std::string& bytes);
+
+// The first line of `input` without its line end (LF or CRLF); `input` keeps what follows it.
+std::string_view TakeLine(std::string_view& input);
 
 // Strict UTF-8 to UTF-16: no overlong forms, no encoded surrogates, nothing above U+10FFFF. False
 // when the bytes are not UTF-8.
