@@ -8,6 +8,7 @@
 #include "BstrText.h"
 #include "CADODatabase.h"
 #include "QtSqlConnection.h"
+#include "TestDatabase.h"
 #include "automation/ComPtr.h"
 #include "dataaccess/DataAccess.h"
 
@@ -68,17 +69,6 @@ inline std::optional<QString> PostgresUrl() {
     return url;
 }
 
-// The URL with another database name (postgresql://user@host/NAME?...).
-inline QString WithDatabaseName(const QString& url, const QString& name) {
-    const qsizetype authority = url.indexOf(u"://"_s) + 3;
-    qsizetype query = url.indexOf(u'?', authority);
-    if (query < 0)
-        query = url.size();
-    qsizetype slash = url.indexOf(u'/', authority);
-    if (slash < 0 || slash > query)
-        slash = query;
-    return url.left(slash) + u'/' + name + url.mid(query);
-}
 
 // The TCP port the server listens on at 127.0.0.1 (the URL's port=N or host:N).
 inline uint16_t PostgresPort(const QString& url) {

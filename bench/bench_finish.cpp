@@ -76,7 +76,7 @@ struct PostgresCase {
         bench::Exec(admin.Database(), u"drop database if exists %1"_s.arg(templateName));
         bench::Exec(admin.Database(), u"create database %1 encoding 'UTF8'"_s.arg(templateName));
         {
-            QtSqlConnection filling(bench::WithDatabaseName(server, templateName));
+            QtSqlConnection filling(WithDatabaseName(server, templateName));
             FillFinishDatabase(filling.Database(), compound);
             bench::Exec(filling.Database(), u"analyze"_s);
         }
@@ -87,7 +87,7 @@ struct PostgresCase {
         bench::Exec(admin.Database(), u"drop database if exists bench_finish_run"_s);
         bench::Exec(admin.Database(), u"create database bench_finish_run template %1"_s.arg(templateName));
         return proxyPort ? bench::TcpUrl(u"bench_finish_run"_s, *proxyPort)
-                         : bench::WithDatabaseName(server, u"bench_finish_run"_s);
+                         : WithDatabaseName(server, u"bench_finish_run"_s);
     }
     bench::FinishCompound compound;
     QString server;

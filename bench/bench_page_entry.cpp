@@ -74,7 +74,7 @@ QString PostgresUrl(const QString& server) {
     bench::Exec(admin.Database(), u"set client_min_messages=warning"_s);
     bench::Exec(admin.Database(), u"drop database if exists %1"_s.arg(name));
     bench::Exec(admin.Database(), u"create database %1 encoding 'UTF8'"_s.arg(name));
-    const QString url = bench::WithDatabaseName(server, name);
+    const QString url = WithDatabaseName(server, name);
     QtSqlConnection filling(url);
     AddressDatabaseGenerator({Rows, 1}).CreateDatabase(filling.Database());
     bench::Exec(filling.Database(), u"analyze"_s);

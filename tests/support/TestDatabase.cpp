@@ -29,7 +29,8 @@ QString ComErrorText(const ComError& error) {
                                   : u"error 0x%1"_s.arg(QString::number(uint32_t(error.Error()), 16));
 }
 
-// The URL with its database name replaced (postgresql://user@host/NAME?...).
+} // namespace
+
 QString WithDatabaseName(const QString& url, const QString& name) {
     const qsizetype authority = url.indexOf(u"://"_s) + 3;
     qsizetype query = url.indexOf(u'?', authority);
@@ -40,7 +41,6 @@ QString WithDatabaseName(const QString& url, const QString& name) {
         slash = query;
     return url.left(slash) + u'/' + name + url.mid(query);
 }
-} // namespace
 
 bool TestDatabase::Available(Backend backend) {
     return backend == Backend::SQLite || !qEnvironmentVariableIsEmpty("TESSEL_TEST_PG_URL");

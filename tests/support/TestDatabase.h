@@ -22,6 +22,9 @@
 #include <memory>
 
 class QTemporaryDir;
+
+// The URL with its database name replaced (postgresql://user@host/NAME?...).
+QString WithDatabaseName(const QString& url, const QString& name);
 class QtSqlConnection;
 
 enum class Backend { SQLite, PostgreSQL };
