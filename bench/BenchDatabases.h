@@ -4,13 +4,13 @@
 // per run and copied for each measurement with "create database ... template ...".
 #pragma once
 
-#include "AddressSchema.h"
-#include "BstrText.h"
-#include "CADODatabase.h"
-#include "QtSqlConnection.h"
-#include "TestDatabase.h"
-#include "automation/ComPtr.h"
-#include "dataaccess/DataAccess.h"
+#include "database/AddressSchema.h"
+#include "database/BstrText.h"
+#include "database/CADODatabase.h"
+#include "database/QtSqlConnection.h"
+#include "tests/support/TestDatabase.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QCryptographicHash>
 #include <QDir>

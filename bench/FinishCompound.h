@@ -7,10 +7,10 @@
 // what pages 3 to 6 would hand to Finish.
 #pragma once
 
-#include "BatchInserter.h"
-#include "InnerTreeCommit.h"
-#include "ResultTree.h"
-#include "Splitting.h"
+#include "database/BatchInserter.h"
+#include "commit/InnerTreeCommit.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
 
 #include <QSqlDatabase>
 #include <QHash>

@@ -3,8 +3,8 @@
 // match no pattern.
 #pragma once
 
-#include "ResultTree.h"
-#include "Splitting.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
 
 #include <random>
 #include <string>

@@ -1,6 +1,6 @@
 // The separator candidates of a split page over texts full of distinct characters beyond the basic
 // plane (each a surrogate pair): the time grows with the texts, not with their square.
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 // (under scripts/with-postgres) PostgreSQL.
 //
 // Goal: at least 50 compounds a second on SQLite.
-#include "CompoundDecomposition.h"
-#include "TestSupport.h"
+#include "pages/rules/CompoundDecomposition.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QHash>

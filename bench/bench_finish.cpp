@@ -10,11 +10,11 @@
 // A case whose smaller sibling shows it would take longer than the budget (2 minutes) is skipped
 // and says how long it would have taken. Without a PostgreSQL (scripts/run-benchmarks starts one)
 // the PostgreSQL cases are skipped.
-#include "AddressDatabaseGenerator.h"
-#include "BenchDatabases.h"
-#include "FinishCompound.h"
-#include "LoopbackProxy.h"
-#include "MessageBoxRecorder.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "bench/BenchDatabases.h"
+#include "bench/FinishCompound.h"
+#include "bench/LoopbackProxy.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

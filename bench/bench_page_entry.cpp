@@ -5,12 +5,12 @@
 // (generated once per run, with its trigram indexes).
 //
 // Goals: within 150 ms on PostgreSQL and 300 ms on SQLite.
-#include "AddressDatabaseGenerator.h"
-#include "BenchDatabases.h"
-#include "DlgGetAddrSeparator.h"
-#include "DlgGetAddrSeparator2.h"
-#include "MessageBoxRecorder.h"
-#include "WizardData.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "bench/BenchDatabases.h"
+#include "pages/DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator2.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "wizard/WizardData.h"
 
 #include <QApplication>
 

@@ -4,9 +4,9 @@
 // which also takes the tree of the entry before out of the view.
 //
 // Goal: within 150 ms at 100,000 entries.
-#include "DlgShowDPResult.h"
-#include "ResultTreeEntries.h"
-#include "WizardData.h"
+#include "pages/DlgShowDPResult.h"
+#include "bench/ResultTreeEntries.h"
+#include "wizard/WizardData.h"
 
 #include <QApplication>
 #include <QPixmap>

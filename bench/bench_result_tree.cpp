@@ -1,6 +1,6 @@
 // The result tree of a large cell: 100,000 addresses of the usual shapes under four patterns.
-#include "ResultTree.h"
-#include "ResultTreeEntries.h"
+#include "splitting/ResultTree.h"
+#include "bench/ResultTreeEntries.h"
 
 #include <benchmark/benchmark.h>
 

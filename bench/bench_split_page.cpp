@@ -5,14 +5,14 @@
 //
 // Goals: a keystroke under 16 ms (one frame) for 10,000 addresses and under 100 ms for 100,000, also
 // while the list shows only the addresses no pattern takes.
-#include "AddrListBox.h"
-#include "AddressDatabaseGenerator.h"
-#include "AddressTextForms.h"
-#include "DlgGetAddrSeparator.h"
-#include "DlgGetAddrSeparator2.h"
-#include "MyListCtrl.h"
-#include "TestSupport.h"
-#include "WizardData.h"
+#include "pages/AddrListBox.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "database/AddressTextForms.h"
+#include "pages/DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator2.h"
+#include "pages/MyListCtrl.h"
+#include "tests/support/TestSupport.h"
+#include "wizard/WizardData.h"
 
 #include <QApplication>
 #include <QCheckBox>

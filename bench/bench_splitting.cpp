@@ -4,7 +4,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 // (会所, 地下车库) that no row should take. An address counts when it is cut into exactly its wanted
 // pieces, or, for those without numbers, when no row takes it. The operator's rows are one row per
 // form, in the best of all their orders.
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <benchmark/benchmark.h>
 

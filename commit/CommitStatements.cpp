@@ -1,8 +1,8 @@
-#include "CommitStatements.h"
+#include "commit/CommitStatements.h"
 
-#include "CADODatabase.h"
-#include "CADORecordset.h"
-#include "automation/ComError.h"
+#include "database/CADODatabase.h"
+#include "database/CADORecordset.h"
+#include "platform/automation/ComError.h"
 
 bool CommitStatements::Exec(const QString& statement) {
     if (g_pDatabase->RunStatement(statement, m_reportMode))

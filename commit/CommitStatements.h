@@ -3,7 +3,7 @@
 // database's description of the first failure for the outcome.
 #pragma once
 
-#include "CommitOutcome.h"
+#include "commit/CommitOutcome.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,12 +1,12 @@
-#include "InnerTreeCommit.h"
+#include "commit/InnerTreeCommit.h"
 
-#include "CADODatabase.h"
-#include "CommitStatements.h"
-#include "LinkedAddressMover.h"
-#include "ResultTreeWriter.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "automation/ComError.h"
+#include "database/CADODatabase.h"
+#include "commit/CommitStatements.h"
+#include "commit/LinkedAddressMover.h"
+#include "commit/ResultTreeWriter.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "platform/automation/ComError.h"
 
 #include <algorithm>
 #include <stdexcept>

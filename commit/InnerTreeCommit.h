@@ -13,9 +13,9 @@
 // Errors: see README.md in this folder.
 #pragma once
 
-#include "CommitOutcome.h"
-#include "ResultTree.h"
-#include "Splitting.h"
+#include "commit/CommitOutcome.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "LinkedAddressMover.h"
+#include "commit/LinkedAddressMover.h"
 
-#include "SqlStatement.h"
-#include "StatementBatches.h"
-#include "Statements.h"
-#include "TrailingAsciiRun.h"
+#include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
+#include "database/Statements.h"
+#include "commit/TrailingAsciiRun.h"
 
 #include <map>
 #include <set>

@@ -5,8 +5,8 @@
 // database gives them) that reaches it takes it.
 #pragma once
 
-#include "CommitOutcome.h"
-#include "CommitStatements.h"
+#include "commit/CommitOutcome.h"
+#include "commit/CommitStatements.h"
 
 #include <cstdint>
 

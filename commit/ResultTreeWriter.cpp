@@ -1,8 +1,8 @@
-#include "ResultTreeWriter.h"
+#include "commit/ResultTreeWriter.h"
 
-#include "SqlStatement.h"
-#include "StatementBatches.h"
-#include "Statements.h"
+#include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
+#include "database/Statements.h"
 
 #include <algorithm>
 #include <stdexcept>

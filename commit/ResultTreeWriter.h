@@ -4,10 +4,10 @@
 // looks up, inserts and links one item at a time, depth first: new ids ascend in that order.
 #pragma once
 
-#include "CommitOutcome.h"
-#include "CommitStatements.h"
-#include "ResultTree.h"
-#include "Splitting.h"
+#include "commit/CommitOutcome.h"
+#include "commit/CommitStatements.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
 
 #include <QString>
 

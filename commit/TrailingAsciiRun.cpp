@@ -1,4 +1,4 @@
-#include "TrailingAsciiRun.h"
+#include "commit/TrailingAsciiRun.h"
 
 QString TrailingAsciiRun(const QString& text) {
     qsizetype end = text.size();

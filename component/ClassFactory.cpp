@@ -1,6 +1,6 @@
-#include "ClassFactory.h"
+#include "component/ClassFactory.h"
 
-#include "ModuleState.h"
+#include "component/ModuleState.h"
 
 #include <new>
 

@@ -3,7 +3,7 @@
 // DllGetClassObject, and DllRegisterServer writes their registry entries.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,4 @@
-#include "GuiApplication.h"
+#include "component/GuiApplication.h"
 
 #include <QApplication>
 #include <QByteArray>

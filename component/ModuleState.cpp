@@ -1,4 +1,4 @@
-#include "ModuleState.h"
+#include "component/ModuleState.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "TesselApp.h"
+#include "component/TesselApp.h"
 
-#include "ClassFactory.h"
-#include "ModuleState.h"
-#include "automation/Automation.h"
+#include "component/ClassFactory.h"
+#include "component/ModuleState.h"
+#include "platform/automation/Automation.h"
 
 // Constructed after the class factories, which have an earlier initialisation priority.
 TesselApp theApp;

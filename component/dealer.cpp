@@ -1,12 +1,12 @@
-#include "dealer.h"
+#include "component/dealer.h"
 
-#include "ClassFactory.h"
-#include "DlgRun.h"
-#include "GuiApplication.h"
-#include "MessageBoxService.h"
-#include "ModuleState.h"
-#include "automation/ComError.h"
-#include "tessel.h"
+#include "component/ClassFactory.h"
+#include "wizard/DlgRun.h"
+#include "component/GuiApplication.h"
+#include "platform/ui/MessageBoxService.h"
+#include "component/ModuleState.h"
+#include "platform/automation/ComError.h"
+#include "component/tessel.h"
 
 #include <QApplication>
 #include <QString>

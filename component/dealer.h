@@ -3,8 +3,8 @@
 // Its dispatch interface Idealer is described in resources/tessel.idl.
 #pragma once
 
-#include "CADODatabase.h"
-#include "automation/Automation.h"
+#include "database/CADODatabase.h"
+#include "platform/automation/Automation.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // The module's entry points, the only names it exports (tessel.map).
-#include "ClassFactory.h"
-#include "ModuleState.h"
-#include "automation/Automation.h"
+#include "component/ClassFactory.h"
+#include "component/ModuleState.h"
+#include "platform/automation/Automation.h"
 
 #define TESSEL_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,10 +1,10 @@
-#include "AddressDatabaseGenerator.h"
+#include "database/AddressDatabaseGenerator.h"
 
-#include "AddressSchema.h"
-#include "AddressTextForms.h"
-#include "BatchInserter.h"
-#include "EmbeddedFiles.h"
-#include "QtSqlConnection.h"
+#include "database/AddressSchema.h"
+#include "database/AddressTextForms.h"
+#include "database/BatchInserter.h"
+#include "database/EmbeddedFiles.h"
+#include "database/QtSqlConnection.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "AddressSchema.h"
+#include "database/AddressSchema.h"
 
-#include "EmbeddedFiles.h"
-#include "QtSqlConnection.h"
+#include "database/EmbeddedFiles.h"
+#include "database/QtSqlConnection.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>

@@ -1,4 +1,4 @@
-#include "AddressTextForms.h"
+#include "database/AddressTextForms.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "BatchInserter.h"
+#include "database/BatchInserter.h"
 
 #include <QSqlError>
 

@@ -1,7 +1,7 @@
 // A BSTR that lives for one call: made from a QString, freed with its holder.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QString>
 

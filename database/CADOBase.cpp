@@ -1,8 +1,8 @@
-#include "CADOBase.h"
+#include "database/CADOBase.h"
 
-#include "BstrText.h"
-#include "MessageBoxService.h"
-#include "automation/ComError.h"
+#include "database/BstrText.h"
+#include "platform/ui/MessageBoxService.h"
+#include "platform/automation/ComError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,7 +1,7 @@
 // The common base of the database wrappers: the last error and the one error path.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QString>
 

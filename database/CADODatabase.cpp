@@ -1,7 +1,7 @@
-#include "CADODatabase.h"
+#include "database/CADODatabase.h"
 
-#include "BstrText.h"
-#include "automation/ComError.h"
+#include "database/BstrText.h"
+#include "platform/automation/ComError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,9 +1,9 @@
 // The process's database object: holds the host's connection and runs statements on it.
 #pragma once
 
-#include "CADOBase.h"
-#include "automation/ComPtr.h"
-#include "dataaccess/DataAccess.h"
+#include "database/CADOBase.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/DataAccess.h"
 
 using RowSource = ComPtr<_Recordset>;
 

@@ -1,7 +1,7 @@
-#include "CADORecordset.h"
+#include "database/CADORecordset.h"
 
-#include "BstrText.h"
-#include "automation/ComError.h"
+#include "database/BstrText.h"
+#include "platform/automation/ComError.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,7 +1,7 @@
 // The reader of one query.
 #pragma once
 
-#include "CADODatabase.h"
+#include "database/CADODatabase.h"
 
 #include <cstdint>
 

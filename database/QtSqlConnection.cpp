@@ -1,6 +1,6 @@
-#include "QtSqlConnection.h"
+#include "database/QtSqlConnection.h"
 
-#include "dataaccess/ConnectionString.h"
+#include "platform/dataaccess/ConnectionString.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

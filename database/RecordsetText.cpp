@@ -1,7 +1,7 @@
-#include "RecordsetText.h"
+#include "database/RecordsetText.h"
 
-#include "BstrText.h"
-#include "automation/ComError.h"
+#include "database/BstrText.h"
+#include "platform/automation/ComError.h"
 
 #include <QDate>
 #include <QLocale>

@@ -3,7 +3,7 @@
 // day alone is a date of 1899-12-30, the platform's day 0), NULL as "NULL", text as it is.
 #pragma once
 
-#include "dataaccess/DataAccess.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "SqlStatement.h"
+#include "database/SqlStatement.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
-#include "BashCompletion.h"
+#include "host/BashCompletion.h"
 
-#include "Command.h"
-#include "HelpText.h"
+#include "host/Command.h"
+#include "host/HelpText.h"
 
 #include <QStringList>
 

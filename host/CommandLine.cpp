@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "host/CommandLine.h"
 
-#include "UsageError.h"
+#include "host/UsageError.h"
 
 #include <QRegularExpression>
 

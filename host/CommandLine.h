@@ -4,7 +4,7 @@
 // program prints it as "tessel COMMAND: message" and exits with 2.
 #pragma once
 
-#include "Command.h"
+#include "host/Command.h"
 
 #include <QCommandLineParser>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ComponentLocation.h"
+#include "host/ComponentLocation.h"
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QFileInfo>
 

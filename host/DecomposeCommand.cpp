@@ -1,17 +1,17 @@
 // tessel decompose URL (--cell NAME | --cells FILE) ...: what the wizard does for one compound, done
 // for one or many without a window, with the wizard's own data rules and its commit; one
 // tab-separated line of figures per compound.
-#include "Command.h"
-#include "CommandLine.h"
-#include "PatternRowArgument.h"
-#include "UsageError.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/PatternRowArgument.h"
+#include "host/UsageError.h"
 
-#include "BstrText.h"
-#include "CADODatabase.h"
-#include "CompoundDecomposition.h"
-#include "automation/ComError.h"
-#include "automation/ComPtr.h"
-#include "dataaccess/DataAccess.h"
+#include "database/BstrText.h"
+#include "database/CADODatabase.h"
+#include "pages/rules/CompoundDecomposition.h"
+#include "platform/automation/ComError.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QCoreApplication>
 #include <QFile>

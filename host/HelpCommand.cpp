@@ -1,11 +1,11 @@
 // tessel help [COMMAND]: the list of commands or one command's help; the manual page and the bash
 // completion, which the build writes from the same declarations.
-#include "BashCompletion.h"
-#include "Command.h"
-#include "CommandLine.h"
-#include "HelpText.h"
-#include "ManPage.h"
-#include "UsageError.h"
+#include "host/BashCompletion.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/HelpText.h"
+#include "host/ManPage.h"
+#include "host/UsageError.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "HelpText.h"
+#include "host/HelpText.h"
 
 #include <QStringList>
 

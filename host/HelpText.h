@@ -2,7 +2,7 @@
 // (`tessel --help`) and one command's help (`tessel help CMD`, `tessel CMD --help`).
 #pragma once
 
-#include "Command.h"
+#include "host/Command.h"
 
 #include <QString>
 

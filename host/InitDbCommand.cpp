@@ -1,15 +1,15 @@
 // tessel init-db URL [--demo] [--size N] [--seed S] [--force]: creates the address database's
 // tables, sequence and indexes, and with --demo or --size fills them with generated data, all in one
 // transaction.
-#include "Command.h"
-#include "CommandLine.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
 
-#include "AddressDatabaseGenerator.h"
-#include "AddressSchema.h"
-#include "Interruption.h"
-#include "ProgressLine.h"
-#include "QtSqlConnection.h"
-#include "dataaccess/ConnectionString.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "database/AddressSchema.h"
+#include "host/Interruption.h"
+#include "host/ProgressLine.h"
+#include "database/QtSqlConnection.h"
+#include "platform/dataaccess/ConnectionString.h"
 
 #include <QCoreApplication>
 #include <QFile>

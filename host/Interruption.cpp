@@ -1,4 +1,4 @@
-#include "Interruption.h"
+#include "host/Interruption.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "LateBoundCall.h"
+#include "host/LateBoundCall.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // error object it set, else the meaning of the code.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QString>
 

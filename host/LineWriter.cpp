@@ -1,4 +1,4 @@
-#include "LineWriter.h"
+#include "host/LineWriter.h"
 
 #include <QByteArray>
 

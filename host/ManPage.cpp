@@ -1,7 +1,7 @@
-#include "ManPage.h"
+#include "host/ManPage.h"
 
-#include "Command.h"
-#include "HelpText.h"
+#include "host/Command.h"
+#include "host/HelpText.h"
 
 #include <QStringList>
 

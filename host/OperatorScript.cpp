@@ -1,8 +1,8 @@
-#include "OperatorScript.h"
+#include "host/OperatorScript.h"
 
-#include "DialogTemplate.h"
-#include "MessageBoxService.h"
-#include "SyntheticInput.h"
+#include "platform/ui/DialogTemplate.h"
+#include "platform/ui/MessageBoxService.h"
+#include "host/SyntheticInput.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,4 +1,4 @@
-#include "PatternRowArgument.h"
+#include "host/PatternRowArgument.h"
 
 std::optional<std::string> ParsePatternRowText(std::u16string_view text, const std::string& shown, PatternRow& row) {
     row = {};

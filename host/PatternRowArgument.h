@@ -3,7 +3,7 @@
 // `tessel decompose --dp-pattern/--addr-pattern` read the same form, and `tessel suggest` writes it.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <optional>
 #include <string>

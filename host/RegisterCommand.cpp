@@ -1,9 +1,9 @@
 // tessel register: registers the component as a registration tool does, by loading it and calling
 // its DllRegisterServer, then prints the entries that registration wrote.
-#include "Command.h"
-#include "CommandLine.h"
-#include "ComponentLocation.h"
-#include "automation/Automation.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/ComponentLocation.h"
+#include "platform/automation/Automation.h"
 
 #include <QFileInfo>
 #include <QString>

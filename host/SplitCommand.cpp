@@ -1,11 +1,11 @@
 // tessel split: the splitter on the command line. Reads address texts (one per line, UTF-8) and
 // prints, per line, the index of the pattern that matched and the pieces it cut.
-#include "Command.h"
-#include "CommandLine.h"
-#include "PatternRowArgument.h"
-#include "TextInput.h"
-#include "UsageError.h"
-#include "Splitting.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/PatternRowArgument.h"
+#include "host/TextInput.h"
+#include "host/UsageError.h"
+#include "splitting/Splitting.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,15 +1,15 @@
 // tessel sql URL STATEMENT: runs one statement in the Oracle dialect through the data-access layer,
 // as the system's own statements run, and prints its rows tab-separated.
-#include "Command.h"
-#include "CommandLine.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
 
-#include "BstrText.h"
-#include "CADOBase.h"
-#include "LineWriter.h"
-#include "RecordsetText.h"
-#include "automation/ComError.h"
-#include "automation/ComPtr.h"
-#include "dataaccess/DataAccess.h"
+#include "database/BstrText.h"
+#include "database/CADOBase.h"
+#include "host/LineWriter.h"
+#include "database/RecordsetText.h"
+#include "platform/automation/ComError.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QCoreApplication>
 #include <QFile>

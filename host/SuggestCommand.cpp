@@ -1,11 +1,11 @@
 // tessel suggest: the pattern suggestion on the command line. Reads address texts (one per line,
 // UTF-8) and prints the suggested rows in the form `tessel split -p` reads, each with how many of
 // the texts it takes, then how many no row takes.
-#include "Command.h"
-#include "CommandLine.h"
-#include "PatternRowArgument.h"
-#include "Splitting.h"
-#include "TextInput.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/PatternRowArgument.h"
+#include "splitting/Splitting.h"
+#include "host/TextInput.h"
 
 #include <cstdio>
 #include <optional>

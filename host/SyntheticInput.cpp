@@ -1,4 +1,4 @@
-#include "SyntheticInput.h"
+#include "host/SyntheticInput.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "TextInput.h"
+#include "host/TextInput.h"
 
 #include <cerrno>
 #include <cstdio>

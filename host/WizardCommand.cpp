@@ -2,18 +2,18 @@
 // connection, registers the component when it is not registered, creates tessel.dealer by ProgID,
 // hands it the connection and runs the wizard through IDispatch, as any host does; prints the
 // dialog result and the result id. With a script, operator actions drive the wizard.
-#include "Command.h"
-#include "CommandLine.h"
-#include "UsageError.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/UsageError.h"
 
-#include "AddressDatabaseGenerator.h"
-#include "ComponentLocation.h"
-#include "LateBoundCall.h"
-#include "OperatorScript.h"
-#include "automation/Automation.h"
-#include "automation/ComPtr.h"
-#include "dataaccess/ConnectionString.h"
-#include "dataaccess/DataAccess.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "host/ComponentLocation.h"
+#include "host/LateBoundCall.h"
+#include "host/OperatorScript.h"
+#include "platform/automation/Automation.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/ConnectionString.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 // tessel: the host application of the address decomposition component, and its command line.
 // Every command's arguments are read by one parser from the command's declaration (Command.h);
 // usage mistakes exit with 2, failures with 1.
-#include "Command.h"
-#include "CommandLine.h"
-#include "HelpText.h"
-#include "UsageError.h"
+#include "host/Command.h"
+#include "host/CommandLine.h"
+#include "host/HelpText.h"
+#include "host/UsageError.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "AddrListBox.h"
+#include "pages/AddrListBox.h"
 
-#include "AddressItemDelegate.h"
-#include "AddressListModel.h"
+#include "pages/AddressItemDelegate.h"
+#include "pages/AddressListModel.h"
 
 #include <QItemSelectionModel>
 

@@ -3,7 +3,7 @@
 // operator's wish, only the addresses that none matched.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QListView>
 

@@ -1,7 +1,7 @@
-#include "AddressItemDelegate.h"
+#include "pages/AddressItemDelegate.h"
 
-#include "AddressListModel.h"
-#include "PatternColors.h"
+#include "pages/AddressListModel.h"
+#include "pages/PatternColors.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "AddressListModel.h"
+#include "pages/AddressListModel.h"
 
 #include <QStringView>
 

@@ -4,7 +4,7 @@
 // entries each pattern takes, and can show only the entries no pattern takes.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QAbstractListModel>
 

@@ -1,6 +1,6 @@
-#include "CandidateMenu.h"
+#include "pages/CandidateMenu.h"
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QMenu>
 

@@ -1,12 +1,12 @@
-#include "DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator.h"
 
-#include "AddressEntryLoader.h"
-#include "AddressListModel.h"
-#include "CandidateMenu.h"
-#include "MessageBoxService.h"
-#include "WaitCursor.h"
-#include "WizardData.h"
-#include "WizardResources.h"
+#include "pages/rules/AddressEntryLoader.h"
+#include "pages/AddressListModel.h"
+#include "pages/CandidateMenu.h"
+#include "platform/ui/MessageBoxService.h"
+#include "wizard/WaitCursor.h"
+#include "wizard/WizardData.h"
+#include "wizard/WizardResources.h"
 
 #include <QApplication>
 #include <QCheckBox>

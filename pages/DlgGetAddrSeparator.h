@@ -5,11 +5,11 @@
 // takes. The entries and the pattern set stay readable for the result page and the commit.
 #pragma once
 
-#include "AddrListBox.h"
-#include "MyListCtrl.h"
-#include "PatternCountList.h"
-#include "Splitting.h"
-#include "WizardPageDialog.h"
+#include "pages/AddrListBox.h"
+#include "pages/MyListCtrl.h"
+#include "pages/PatternCountList.h"
+#include "splitting/Splitting.h"
+#include "wizard/WizardPageDialog.h"
 
 #include <QLineEdit>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "DlgGetAddrSeparator2.h"
+#include "pages/DlgGetAddrSeparator2.h"
 
-#include "AddressEntryLoader.h"
+#include "pages/rules/AddressEntryLoader.h"
 
 #include <QLabel>
 

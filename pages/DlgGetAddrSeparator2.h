@@ -3,7 +3,7 @@
 // candidate characters are page 3's current separator texts, fetched from the host on every entry.
 #pragma once
 
-#include "DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator.h"
 
 class DlgGetAddrSeparator2 : public DlgGetAddrSeparator {
     Q_OBJECT

@@ -1,8 +1,8 @@
-#include "DlgGetCellName.h"
+#include "pages/DlgGetCellName.h"
 
-#include "ExistingInnerTree.h"
-#include "MessageBoxService.h"
-#include "WizardData.h"
+#include "pages/rules/ExistingInnerTree.h"
+#include "platform/ui/MessageBoxService.h"
+#include "wizard/WizardData.h"
 
 DlgGetCellName::DlgGetCellName(QWidget* parent) : WizardPageDialog(101, parent) {
     m_pFocusCtrl = &m_editCellName;

@@ -3,7 +3,7 @@
 // node of that name already has an inner address tree below it.
 #pragma once
 
-#include "WizardPageDialog.h"
+#include "wizard/WizardPageDialog.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
-#include "DlgShowAddrResult.h"
+#include "pages/DlgShowAddrResult.h"
 
-#include "DialogTemplate.h"
-#include "WaitCursor.h"
+#include "platform/ui/DialogTemplate.h"
+#include "wizard/WaitCursor.h"
 
 #include <QLabel>
 #include <QTreeWidget>

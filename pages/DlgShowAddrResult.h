@@ -3,8 +3,8 @@
 // what Finish would write now: the counts of a dry run of the whole commit, computed on every entry.
 #pragma once
 
-#include "DlgShowDPResult.h"
-#include "FinishPreview.h"
+#include "pages/DlgShowDPResult.h"
+#include "pages/rules/FinishPreview.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
-#include "DlgShowDPResult.h"
+#include "pages/DlgShowDPResult.h"
 
-#include "ResultTreeItem.h"
-#include "WaitCursor.h"
-#include "WizardData.h"
-#include "WizardResources.h"
+#include "pages/ResultTreeItem.h"
+#include "wizard/WaitCursor.h"
+#include "wizard/WizardData.h"
+#include "wizard/WizardResources.h"
 
 #include <QLabel>
 #include <QTreeWidget>

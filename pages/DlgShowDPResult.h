@@ -4,9 +4,9 @@
 // the unlinked-address split page.
 #pragma once
 
-#include "ResultTree.h"
-#include "Splitting.h"
-#include "WizardPageDialog.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
+#include "wizard/WizardPageDialog.h"
 
 #include <QIcon>
 #include <QList>

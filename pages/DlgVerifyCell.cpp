@@ -1,8 +1,8 @@
-#include "DlgVerifyCell.h"
+#include "pages/DlgVerifyCell.h"
 
-#include "IndentedItemDelegate.h"
-#include "WizardData.h"
-#include "WizardResources.h"
+#include "pages/IndentedItemDelegate.h"
+#include "wizard/WizardData.h"
+#include "wizard/WizardResources.h"
 
 namespace {
 constexpr int CellGrade = CellPathCandidates::CellGrade;

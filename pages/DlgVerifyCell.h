@@ -4,8 +4,8 @@
 // operator may correct the five middle levels; the commit reads all seven at Finish.
 #pragma once
 
-#include "CellPathCandidates.h"
-#include "WizardPageDialog.h"
+#include "pages/rules/CellPathCandidates.h"
+#include "wizard/WizardPageDialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>

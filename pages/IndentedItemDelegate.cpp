@@ -1,4 +1,4 @@
-#include "IndentedItemDelegate.h"
+#include "pages/IndentedItemDelegate.h"
 
 int IndentedItemDelegate::IndentPixels(const QModelIndex& index) {
     return qMax(0, index.data(IndentRole).toInt()) * PixelsPerUnit;

@@ -1,4 +1,4 @@
-#include "MyListCtrl.h"
+#include "pages/MyListCtrl.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

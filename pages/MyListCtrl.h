@@ -3,7 +3,7 @@
 // never takes the selected row away, nor the focus.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QTableWidget>
 

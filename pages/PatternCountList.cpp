@@ -1,4 +1,4 @@
-#include "PatternCountList.h"
+#include "pages/PatternCountList.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "ResultTreeItem.h"
+#include "pages/ResultTreeItem.h"
 
 QVariant ResultTreeItem::data(int column, int role) const {
     if (column != 0)

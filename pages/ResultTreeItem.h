@@ -4,7 +4,7 @@
 // holding their own texts, icons and values need.
 #pragma once
 
-#include "ResultTree.h"
+#include "splitting/ResultTree.h"
 
 #include <QIcon>
 #include <QList>

@@ -1,7 +1,7 @@
 // Shape keys of address texts and the cuts an operator wants in them.
-#include "AddressShape.h"
+#include "splitting/AddressShape.h"
 
-#include "CharClasses.h"
+#include "splitting/CharClasses.h"
 
 namespace splitting_detail {
 

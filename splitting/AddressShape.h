@@ -2,7 +2,7 @@
 // it (not part of the splitter's API).
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <array>
 #include <cstdint>

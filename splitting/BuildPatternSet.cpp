@@ -1,5 +1,5 @@
 // The pattern set of the page's pattern list: the first seven rows, each up to its first empty column.
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The characters a split page offers as separators: every distinct character of the loaded texts
 // that is not ASCII or Latin-1, not a full-width digit or parenthesis, and not one of the Chinese
 // numerals and directions, in order of first appearance.
-#include "CharClasses.h"
-#include "Splitting.h"
+#include "splitting/CharClasses.h"
+#include "splitting/Splitting.h"
 
 #include <vector>
 

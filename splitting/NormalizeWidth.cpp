@@ -1,5 +1,5 @@
-#include "CharClasses.h"
-#include "Splitting.h"
+#include "splitting/CharClasses.h"
+#include "splitting/Splitting.h"
 
 void NormalizeWidth(std::u16string& text) {
     for (char16_t& c : text)

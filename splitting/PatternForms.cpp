@@ -1,5 +1,5 @@
 // Level texts between their display form ("[n]", "[c]") and their internal form (codes 1 and 2).
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // (3栋… and 3幢… share 栋幢/元/室, and no slot is spent) or inserting an intended row where it
 // gains most (before a shorter row that would steal its texts). A text cut into the wanted pieces
 // counts +1, a text cut otherwise -1 (a wrong node is worse than an address left for the operator).
-#include "PatternSuggester.h"
+#include "splitting/PatternSuggester.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // first-match rule, cut as many texts as possible into the pieces an operator wants.
 #pragma once
 
-#include "AddressShape.h"
-#include "Splitting.h"
+#include "splitting/AddressShape.h"
+#include "splitting/Splitting.h"
 
 #include <cstdint>
 #include <string>

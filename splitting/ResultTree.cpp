@@ -1,5 +1,5 @@
 // Keyed insertion of split addresses into the result tree.
-#include "ResultTree.h"
+#include "splitting/ResultTree.h"
 
 #include <cstddef>
 

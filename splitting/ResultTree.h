@@ -3,7 +3,7 @@
 // pages show it; the commit walks it and writes it into the address table.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The scanners of the numeral and letter levels: the end of the first run of ASCII digits or letters.
-#include "CharClasses.h"
-#include "Splitting.h"
+#include "splitting/CharClasses.h"
+#include "splitting/Splitting.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The split of one text as pieces: the cut positions of the matcher, copied out.
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 SplitResult SplitMatcher::Split(std::u16string_view text) const {
     SplitResult result;

@@ -1,7 +1,7 @@
 // The splitting engine: the first pattern that cuts the whole text, level by level, each level at
 // the first occurrence from the left, without backtracking.
-#include "CharClasses.h"
-#include "Splitting.h"
+#include "splitting/CharClasses.h"
+#include "splitting/Splitting.h"
 
 #include <algorithm>
 #include <bit>

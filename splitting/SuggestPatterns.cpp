@@ -1,6 +1,6 @@
 // Pattern suggestion over a list of texts or of a split page's entries.
-#include "PatternSuggester.h"
-#include "Splitting.h"
+#include "splitting/PatternSuggester.h"
+#include "splitting/Splitting.h"
 
 std::vector<PatternRow> SuggestPatterns(const std::vector<std::u16string>& texts) {
     PatternSuggester suggester;

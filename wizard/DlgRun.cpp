@@ -1,11 +1,11 @@
-#include "DlgRun.h"
+#include "wizard/DlgRun.h"
 
-#include "DialogTemplate.h"
-#include "InnerTreeCommit.h"
-#include "MessageBoxService.h"
-#include "WaitCursor.h"
-#include "WizardMessage.h"
-#include "WizardResources.h"
+#include "platform/ui/DialogTemplate.h"
+#include "commit/InnerTreeCommit.h"
+#include "platform/ui/MessageBoxService.h"
+#include "wizard/WaitCursor.h"
+#include "wizard/WizardMessage.h"
+#include "wizard/WizardResources.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -10,15 +10,15 @@
 // its #include).
 #pragma once
 
-#include "DlgGetAddrSeparator.h"
-#include "DlgGetAddrSeparator2.h"
-#include "DlgGetCellName.h"
-#include "DlgShowAddrResult.h"
-#include "DlgShowDPResult.h"
-#include "DlgVerifyCell.h"
-#include "WizardButton.h"
-#include "WizardData.h"
-#include "WizardPageDialog.h"
+#include "pages/DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator2.h"
+#include "pages/DlgGetCellName.h"
+#include "pages/DlgShowAddrResult.h"
+#include "pages/DlgShowDPResult.h"
+#include "pages/DlgVerifyCell.h"
+#include "wizard/WizardButton.h"
+#include "wizard/WizardData.h"
+#include "wizard/WizardPageDialog.h"
 
 #include <QDialog>
 #include <QString>

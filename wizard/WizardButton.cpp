@@ -1,6 +1,6 @@
-#include "WizardButton.h"
+#include "wizard/WizardButton.h"
 
-#include "WizardMessage.h"
+#include "wizard/WizardMessage.h"
 
 #include <QApplication>
 #include <QPointer>

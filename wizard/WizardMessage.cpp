@@ -1,4 +1,4 @@
-#include "WizardMessage.h"
+#include "wizard/WizardMessage.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "WizardPageDialog.h"
+#include "wizard/WizardPageDialog.h"
 
-#include "DialogTemplate.h"
-#include "WizardMessage.h"
-#include "WizardResources.h"
+#include "platform/ui/DialogTemplate.h"
+#include "wizard/WizardMessage.h"
+#include "wizard/WizardResources.h"
 
 #include <QApplication>
 #include <QHideEvent>

@@ -1,6 +1,6 @@
-#include "WizardResources.h"
+#include "wizard/WizardResources.h"
 
-#include "DialogTemplate.h"
+#include "platform/ui/DialogTemplate.h"
 #include "ui_Template101.h"
 #include "ui_Template5000.h"
 #include "ui_Template5001.h"

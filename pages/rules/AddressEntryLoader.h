@@ -3,7 +3,7 @@
 // entry's text is what follows the first occurrence of the cell name.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "CellPathCandidates.h"
+#include "pages/rules/CellPathCandidates.h"
 
-#include "CADODatabase.h"
-#include "CADORecordset.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "automation/ComError.h"
+#include "database/CADODatabase.h"
+#include "database/CADORecordset.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "platform/automation/ComError.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "CompoundDecomposition.h"
+#include "pages/rules/CompoundDecomposition.h"
 
-#include "AddressEntryLoader.h"
-#include "CellPathCandidates.h"
-#include "ErrorBoxCapture.h"
-#include "ExistingInnerTree.h"
-#include "InnerTreeCommit.h"
-#include "ResultTree.h"
+#include "pages/rules/AddressEntryLoader.h"
+#include "pages/rules/CellPathCandidates.h"
+#include "pages/rules/ErrorBoxCapture.h"
+#include "pages/rules/ExistingInnerTree.h"
+#include "commit/InnerTreeCommit.h"
+#include "splitting/ResultTree.h"
 
 namespace {
 

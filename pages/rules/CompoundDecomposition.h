@@ -4,7 +4,7 @@
 // and 6, and Finish's commit.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QString>
 

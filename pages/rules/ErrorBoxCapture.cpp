@@ -1,4 +1,4 @@
-#include "ErrorBoxCapture.h"
+#include "pages/rules/ErrorBoxCapture.h"
 
 #include <QStringList>
 

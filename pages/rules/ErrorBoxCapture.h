@@ -3,7 +3,7 @@
 // tells the database's message on its own line instead.
 #pragma once
 
-#include "MessageBoxService.h"
+#include "platform/ui/MessageBoxService.h"
 
 #include <QString>
 

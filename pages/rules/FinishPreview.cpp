@@ -1,4 +1,4 @@
-#include "FinishPreview.h"
+#include "pages/rules/FinishPreview.h"
 
 FinishPreview FinishPreview::Compute(const CellPathNames& path, const SplitPage& dp, const SplitPage& addr) {
     FinishPreview preview;

@@ -3,10 +3,10 @@
 // page shows it; the decompose command's dry run gives the same counts.
 #pragma once
 
-#include "CommitOutcome.h"
-#include "InnerTreeCommit.h"
-#include "ResultTree.h"
-#include "Splitting.h"
+#include "commit/CommitOutcome.h"
+#include "commit/InnerTreeCommit.h"
+#include "splitting/ResultTree.h"
+#include "splitting/Splitting.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // Strings: the text follows a 32-bit count of its bytes and ends with a NUL that the count leaves out.
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Finding classes: ProgID -> CLSID, CLSID -> the library registered as its in-process server ->
 // its DllGetClassObject. Loaded libraries stay loaded until CoFreeUnusedLibraries finds that they
 // can go.
-#include "Utf.h"
-#include "automation/Automation.h"
+#include "platform/automation/Utf.h"
+#include "platform/automation/Automation.h"
 
 #include <dlfcn.h>
 #include <map>

@@ -2,7 +2,7 @@
 // object left in the thread's error object.
 #pragma once
 
-#include "Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <exception>
 #include <string>

@@ -1,7 +1,7 @@
 // A counted reference to an automation object: AddRef on copy, Release with the last holder.
 #pragma once
 
-#include "Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <utility>
 

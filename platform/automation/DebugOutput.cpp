@@ -1,6 +1,6 @@
 // The debug output: standard error in UTF-8, or a listener a test installs.
-#include "Utf.h"
-#include "automation/Automation.h"
+#include "platform/automation/Utf.h"
+#include "platform/automation/Automation.h"
 
 #include <cstdio>
 #include <mutex>

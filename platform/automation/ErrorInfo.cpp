@@ -1,5 +1,5 @@
 // Error objects: the simple one this runtime makes, and the per-thread slot a failing call fills.
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <atomic>
 

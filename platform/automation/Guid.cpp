@@ -1,5 +1,5 @@
 // GUIDs as text: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 namespace {
 

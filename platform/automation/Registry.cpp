@@ -1,7 +1,7 @@
 // The registry functions over RegistryStore. A key handle remembers the key's full path; the
 // classes root is the empty path.
-#include "RegistryStore.h"
-#include "Utf.h"
+#include "platform/automation/RegistryStore.h"
+#include "platform/automation/Utf.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,5 +1,5 @@
-#include "RegistryStore.h"
-#include "Utf.h"
+#include "platform/automation/RegistryStore.h"
+#include "platform/automation/Utf.h"
 
 #include <cctype>
 #include <cerrno>

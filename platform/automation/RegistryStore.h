@@ -4,7 +4,7 @@
 // new one, never a mix.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <functional>
 #include <map>

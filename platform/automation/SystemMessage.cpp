@@ -1,5 +1,5 @@
 // The system's message texts for the codes this runtime and its data-access layer meet.
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 namespace {
 

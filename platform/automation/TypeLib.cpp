@@ -10,8 +10,8 @@
 //   TypeLib\{LIBID}\MAJOR.MINOR\HELPDIR    = the help folder, "" without one
 //   Interface\{IID}                        = the interface's name, with ProxyStubClsid32 (the
 //                                            dispatch marshaller) and TypeLib = {LIBID}
-#include "RegistryStore.h"
-#include "Utf.h"
+#include "platform/automation/RegistryStore.h"
+#include "platform/automation/Utf.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "Utf.h"
+#include "platform/automation/Utf.h"
 
 namespace automation {
 

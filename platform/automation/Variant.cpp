@@ -1,7 +1,7 @@
 // Variants: clearing, copying and the conversions among the scalar types, the string and the
 // interface types. Text converts to numbers as decimal notation in the invariant form ("-12",
 // "3.5", "1E+20"); numbers that do not fit the target type fail with DISP_E_OVERFLOW.
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <cfloat>
 #include <charconv>

@@ -3,7 +3,7 @@
 // interface without members of its own.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <atomic>
 

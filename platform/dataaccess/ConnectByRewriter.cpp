@@ -1,8 +1,8 @@
-#include "ConnectByRewriter.h"
+#include "platform/dataaccess/ConnectByRewriter.h"
 
-#include "OracleRewriter.h"
-#include "SqlTextBuilder.h"
-#include "TranslationError.h"
+#include "platform/dataaccess/OracleRewriter.h"
+#include "platform/dataaccess/SqlTextBuilder.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <algorithm>
 

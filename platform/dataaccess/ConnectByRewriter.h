@@ -14,7 +14,7 @@
 // in user data"); with nocycle those rows are left out instead.
 #pragma once
 
-#include "SqlTokenRange.h"
+#include "platform/dataaccess/SqlTokenRange.h"
 
 #include <utility>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "Connection.h"
+#include "platform/dataaccess/Connection.h"
 
-#include "ConnectionString.h"
-#include "DatabaseDialect.h"
-#include "ProviderError.h"
-#include "Recordset.h"
-#include "TranslationError.h"
+#include "platform/dataaccess/ConnectionString.h"
+#include "platform/dataaccess/DatabaseDialect.h"
+#include "platform/dataaccess/ProviderError.h"
+#include "platform/dataaccess/Recordset.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

@@ -3,12 +3,12 @@
 // database behind it.
 #pragma once
 
-#include "AutomationObject.h"
-#include "DataAccess.h"
-#include "OracleTranslator.h"
-#include "TranslationCache.h"
+#include "platform/dataaccess/AutomationObject.h"
+#include "platform/dataaccess/DataAccess.h"
+#include "platform/dataaccess/OracleTranslator.h"
+#include "platform/dataaccess/TranslationCache.h"
 
-#include "automation/ComPtr.h"
+#include "platform/automation/ComPtr.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -26,8 +26,9 @@ public:
     // Wraps the host's Qt connection of that name (not owned: released, never removed).
     explicit Connection(const QString& hostConnectionName);
 
-    // The implementation behind an interface pointer, if it is one of ours.
-    static Connection* From(IUnknown* object);
+    // The implementation behind an interface pointer, if it is one of ours. Exported (the class is
+    // not) so that tests can read StatementsSent.
+    DATAACCESS_API static Connection* From(IUnknown* object);
 
     HRESULT get_State(LONG* state) override;
     HRESULT get_CursorLocation(LONG* location) override;

@@ -1,4 +1,4 @@
-#include "ConnectionString.h"
+#include "platform/dataaccess/ConnectionString.h"
 
 #include <QStringList>
 #include <QUrl>

@@ -9,13 +9,15 @@
 //   odbc:name                                     a data source by its name alone
 #pragma once
 
+#include "platform/dataaccess/DataAccessApi.h"
+
 #include <QString>
 
 #include <optional>
 
 namespace dataaccess {
 
-struct ConnectionString {
+struct DATAACCESS_API ConnectionString {
     QString driver; // QSQLITE, QPSQL or QODBC
     QString database;
     QString host;

@@ -1,9 +1,9 @@
 // The factory functions of the data-access library.
-#include "DataAccess.h"
+#include "platform/dataaccess/DataAccess.h"
 
-#include "Connection.h"
-#include "ProviderError.h"
-#include "Recordset.h"
+#include "platform/dataaccess/Connection.h"
+#include "platform/dataaccess/ProviderError.h"
+#include "platform/dataaccess/Recordset.h"
 
 #include <QSqlDatabase>
 

@@ -5,7 +5,8 @@
 // the calling thread, which ThrowIfFailed turns into a ComError.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/dataaccess/DataAccessApi.h"
+#include "platform/automation/Automation.h"
 
 #include <QString>
 
@@ -88,12 +89,6 @@ struct _Recordset : IDispatch {
 inline constexpr IID IID__Connection = {0x5B9F6A31, 0x0C1E, 0x4E52, {0x9A, 0x6D, 0x7E, 0x3C, 0x21, 0xD4, 0x0A, 0x01}};
 // {5B9F6A31-0C1E-4E52-9A6D-7E3C21D40A02}
 inline constexpr IID IID__Recordset = {0x5B9F6A31, 0x0C1E, 0x4E52, {0x9A, 0x6D, 0x7E, 0x3C, 0x21, 0xD4, 0x0A, 0x02}};
-
-#if defined(__GNUC__)
-#define DATAACCESS_API __attribute__((visibility("default")))
-#else
-#define DATAACCESS_API
-#endif
 
 // A new, unopened connection object (the holder's own, before a host attaches one).
 DATAACCESS_API HRESULT CreateConnection(_Connection** connection);

@@ -1,4 +1,4 @@
-#include "DatabaseDialect.h"
+#include "platform/dataaccess/DatabaseDialect.h"
 
 #include <QSqlDriver>
 #include <QVariant>

@@ -2,7 +2,7 @@
 // driver reports. Oracle, and any DBMS not known here, receives statements untouched.
 #pragma once
 
-#include "SqlDialect.h"
+#include "platform/dataaccess/SqlDialect.h"
 
 #include <QSqlDatabase>
 

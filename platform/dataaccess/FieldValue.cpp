@@ -1,4 +1,4 @@
-#include "FieldValue.h"
+#include "platform/dataaccess/FieldValue.h"
 
 #include <QDateTime>
 

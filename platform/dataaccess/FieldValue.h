@@ -2,7 +2,7 @@
 // integer (VT_I8 when it does not fit), VT_R8, VT_BOOL, VT_DATE, and VT_BSTR for text (UTF-16).
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QMetaType>
 #include <QVariant>

@@ -1,8 +1,8 @@
-#include "OracleRewriter.h"
+#include "platform/dataaccess/OracleRewriter.h"
 
-#include "ConnectByRewriter.h"
-#include "SqlTextBuilder.h"
-#include "TranslationError.h"
+#include "platform/dataaccess/ConnectByRewriter.h"
+#include "platform/dataaccess/SqlTextBuilder.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The translation of one tokenized statement (see OracleTranslator for the forms it knows).
 #pragma once
 
-#include "SqlDialect.h"
-#include "SqlTokenRange.h"
-#include "TranslatedStatement.h"
+#include "platform/dataaccess/SqlDialect.h"
+#include "platform/dataaccess/SqlTokenRange.h"
+#include "platform/dataaccess/TranslatedStatement.h"
 
 namespace dataaccess {
 

@@ -1,9 +1,9 @@
-#include "OracleTranslator.h"
+#include "platform/dataaccess/OracleTranslator.h"
 
-#include "OracleRewriter.h"
-#include "SequenceRange.h"
-#include "SqlTokenizer.h"
-#include "TranslationError.h"
+#include "platform/dataaccess/OracleRewriter.h"
+#include "platform/dataaccess/SequenceRange.h"
+#include "platform/dataaccess/SqlTokenizer.h"
+#include "platform/dataaccess/TranslationError.h"
 
 namespace dataaccess {
 

@@ -27,8 +27,8 @@
 // deeper than 200. Oracle itself gets statements untouched.
 #pragma once
 
-#include "SqlDialect.h"
-#include "TranslatedStatement.h"
+#include "platform/dataaccess/SqlDialect.h"
+#include "platform/dataaccess/TranslatedStatement.h"
 
 namespace dataaccess {
 

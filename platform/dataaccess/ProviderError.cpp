@@ -1,4 +1,4 @@
-#include "ProviderError.h"
+#include "platform/dataaccess/ProviderError.h"
 
 #include <QStringList>
 

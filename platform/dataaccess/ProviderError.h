@@ -2,7 +2,7 @@
 // calling thread.
 #pragma once
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <QSqlError>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "Recordset.h"
+#include "platform/dataaccess/Recordset.h"
 
-#include "Connection.h"
-#include "FieldValue.h"
-#include "ProviderError.h"
+#include "platform/dataaccess/Connection.h"
+#include "platform/dataaccess/FieldValue.h"
+#include "platform/dataaccess/ProviderError.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

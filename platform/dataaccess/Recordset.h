@@ -4,10 +4,10 @@
 // another statement runs on its connection it reads the rest of them (see Connection::AddStream).
 #pragma once
 
-#include "AutomationObject.h"
-#include "DataAccess.h"
+#include "platform/dataaccess/AutomationObject.h"
+#include "platform/dataaccess/DataAccess.h"
 
-#include "automation/ComPtr.h"
+#include "platform/automation/ComPtr.h"
 
 #include <QSqlQuery>
 #include <QStringList>

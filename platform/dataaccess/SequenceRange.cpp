@@ -1,6 +1,6 @@
-#include "SequenceRange.h"
+#include "platform/dataaccess/SequenceRange.h"
 
-#include "TranslationError.h"
+#include "platform/dataaccess/TranslationError.h"
 
 namespace dataaccess {
 

@@ -5,9 +5,9 @@
 //   returns it (L); the rows are then L-N+1 .. L from a recursive common table expression.
 #pragma once
 
-#include "SqlDialect.h"
-#include "SqlToken.h"
-#include "TranslatedStatement.h"
+#include "platform/dataaccess/SqlDialect.h"
+#include "platform/dataaccess/SqlToken.h"
+#include "platform/dataaccess/TranslatedStatement.h"
 
 #include <optional>
 #include <vector>

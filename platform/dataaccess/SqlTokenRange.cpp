@@ -1,6 +1,6 @@
-#include "SqlTokenRange.h"
+#include "platform/dataaccess/SqlTokenRange.h"
 
-#include "TranslationError.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <QSet>
 

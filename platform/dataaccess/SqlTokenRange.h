@@ -2,7 +2,7 @@
 // extent of an operand.
 #pragma once
 
-#include "SqlToken.h"
+#include "platform/dataaccess/SqlToken.h"
 
 #include <vector>
 

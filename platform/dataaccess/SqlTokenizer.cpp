@@ -1,6 +1,6 @@
-#include "SqlTokenizer.h"
+#include "platform/dataaccess/SqlTokenizer.h"
 
-#include "TranslationError.h"
+#include "platform/dataaccess/TranslationError.h"
 
 namespace dataaccess {
 

@@ -1,7 +1,7 @@
 // Cuts a statement into tokens. Comments (-- and /* */, optimizer hints included) are dropped.
 #pragma once
 
-#include "SqlToken.h"
+#include "platform/dataaccess/SqlToken.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "TranslationCache.h"
+#include "platform/dataaccess/TranslationCache.h"
 
-#include "TranslationError.h"
+#include "platform/dataaccess/TranslationError.h"
 
 namespace dataaccess {
 

@@ -7,7 +7,7 @@
 // values are not kept.
 #pragma once
 
-#include "TranslatedStatement.h"
+#include "platform/dataaccess/TranslatedStatement.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "DialogTemplate.h"
+#include "platform/ui/DialogTemplate.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "MessageBoxService.h"
+#include "platform/ui/MessageBoxService.h"
 
 #include <QApplication>
 #include <QMessageBox>

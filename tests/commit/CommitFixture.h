@@ -2,8 +2,8 @@
 // them and unlinked ones, what the wizard hands over for it, and readings of the result.
 #pragma once
 
-#include "InnerTreeCommit.h"
-#include "TestSupport.h"
+#include "commit/InnerTreeCommit.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // What Finish costs in statements on a large compound: 2,500 DP addresses and 2,500 unlinked
 // addresses, counted by the connection layer. The count grows with the depth of the trees, not
 // with the number of leaves; the rows are those of the small fixtures' tests, in bulk.
-#include "InnerTreeCommit.h"
+#include "commit/InnerTreeCommit.h"
 
-#include "TestSupport.h"
-#include "dataaccess/Connection.h"
+#include "tests/support/TestSupport.h"
+#include "platform/dataaccess/Connection.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

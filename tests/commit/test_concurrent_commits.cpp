@@ -3,12 +3,12 @@
 // waits for another writer instead of failing at once. The operators are child processes of this
 // test program (one Finish each), started together; on PostgreSQL a trigger that sleeps on every
 // new node widens the window in which an unlocked look-up would be overtaken.
-#include "CommitFixture.h"
-#include "InnerTreeCommit.h"
+#include "tests/commit/CommitFixture.h"
+#include "commit/InnerTreeCommit.h"
 
-#include "BstrText.h"
-#include "TestSupport.h"
-#include "automation/ComError.h"
+#include "database/BstrText.h"
+#include "tests/support/TestSupport.h"
+#include "platform/automation/ComError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The commit on real databases: the cell's path, both trees merged below the cell with their links,
 // the moved and the replaced standard addresses, a second run that writes nothing, quotes in texts,
 // and failures that leave the database as it was before the transaction.
-#include "InnerTreeCommit.h"
-#include "CommitFixture.h"
+#include "commit/InnerTreeCommit.h"
+#include "tests/commit/CommitFixture.h"
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

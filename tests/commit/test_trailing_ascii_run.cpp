@@ -1,5 +1,5 @@
 // The name a moved standard address keeps: the last run of characters below U+0080.
-#include "TrailingAsciiRun.h"
+#include "commit/TrailingAsciiRun.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // the runtime's standard definitions; the connection objects come from the data-access library, as
 // a host's would. Scenarios that need a process without a Qt application run this program again in
 // a child mode (see main).
-#include "MessageBoxRecorder.h"
-#include "automation/Automation.h"
-#include "dataaccess/DataAccess.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "platform/automation/Automation.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // A host that binds early compiles against the header generated from tessel.idl: its identifiers
 // must be the ones the component registers and answers to.
-#include "automation/Automation.h"
-#include "tessel.h"
+#include "platform/automation/Automation.h"
+#include "component/tessel.h"
 
 #include <QDir>
 #include <QTemporaryDir>

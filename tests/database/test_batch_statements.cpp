@@ -2,12 +2,12 @@
 // PostgreSQL: a run of sequence values in one statement, multi-row inserts (an empty name stored as
 // null), the level and link look-ups, set-wise moves and deletions, row and table locks, and the
 // largest batches the commit sends.
-#include "SqlStatement.h"
-#include "StatementBatches.h"
-#include "Statements.h"
-#include "TestSupport.h"
-#include "dataaccess/OracleTranslator.h"
-#include "dataaccess/TranslationError.h"
+#include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
+#include "platform/dataaccess/OracleTranslator.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <gtest/gtest.h>
 

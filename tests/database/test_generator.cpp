@@ -1,11 +1,11 @@
 // The generator: the same seed gives the same database, the tree keeps the rules the statements
 // rely on, and the demo compounds hold what the wizard and the README promise.
-#include "AddressDatabaseGenerator.h"
-#include "AddressTextForms.h"
-#include "QtSqlConnection.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "database/AddressTextForms.h"
+#include "database/QtSqlConnection.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // (the shape under which a (name, grade) index once served inner-node look-ups and Finish became
 // quadratic), every look-up's plan searches an index that holds all the columns it names, on
 // SQLite and on PostgreSQL with its default settings.
-#include "AddressDatabaseGenerator.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
-#include "dataaccess/OracleTranslator.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
+#include "platform/dataaccess/OracleTranslator.h"
 
 #include <gtest/gtest.h>
 

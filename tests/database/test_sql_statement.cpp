@@ -1,9 +1,9 @@
 // The quoting helper: statements are filled only through it, hostile text goes in and comes back
 // unchanged, and like patterns built from a name match that name literally.
-#include "CADORecordset.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
+#include "database/CADORecordset.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

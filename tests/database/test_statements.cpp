@@ -2,10 +2,10 @@
 // same seed: the same rows on both (as sets where the statement has no order), the same tables
 // after the statements that change them, and no whole-table scan except in the like '%...%'
 // searches.
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
-#include "dataaccess/OracleTranslator.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
+#include "platform/dataaccess/OracleTranslator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The database wrappers against real databases: how columns read, how rows are counted, what a
 // failure shows and what it throws, transactions, and the connection the dealer attaches.
-#include "CADORecordset.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
-#include "automation/ComError.h"
+#include "database/CADORecordset.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
+#include "platform/automation/ComError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Connection strings as users write them, through the program: every ODBC form reaches the
 // throwaway PostgreSQL through unixODBC's PostgreSQL driver, and no password is ever printed.
-#include "dataaccess/ConnectionString.h"
+#include "platform/dataaccess/ConnectionString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // tessel init-db and tessel sql, run as a user runs them.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // ends as after the wizard run by an operator script; a dry run changes nothing; compounds with an
 // inner tree, compounds that are not there and compounds that fail are reported on their own lines
 // while the run goes on; bad usage writes nothing.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QHash>

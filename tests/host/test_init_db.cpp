@@ -1,7 +1,7 @@
 // tessel init-db's long runs, as a user meets them: progress on a terminal and silence elsewhere,
 // Ctrl-C that leaves nothing half-made, a schema that is created whole or not at all, --force.
-#include "QtSqlConnection.h"
-#include "TestSupport.h"
+#include "database/QtSqlConnection.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

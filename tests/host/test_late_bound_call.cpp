@@ -2,7 +2,7 @@
 // raised (its description and its own code), not the bare "exception occurred" of Invoke.
 #include "host/LateBoundCall.h"
 
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // tessel wizard --script as a user runs it: the host program loads the component by ProgID, the
 // script acts on the real wizard offscreen, message boxes are printed with their answers, and a
 // script that names a missing control or an unknown action stops with its line.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
 // tessel sql's output, run as a user runs it: one line per row whatever the values hold, dates and
 // numbers readable, rows streamed (a reader that stops early ends it, memory does not grow with
 // the rows), a statement from standard input, and a write error that is an error.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // host program creates the component by ProgID, a script names 阳光花园, splits its DP addresses and
 // its unlinked standard addresses, and presses Finish; the program prints 1 and the cell's id, and
 // the database holds both trees below the cell with their links.
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,13 +2,13 @@
 // PostgreSQL when one runs): the cell-name page's Next button and existing-tree question, the cell
 // path page's candidate outline and level edits, names that carry quote and wildcard characters, and
 // readings that fail.
-#include "DlgGetCellName.h"
-#include "DlgRun.h"
-#include "DlgVerifyCell.h"
-#include "IndentedItemDelegate.h"
-#include "SqlStatement.h"
-#include "Statements.h"
-#include "TestSupport.h"
+#include "pages/DlgGetCellName.h"
+#include "wizard/DlgRun.h"
+#include "pages/DlgVerifyCell.h"
+#include "pages/IndentedItemDelegate.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QImage>

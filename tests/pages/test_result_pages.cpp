@@ -1,12 +1,12 @@
 // The two result pages offscreen in the wizard host: the tree shown on entry with its images and
 // item data, rebuilt on every entry from the split page's current entries and patterns and the
 // current cell name, and the last page's Finish.
-#include "DlgRun.h"
-#include "DlgShowAddrResult.h"
-#include "DlgShowDPResult.h"
-#include "DialogTemplate.h"
-#include "TestSupport.h"
-#include "WizardMessage.h"
+#include "wizard/DlgRun.h"
+#include "pages/DlgShowAddrResult.h"
+#include "pages/DlgShowDPResult.h"
+#include "platform/ui/DialogTemplate.h"
+#include "tests/support/TestSupport.h"
+#include "wizard/WizardMessage.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,8 +2,8 @@
 // the split pages make of the cell's addresses, and Finish writes exactly those trees. A Finish
 // whose commit fails keeps the wizard on the last page with the database as it was; the next
 // Finish succeeds.
-#include "DlgRun.h"
-#include "TestSupport.h"
+#include "wizard/DlgRun.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

@@ -1,20 +1,20 @@
 // The two split pages offscreen on a real SQLite database: loading and the cut, the patterns and
 // their colours, the pattern list's buttons and clicks, the candidate menus, reloading, and the
 // failure and quoting cases.
-#include "AddrListBox.h"
-#include "AddressItemDelegate.h"
-#include "AddressListModel.h"
-#include "AddressSchema.h"
-#include "CandidateMenu.h"
-#include "DlgGetAddrSeparator.h"
-#include "DlgGetAddrSeparator2.h"
-#include "DlgRun.h"
-#include "MyListCtrl.h"
-#include "PatternColors.h"
-#include "PatternCountList.h"
-#include "QtSqlConnection.h"
-#include "TestSupport.h"
-#include "WizardData.h"
+#include "pages/AddrListBox.h"
+#include "pages/AddressItemDelegate.h"
+#include "pages/AddressListModel.h"
+#include "database/AddressSchema.h"
+#include "pages/CandidateMenu.h"
+#include "pages/DlgGetAddrSeparator.h"
+#include "pages/DlgGetAddrSeparator2.h"
+#include "wizard/DlgRun.h"
+#include "pages/MyListCtrl.h"
+#include "pages/PatternColors.h"
+#include "pages/PatternCountList.h"
+#include "database/QtSqlConnection.h"
+#include "tests/support/TestSupport.h"
+#include "wizard/WizardData.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // count beside each row and of the addresses no row takes, following every keystroke, the list of
 // only those addresses; and a third row typed full of long mixed texts, visited with the keyboard
 // and deleted, which leaves the other rows and what they take as they were.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QProcess>

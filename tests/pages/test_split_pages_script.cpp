@@ -1,7 +1,7 @@
 // The split pages driven by an operator script through the tessel program, as a user runs it:
 // typing into the level edits, the pattern list's rows and buttons, and the candidate menus on both
 // pages, including an item in the submenu of a menu with more than 51 characters.
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QProcess>

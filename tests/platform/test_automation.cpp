@@ -1,7 +1,7 @@
 // The automation runtime's strings, variants, error objects, message texts and debug output.
-#include "automation/Automation.h"
-#include "automation/ComError.h"
-#include "automation/ComPtr.h"
+#include "platform/automation/Automation.h"
+#include "platform/automation/ComError.h"
+#include "platform/automation/ComPtr.h"
 
 #include <gtest/gtest.h>
 

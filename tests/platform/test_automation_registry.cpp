@@ -1,6 +1,6 @@
 // The automation runtime's registry file, GUID text, type-library registration and the failures of
 // object creation. Each test works on a registry file of its own.
-#include "automation/Automation.h"
+#include "platform/automation/Automation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The Connection and Recordset objects over Qt SQL, on a real SQLite file and a real PostgreSQL
 // database: readings and their row counts, values as variants, failures with their codes, source
 // and description, transactions, connection strings, and wrapping the host's Qt connection.
-#include "test_dataaccess_fixture.h"
+#include "tests/platform/test_dataaccess_fixture.h"
 
 #include <QSqlDriver>
 

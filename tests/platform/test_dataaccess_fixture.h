@@ -3,13 +3,13 @@
 // test programs can run side by side. The tiny schema holds the four tables and the sequence.
 #pragma once
 
-#include "dataaccess/ConnectionString.h"
-#include "dataaccess/DataAccess.h"
-#include "dataaccess/SqlDialect.h"
+#include "platform/dataaccess/ConnectionString.h"
+#include "platform/dataaccess/DataAccess.h"
+#include "platform/dataaccess/SqlDialect.h"
 
-#include "automation/ComPtr.h"
+#include "platform/automation/ComPtr.h"
 
-#include "QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>

@@ -1,10 +1,10 @@
 // Every statement the system issues (database/Statements.h), formatted with the quoting helper and
 // run through the Connection objects on SQLite and on PostgreSQL against a small address tree: each
 // translates, runs, and gives the rows Oracle would.
-#include "test_dataaccess_fixture.h"
+#include "tests/platform/test_dataaccess_fixture.h"
 
-#include "SqlStatement.h"
-#include "Statements.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 // real SQLite file and a real PostgreSQL database through plain Qt SQL, must give Oracle's rows;
 // forms the translator does not know are refused with a message naming them; loops in
 // hierarchical data fail instead of recursing forever.
-#include "test_dataaccess_fixture.h"
+#include "tests/platform/test_dataaccess_fixture.h"
 
-#include "dataaccess/OracleTranslator.h"
-#include "dataaccess/TranslationError.h"
+#include "platform/dataaccess/OracleTranslator.h"
+#include "platform/dataaccess/TranslationError.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>

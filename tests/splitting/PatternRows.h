@@ -1,7 +1,7 @@
 // Test helpers: pattern rows written as "栋/元/室" and texts shown readably in failure messages.
 #pragma once
 
-#include "Splitting.h"
+#include "splitting/Splitting.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // Level texts between display and internal form, and the pattern set built from the page's rows.
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

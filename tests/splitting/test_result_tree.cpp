@@ -1,6 +1,6 @@
 // The result tree's keyed insertion: shared prefixes, first entry keeps a leaf, insertion order,
 // item data only on items created at a pattern's last level.
-#include "ResultTree.h"
+#include "splitting/ResultTree.h"
 
 #include <gtest/gtest.h>
 

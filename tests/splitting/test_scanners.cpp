@@ -1,5 +1,5 @@
 // The scanners, the width normalisation and the candidate separator characters.
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

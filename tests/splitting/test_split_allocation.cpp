@@ -1,6 +1,6 @@
 // The per-text match reports cut positions without touching the heap: a re-split of a large cell
 // on every keystroke must not allocate per address.
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

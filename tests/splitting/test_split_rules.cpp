@@ -1,6 +1,6 @@
 // How a text is cut: the kinds of level, the first occurrence from the left without backtracking,
 // the first full match in list order, and the cut positions behind the pieces.
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

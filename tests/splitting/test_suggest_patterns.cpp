@@ -1,6 +1,6 @@
 // The suggested pattern rows: where each level ends, which texts get no row, which rows share
 // terminator sets, the order of rows that would take each other's texts, and what is left out.
-#include "PatternRows.h"
+#include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
 

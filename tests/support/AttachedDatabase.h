@@ -7,8 +7,8 @@
 //   g_pDatabase->RunStatement(...);   // or attached->RunStatement(...)
 #pragma once
 
-#include "CADODatabase.h"
-#include "TestDatabase.h"
+#include "database/CADODatabase.h"
+#include "tests/support/TestDatabase.h"
 
 class AttachedDatabase {
 public:

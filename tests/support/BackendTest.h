@@ -8,7 +8,7 @@
 // A suite that overrides SetUp calls BackendTest::SetUp() first and returns if IsSkipped().
 #pragma once
 
-#include "TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

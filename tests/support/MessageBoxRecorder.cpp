@@ -1,4 +1,4 @@
-#include "MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 MessageBoxRecorder::MessageBoxRecorder(int answer) : m_answer(answer) {
     m_previous =

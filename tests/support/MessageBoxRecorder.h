@@ -9,7 +9,7 @@
 //   EXPECT_TRUE(boxes.Last().text.startsWith(u"CADODatabase Error"_s));
 #pragma once
 
-#include "MessageBoxService.h"
+#include "platform/ui/MessageBoxService.h"
 
 #include <QList>
 

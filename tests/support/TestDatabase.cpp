@@ -1,11 +1,11 @@
-#include "TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
-#include "AddressDatabaseGenerator.h"
-#include "AddressSchema.h"
-#include "BstrText.h"
-#include "QtSqlConnection.h"
-#include "RecordsetText.h"
-#include "automation/ComError.h"
+#include "database/AddressDatabaseGenerator.h"
+#include "database/AddressSchema.h"
+#include "database/BstrText.h"
+#include "database/QtSqlConnection.h"
+#include "database/RecordsetText.h"
+#include "platform/automation/ComError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -9,8 +9,8 @@
 //   CADODatabase-level tests: see AttachedDatabase.h; both backends: see BackendTest.h.
 #pragma once
 
-#include "automation/ComPtr.h"
-#include "dataaccess/DataAccess.h"
+#include "platform/automation/ComPtr.h"
+#include "platform/dataaccess/DataAccess.h"
 
 #include <QList>
 #include <QSqlDatabase>

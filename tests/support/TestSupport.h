@@ -8,8 +8,8 @@
 //   QtPrinters          QString, QStringList and rows printed readably in failure messages
 #pragma once
 
-#include "AttachedDatabase.h"
-#include "BackendTest.h"
-#include "MessageBoxRecorder.h"
-#include "QtPrinters.h"
-#include "TestDatabase.h"
+#include "tests/support/AttachedDatabase.h"
+#include "tests/support/BackendTest.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestDatabase.h"

@@ -1,11 +1,11 @@
 // The wizard host and its page protocol, offscreen, with small pages of the test's own on the real
 // templates: buttons and captions, the Enter key, focus memory, Back to page 1, pages that refuse to
 // be left, and the Finish path with the commit and WM_WIZARD_COMMITTED.
-#include "DialogTemplate.h"
-#include "DlgRun.h"
-#include "MessageBoxService.h"
-#include "TestSupport.h"
-#include "WizardMessage.h"
+#include "platform/ui/DialogTemplate.h"
+#include "wizard/DlgRun.h"
+#include "platform/ui/MessageBoxService.h"
+#include "tests/support/TestSupport.h"
+#include "wizard/WizardMessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The dialog templates and bitmaps: every control the pages rely on is there with its id, class and
 // text, placed from dialog units for the dialog's font; the bitmaps have their sizes and their white
 // is transparent in the image lists.
-#include "DialogTemplate.h"
-#include "WizardResources.h"
+#include "platform/ui/DialogTemplate.h"
+#include "wizard/WizardResources.h"
 
 #include <gtest/gtest.h>
 
