@@ -3,12 +3,12 @@
 // the runtime's standard definitions; the connection objects come from the data-access library, as
 // a host's would. Scenarios that need a process without a Qt application run this program again in
 // a child mode (see main).
+#include "tests/support/IsolatedEnvironment.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "platform/automation/Automation.h"
 #include "platform/dataaccess/DataAccess.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -520,25 +520,42 @@ ChildResult RunChild(const std::string& mode, const std::string& environment) {
     return r;
 }
 
-TEST(RunInAPlainHost, WithoutAnyDisplayRunAnswersMinusOneInsteadOfAborting) {
-    const ChildResult r = RunChild("no-display", "-u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY");
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("result -1 id ''"), std::string::npos) << r.output;
+// A host process without a Qt application of its own: the child mode it runs, the environment it
+// runs in, and what it must print (besides ending with status 0).
+struct PlainHostCase {
+    const char* name;
+    std::string mode;
+    std::string environment;
+    std::vector<std::string> printed;
+};
+
+void PrintTo(const PlainHostCase& c, std::ostream* out) {
+    *out << c.mode;
 }
 
-TEST(RunInAPlainHost, WithADisplayRunMakesTheApplicationItNeeds) {
-    const ChildResult r = RunChild("own-application", "QT_QPA_PLATFORM=offscreen");
+class PlainHost : public testing::TestWithParam<PlainHostCase> {};
+
+TEST_P(PlainHost, RunsThroughAndPrintsWhatItMust) {
+    const ChildResult r = RunChild(GetParam().mode, GetParam().environment);
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("result 2 id ''"), std::string::npos) << r.output;
+    for (const std::string& expected : GetParam().printed)
+        EXPECT_NE(r.output.find(expected), std::string::npos) << expected << " in:\n" << r.output;
 }
 
-TEST(ModuleLoad, ATypeLibraryThatCannotBeRegisteredIsReportedAndTheModuleWorksOn) {
-    const ChildResult r = RunChild("damaged-registry", "");
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("Failed to register typelib!\n"), std::string::npos) << r.output;
-    // The damage is told with the file's path and line.
-    EXPECT_NE(r.output.find("registry:3: the closing line \"end\" is missing"), std::string::npos) << r.output;
-}
+INSTANTIATE_TEST_SUITE_P(
+    Children, PlainHost,
+    testing::Values(
+        // Without any display Run answers -1 instead of aborting, and leaves no application behind.
+        PlainHostCase{"WithoutAnyDisplayRunAnswersMinusOne", "no-display",
+                      "-u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY", {"result -1 id ''"}},
+        // With a display Run makes the application it needs.
+        PlainHostCase{"WithADisplayRunMakesTheApplicationItNeeds", "own-application", "QT_QPA_PLATFORM=offscreen",
+                      {"result 2 id ''"}},
+        // A type library that cannot be registered is reported, the damage told with the file's
+        // path and line, and the module works on.
+        PlainHostCase{"ATypeLibraryThatCannotBeRegisteredIsReportedAndTheModuleWorksOn", "damaged-registry", "",
+                      {"Failed to register typelib!\n", "registry:3: the closing line \"end\" is missing"}}),
+    [](const testing::TestParamInfo<PlainHostCase>& c) { return std::string(c.param.name); });
 
 // Child modes: a host process without a Qt application of its own.
 int RunChildMode(const std::string& mode) {
@@ -603,18 +620,16 @@ int RunChildMode(const std::string& mode) {
 
 } // namespace
 
-// The registry of this run is a file of its own, made before the component is first loaded.
+// The registry of this run is a file of its own even under scripts/run-tests (a child damages it on
+// purpose), made before the component is first loaded.
 int main(int argc, char** argv) {
     if (const char* mode = std::getenv("TESSEL_COMPONENT_TEST_CHILD")) {
         const int status = RunChildMode(mode);
         std::fflush(stdout);
         ::_exit(status); // a made application is never torn down: leave without static destructors
     }
-    QTemporaryDir registryDir;
-    qputenv("TESSEL_REGISTRY", QDir(registryDir.path()).filePath(u"registry"_s).toUtf8());
+    const IsolatedEnvironment environment(IsolatedEnvironment::Registry::OwnRegistry);
     ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

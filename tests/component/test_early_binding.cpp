@@ -28,7 +28,9 @@ bool KeyExists(const std::u16string& key) {
 }
 
 TEST(EarlyBinding, TheGeneratedIdentifiersAreTheRegisteredOnes) {
+    // A registry of its own, so that the identifiers found are the ones this module wrote.
     QTemporaryDir dir;
+    const QByteArray given = qgetenv("TESSEL_REGISTRY");
     qputenv("TESSEL_REGISTRY", QDir(dir.path()).filePath(QStringLiteral("registry")).toUtf8());
     void* module = ::dlopen(TESSEL_LIB_DIR "/libtessel.so", RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << ::dlerror();
@@ -57,7 +59,7 @@ TEST(EarlyBinding, TheGeneratedIdentifiersAreTheRegisteredOnes) {
     }
     EXPECT_EQ(dealer->Release(), 0u);
     ::dlclose(module);
-    qunsetenv("TESSEL_REGISTRY");
+    qputenv("TESSEL_REGISTRY", given);
 }
 
 } // namespace

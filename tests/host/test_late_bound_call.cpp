@@ -51,7 +51,7 @@ protected:
         ASSERT_NE(module, nullptr) << ::dlerror();
         auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(module, "DllRegisterServer"));
         ASSERT_NE(registerServer, nullptr);
-        registerServer();
+        ASSERT_EQ(registerServer(), S_OK);
         ::dlclose(module);
         CLSID clsid{};
         ASSERT_EQ(CLSIDFromProgID(u"tessel.dealer", &clsid), S_OK);

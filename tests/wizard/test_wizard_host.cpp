@@ -74,7 +74,9 @@ protected:
 
 class TestHost : public DlgRun {
 public:
-    TestHost(NamePage* first, std::vector<EditPage*> rest) : DlgRun(nullptr, Chain(first, rest)) {}
+    // `last`, when given, follows the edit pages.
+    TestHost(NamePage* first, std::vector<EditPage*> rest, WizardPageDialog* last = nullptr)
+        : DlgRun(nullptr, Chain(first, rest, last)) {}
 
     bool CommitInnerTree() override {
         ++m_commitCalls;
@@ -106,9 +108,12 @@ protected:
     }
 
 private:
-    static std::vector<WizardPageDialog*> Chain(NamePage* first, const std::vector<EditPage*>& rest) {
+    static std::vector<WizardPageDialog*> Chain(NamePage* first, const std::vector<EditPage*>& rest,
+                                                WizardPageDialog* last) {
         std::vector<WizardPageDialog*> pages{first};
         pages.insert(pages.end(), rest.begin(), rest.end());
+        if (last)
+            pages.push_back(last);
         return pages;
     }
 };
@@ -394,9 +399,31 @@ TEST_F(WizardHostTest, CancelEscapeAndTheCloseBoxGiveCancel) {
     EXPECT_EQ(m_host->m_commitCalls, 0);
 }
 
-TEST(WizardPageDialogTest, APageThatDoesNotHandleCommittedAnswers0) {
-    WizardPageDialog page(5003);
-    EXPECT_EQ(SendWizardMessage(&page, WM_WIZARD_COMMITTED), 0);
+// A last page with nothing of its own to say after the commit (it overrides neither
+// OnWizardCommitted nor OnWizardMessage): the base page's answer lets Finish close the wizard with
+// OK.
+class PlainLastPage : public WizardPageDialog {
+public:
+    PlainLastPage() : WizardPageDialog(5003) {}
+    bool CanGoNext() override { return true; } // Finish enabled
+};
+
+TEST(WizardPageDialogTest, APageThatDoesNotHandleCommittedLetsFinishCloseWithOk) {
+    auto* first = new NamePage; // the pages are owned by the host once created
+    std::vector<EditPage*> middle;
+    for (int i = 0; i < 4; ++i)
+        middle.push_back(new EditPage);
+    auto* last = new PlainLastPage;
+    TestHost host(first, middle, last);
+    const int result = RunModal(host, [&] {
+        TypeText(first->m_edit, QStringLiteral("金色家园"));
+        while (host.CurrentPage() != last && host.Button(4)->isEnabled())
+            QTest::mouseClick(host.Button(4), Qt::LeftButton);
+        ASSERT_EQ(host.CurrentPage(), last);
+        QTest::mouseClick(host.Button(4), Qt::LeftButton); // Finish
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(host.m_commitCalls, 1);
 }
 
 TEST(DlgRunTest, HasTheSixPagesOnTheirTemplatesAndStartsOnTheFirst) {
