@@ -7,10 +7,8 @@
 // Goals: within 150 ms on PostgreSQL and 300 ms on SQLite.
 #include "database/AddressDatabaseGenerator.h"
 #include "bench/BenchDatabases.h"
-#include "pages/DlgGetAddrSeparator.h"
-#include "pages/DlgGetAddrSeparator2.h"
 #include "tests/support/MessageBoxRecorder.h"
-#include "wizard/WizardData.h"
+#include "tests/support/SplitPagesHost.h"
 
 #include <QApplication>
 
@@ -25,40 +23,10 @@ namespace {
 
 constexpr uint32_t Rows = 1000000;
 
-// Both split pages in a window that serves them as the wizard host does.
-class PagesHost : public QWidget {
-    Q_OBJECT
-public:
-    PagesHost() {
-        resize(740, 520);
-        for (WizardPageDialog* page : {static_cast<WizardPageDialog*>(&m_dp), static_cast<WizardPageDialog*>(&m_addr)}) {
-            page->Create(this);
-            page->setGeometry(0, 5, width(), height() - 60);
-            page->m_pWizardData = &m_data;
-        }
-        show();
-    }
-    Q_INVOKABLE std::u16string GetSeparatorText() const { return m_dp.SeparatorText(); }
-
-    void Enter(DlgGetAddrSeparator& page, const QString& cellName) {
-        m_dp.hide();
-        m_addr.hide();
-        m_data.m_strCellName = cellName;
-        page.OnEnterPage();
-    }
-    DlgGetAddrSeparator& Dp() { return m_dp; }
-    DlgGetAddrSeparator2& Addr() { return m_addr; }
-
-private:
-    WizardData m_data;
-    DlgGetAddrSeparator m_dp;
-    DlgGetAddrSeparator2 m_addr;
-};
-
 struct Generated {
     explicit Generated(const QString& url) : system(url) {}
     bench::SystemDatabase system;
-    PagesHost host;
+    SplitPagesHost host;
 };
 std::map<bool, std::unique_ptr<Generated>> g_databases; // by "on PostgreSQL"
 
@@ -92,7 +60,7 @@ void BM_EnterPage(benchmark::State& state, bool postgres, bool unlinkedPage) {
         if (!generated)
             generated = std::make_unique<Generated>(postgres ? PostgresUrl(*server) : SqliteUrl());
         g_pDatabase = &generated->system.Database();
-        PagesHost& host = generated->host;
+        SplitPagesHost& host = generated->host;
         DlgGetAddrSeparator& page = unlinkedPage ? static_cast<DlgGetAddrSeparator&>(host.Addr()) : host.Dp();
         const QString demo = QString::fromUtf16(AddressDatabaseGenerator::DemoCellName);
         MessageBoxRecorder boxes;
@@ -129,5 +97,3 @@ int main(int argc, char** argv) {
     g_databases.clear();
     return 0;
 }
-
-#include "bench_page_entry.moc"

@@ -11,6 +11,7 @@
 #include "pages/DlgGetAddrSeparator.h"
 #include "pages/DlgGetAddrSeparator2.h"
 #include "pages/MyListCtrl.h"
+#include "tests/support/SplitPagesHost.h"
 #include "tests/support/TestSupport.h"
 #include "wizard/WizardData.h"
 
@@ -43,48 +44,16 @@ const std::vector<std::array<QString, 5>> OperatorPatterns = {
     {u"栋"_s, u"元"_s, u"室"_s, u"号"_s},
 };
 
-// Both split pages in a window that serves them as the wizard host does.
-class BenchHost : public QWidget {
-    Q_OBJECT
-public:
-    BenchHost() {
-        resize(740, 520);
-        for (WizardPageDialog* page : {static_cast<WizardPageDialog*>(&m_dp), static_cast<WizardPageDialog*>(&m_addr)}) {
-            page->Create(this);
-            page->setGeometry(0, 5, width(), height() - 60);
-            page->m_pWizardData = &m_data;
-        }
-        show();
+// Sets up the operator's seven patterns through page 3's own controls.
+void TypePatterns(DlgGetAddrSeparator& page) {
+    auto* newPattern = page.Control<QPushButton>(5022);
+    for (std::size_t p = 0; p < OperatorPatterns.size(); ++p) {
+        if (p > 0)
+            newPattern->click();
+        for (int k = 0; k < 5; ++k)
+            page.LevelEdit(k + 1).setText(OperatorPatterns[p][k]);
     }
-    Q_INVOKABLE std::u16string GetSeparatorText() const { return m_dp.SeparatorText(); }
-
-    // Enters a page for a cell, as the host does after Next.
-    void Enter(WizardPageDialog& page, const QString& cellName) {
-        m_dp.hide();
-        m_addr.hide();
-        m_data.m_strCellName = cellName;
-        page.OnEnterPage();
-    }
-
-    DlgGetAddrSeparator& Dp() { return m_dp; }
-    DlgGetAddrSeparator2& Addr() { return m_addr; }
-
-    // Sets up the operator's seven patterns through the page's own controls.
-    void TypePatterns() {
-        auto* newPattern = m_dp.Control<QPushButton>(5022);
-        for (std::size_t p = 0; p < OperatorPatterns.size(); ++p) {
-            if (p > 0)
-                newPattern->click();
-            for (int k = 0; k < 5; ++k)
-                m_dp.LevelEdit(k + 1).setText(OperatorPatterns[p][k]);
-        }
-    }
-
-private:
-    WizardData m_data;
-    DlgGetAddrSeparator m_dp;
-    DlgGetAddrSeparator2 m_addr;
-};
+}
 
 // A database with one cell of `count` DP addresses in the forms operators write, and the host.
 struct BigCell {
@@ -107,12 +76,12 @@ struct BigCell {
         }
         native.commit();
         QSqlQuery(native).exec(u"analyze"_s);
-        host = std::make_unique<BenchHost>();
+        host = std::make_unique<SplitPagesHost>();
     }
     int count;
     TestDatabase database;
     AttachedDatabase attached;
-    std::unique_ptr<BenchHost> host;
+    std::unique_ptr<SplitPagesHost> host;
 };
 
 // The fixtures, kept from one benchmark to the next and released in reverse order before the
@@ -136,10 +105,10 @@ BigCell& CellOf(int count) {
 // seven patterns and the list repaints the rows it shows.
 void BM_Keystroke(benchmark::State& state) {
     BigCell& cell = CellOf(int(state.range(0)));
-    BenchHost& host = *cell.host;
+    SplitPagesHost& host = *cell.host;
     host.Enter(host.Addr(), u"无此小区"_s);
     host.Enter(host.Dp(), BigCellName);
-    host.TypePatterns();
+    TypePatterns(host.Dp());
     DlgGetAddrSeparator& page = host.Dp();
     QLineEdit& edit = page.LevelEdit(3);
     AddrListBox& list = page.AddressList();
@@ -161,10 +130,10 @@ BENCHMARK(BM_Keystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)-
 // and the list of those addresses follow it.
 void BM_KeystrokeUnmatchedOnly(benchmark::State& state) {
     BigCell& cell = CellOf(int(state.range(0)));
-    BenchHost& host = *cell.host;
+    SplitPagesHost& host = *cell.host;
     host.Enter(host.Addr(), u"无此小区"_s);
     host.Enter(host.Dp(), BigCellName);
-    host.TypePatterns();
+    TypePatterns(host.Dp());
     DlgGetAddrSeparator& page = host.Dp();
     auto* unmatchedOnly = page.Control<QCheckBox>(DlgGetAddrSeparator::UnmatchedOnlyCheckId);
     unmatchedOnly->setChecked(true);
@@ -185,10 +154,10 @@ BENCHMARK(BM_KeystrokeUnmatchedOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::k
 // A click on another pattern row: its five texts go into the edits, with one re-split.
 void BM_LoadRow(benchmark::State& state) {
     BigCell& cell = CellOf(int(state.range(0)));
-    BenchHost& host = *cell.host;
+    SplitPagesHost& host = *cell.host;
     host.Enter(host.Addr(), u"无此小区"_s);
     host.Enter(host.Dp(), BigCellName);
-    host.TypePatterns();
+    TypePatterns(host.Dp());
     MyListCtrl& patterns = host.Dp().PatternList();
     int row = 0;
     for (auto _ : state) {
@@ -202,7 +171,7 @@ BENCHMARK(BM_LoadRow)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->U
 // Entering page 3 for the cell: the statement, the cut, the candidates, the sort, the first split.
 void BM_EnterPage(benchmark::State& state) {
     BigCell& cell = CellOf(int(state.range(0)));
-    BenchHost& host = *cell.host;
+    SplitPagesHost& host = *cell.host;
     for (auto _ : state) {
         state.PauseTiming();
         host.Enter(host.Dp(), u"无此小区"_s);
@@ -218,12 +187,12 @@ BENCHMARK(BM_EnterPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)-
 struct GeneratedDatabase {
     explicit GeneratedDatabase(uint32_t rows) : size(rows), attached(database) {
         database.Generate(size);
-        host = std::make_unique<BenchHost>();
+        host = std::make_unique<SplitPagesHost>();
     }
     uint32_t size;
     TestDatabase database;
     AttachedDatabase attached;
-    std::unique_ptr<BenchHost> host;
+    std::unique_ptr<SplitPagesHost> host;
 };
 
 GeneratedDatabase& GeneratedOf(uint32_t size) {
@@ -238,7 +207,7 @@ GeneratedDatabase& GeneratedOf(uint32_t size) {
 
 void EnterGenerated(benchmark::State& state, bool unlinkedPage) {
     GeneratedDatabase& generated = GeneratedOf(uint32_t(state.range(0)));
-    BenchHost& host = *generated.host;
+    SplitPagesHost& host = *generated.host;
     DlgGetAddrSeparator& page = unlinkedPage ? static_cast<DlgGetAddrSeparator&>(host.Addr()) : host.Dp();
     const QString demo = QString::fromUtf16(AddressDatabaseGenerator::DemoCellName);
     for (auto _ : state) {
@@ -272,5 +241,3 @@ int main(int argc, char** argv) {
         g_cells.pop_back();
     return 0;
 }
-
-#include "bench_split_page.moc"

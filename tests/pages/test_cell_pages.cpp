@@ -9,6 +9,7 @@
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WizardOnDatabase.h"
 
 #include <QApplication>
 #include <QImage>
@@ -62,29 +63,6 @@ const QStringList AboveBibo = {u"上海市"_s, u"浦东新区"_s, u"张江镇"_s
 const QStringList AboveUnnamed = {u"上海市"_s, u"浦东新区"_s, u"张江镇"_s,
                                   u"科苑路"_s, u"<未知街>"_s, u"12号"_s};
 
-// The wizard with access to its pages, its data and its buttons.
-class CellWizard : public DlgRun {
-public:
-    DlgGetCellName& CellNamePage() { return m_pageCellName; }
-    DlgVerifyCell& VerifyPage() { return m_pageVerifyCell; }
-    WizardData& Data() { return m_wizardData; }
-    QPushButton& NextButton() { return m_btnNext; }
-    QPushButton& BackButton() { return m_btnBack; }
-};
-
-// Replaces the text of an edit as the operator would type it (a committed input, so any text works).
-void Type(QLineEdit& edit, const QString& text) {
-    edit.setFocus();
-    edit.selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(&edit, Qt::Key_Delete);
-        return;
-    }
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(&edit, &commit);
-}
-
 QStringList Labels(const QComboBox& combo) {
     QStringList labels;
     for (int i = 0; i < combo.count(); ++i)
@@ -106,34 +84,16 @@ QStringList Edits(DlgVerifyCell& page) {
     return texts;
 }
 
-class CellPages : public BackendTest {
+class CellPages : public WizardOnDatabase {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (IsSkipped())
-            return;
-        Database().Load(AddressTree);
-        m_attached = std::make_unique<AttachedDatabase>(Database());
-        m_wizard = std::make_unique<CellWizard>();
-        m_wizard->show();
-        m_wizard->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_wizard.get()));
-    }
-    void TearDown() override {
-        m_wizard.reset();
-        m_attached.reset();
-        BackendTest::TearDown();
-    }
+    QStringList Fixture() const override { return AddressTree; }
 
-    CellWizard& Wizard() { return *m_wizard; }
     QLineEdit& CellNameEdit() { return Wizard().CellNamePage().CellNameEdit(); }
     DlgVerifyCell& VerifyPage() { return Wizard().VerifyPage(); }
     QComboBox& Candidates() { return VerifyPage().CandidateCombo(); }
     bool OnCellNamePage() { return Wizard().CurrentPage() == &Wizard().CellNamePage(); }
     bool OnVerifyPage() { return Wizard().CurrentPage() == &Wizard().VerifyPage(); }
 
-    void ClickNext() { QTest::mouseClick(&Wizard().NextButton(), Qt::LeftButton); }
-    void ClickBack() { QTest::mouseClick(&Wizard().BackButton(), Qt::LeftButton); }
     // Types the cell name on page 1 and presses Next; boxes take their default answer (Yes).
     void EnterCell(const QString& name) {
         Type(CellNameEdit(), name);
@@ -150,10 +110,6 @@ protected:
             parents << row.value(0);
         return parents;
     }
-
-private:
-    std::unique_ptr<AttachedDatabase> m_attached;
-    std::unique_ptr<CellWizard> m_wizard;
 };
 
 TEST_P(CellPages, NextIsEnabledExactlyWhileTheCellNameEditHoldsText) {
@@ -408,13 +364,11 @@ TEST(CellPagesOnSQLite, AValueThatFailsToConvertIsReportedOnceAndKeepsWhatWasRea
     database.Load(AddressTree);
     database.Native().exec(u"insert into addr (id,name,grade,parentid) values(40,'坏小区',7,'abc')"_s);
     AttachedDatabase attached(database);
-    CellWizard wizard;
-    wizard.show();
-    wizard.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    WizardUnderTest wizard;
+    ASSERT_TRUE(wizard.ShowActive());
     MessageBoxRecorder boxes;
     Type(wizard.CellNamePage().CellNameEdit(), u"坏小区"_s);
-    QTest::mouseClick(&wizard.NextButton(), Qt::LeftButton);
+    wizard.ClickNext();
     ASSERT_EQ(wizard.CurrentPage(), &wizard.VerifyPage());
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_TRUE(boxes.Last().text.startsWith(u"CADORecordset Error"_s)) << boxes.Last().text.toStdString();
@@ -426,13 +380,11 @@ TEST(CellPagesOnSQLite, AValueThatFailsToConvertIsReportedOnceAndKeepsWhatWasRea
 TEST(CellPagesOnSQLite, NoTopLevelNodeLeavesTheCityEmpty) {
     TestDatabase database;
     AttachedDatabase attached(database);
-    CellWizard wizard;
-    wizard.show();
-    wizard.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    WizardUnderTest wizard;
+    ASSERT_TRUE(wizard.ShowActive());
     MessageBoxRecorder boxes;
     Type(wizard.CellNamePage().CellNameEdit(), u"阳光小区"_s);
-    QTest::mouseClick(&wizard.NextButton(), Qt::LeftButton);
+    wizard.ClickNext();
     ASSERT_EQ(wizard.CurrentPage(), &wizard.VerifyPage());
     EXPECT_EQ(boxes.Count(), 1);
     EXPECT_EQ(Edits(wizard.VerifyPage()), (QStringList{{}, {}, {}, {}, {}, {}, u"阳光小区"_s}));

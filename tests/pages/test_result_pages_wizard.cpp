@@ -4,6 +4,7 @@
 // Finish succeeds.
 #include "wizard/DlgRun.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WizardOnDatabase.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -20,19 +21,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class FullWizard : public DlgRun {
-public:
-    DlgGetCellName& CellNamePage() { return m_pageCellName; }
-    DlgGetAddrSeparator& DpSplit() { return m_pageDpSplit; }
-    DlgGetAddrSeparator2& AddrSplit() { return m_pageAddrSplit; }
-    DlgShowDPResult& DpResult() { return m_pageDpResult; }
-    DlgShowAddrResult& AddrResult() { return m_pageAddrResult; }
-    QPushButton& NextButton() { return m_btnNext; }
-};
-
 // A cell with its path, three DPs, a standard address on a DP's telephone number and one unlinked
 // standard address of the cell.
-const QStringList Fixture = {
+const QStringList CellRows = {
     u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s,
     u"insert into addr (id,name,grade,parentid) values(2,'海淀区',2,1)"_s,
     u"insert into addr (id,name,grade,parentid) values(3,'中关村镇',3,2)"_s,
@@ -50,14 +41,6 @@ const QStringList Fixture = {
     u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'T9',0)"_s,
 };
 
-void Type(QLineEdit& edit, const QString& text) {
-    edit.setFocus();
-    edit.selectAll();
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(&edit, &commit);
-}
-
 QString Describe(const QTreeWidgetItem* item) {
     QString out = item->text(0) + u':' + QString::number(item->data(0, Qt::UserRole).toUInt());
     if (item->childCount() > 0) {
@@ -69,27 +52,9 @@ QString Describe(const QTreeWidgetItem* item) {
     return out;
 }
 
-class ResultPagesWizard : public BackendTest {
+class ResultPagesWizard : public WizardOnDatabase {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (IsSkipped())
-            return;
-        Database().Load(Fixture);
-        m_attached = std::make_unique<AttachedDatabase>(Database());
-        m_wizard = std::make_unique<FullWizard>();
-        m_wizard->show();
-        m_wizard->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_wizard.get()));
-    }
-    void TearDown() override {
-        m_wizard.reset();
-        m_attached.reset();
-        BackendTest::TearDown();
-    }
-
-    FullWizard& Wizard() { return *m_wizard; }
-    void ClickNext() { QTest::mouseClick(&Wizard().NextButton(), Qt::LeftButton); }
+    QStringList Fixture() const override { return CellRows; }
 
     // Name the cell, take the proposed path, split both pages' addresses with 栋 / 元, arrive on
     // the last page.
@@ -137,10 +102,6 @@ protected:
     }
 
     MessageBoxRecorder m_boxes;
-
-private:
-    std::unique_ptr<AttachedDatabase> m_attached;
-    std::unique_ptr<FullWizard> m_wizard;
 };
 
 const QString ExpectedInnerTree =

@@ -13,7 +13,9 @@
 #include "pages/PatternColors.h"
 #include "pages/PatternCountList.h"
 #include "database/QtSqlConnection.h"
+#include "tests/support/SplitPagesHost.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WizardUnderTest.h"
 #include "wizard/WizardData.h"
 
 #include <QApplication>
@@ -47,44 +49,14 @@ private:
     AttachedDatabase m_attached;
 };
 
-// The two split pages in a window that serves them as the wizard host does: its separator text is
-// page 3's. The pages are entered as the host enters them.
-class SplitPageHost : public QWidget {
-    Q_OBJECT
+// The two split pages in a window that serves them as the wizard host does, made the active window.
+class SplitPageHost : public SplitPagesHost {
 public:
-    SplitPageHost() {
-        resize(740, 520);
-        for (WizardPageDialog* page : {static_cast<WizardPageDialog*>(&m_dp), static_cast<WizardPageDialog*>(&m_addr)}) {
-            page->Create(this);
-            page->setGeometry(0, 5, width(), height() - 60);
-            page->m_pWizardData = &m_data;
-        }
-        m_dp.SetNextPage(&m_addr);
-        show();
-        activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
-    }
+    SplitPageHost() { EXPECT_TRUE(Activate()); }
 
-    Q_INVOKABLE std::u16string GetSeparatorText() const { return m_dp.SeparatorText(); }
-
-    void EnterDp(const std::u16string& cellName) { Enter(m_dp, cellName); }
-    void EnterAddr(const std::u16string& cellName) { Enter(m_addr, cellName); }
-    void LeaveAndEnterDp(const std::u16string& cellName) { Enter(m_dp, cellName); }
-
-    DlgGetAddrSeparator& Dp() { return m_dp; }
-    DlgGetAddrSeparator2& Addr() { return m_addr; }
-
-private:
-    void Enter(WizardPageDialog& page, const std::u16string& cellName) {
-        m_dp.hide();
-        m_addr.hide();
-        m_data.m_strCellName = QString::fromStdU16String(cellName);
-        page.OnEnterPage();
-    }
-
-    WizardData m_data;
-    DlgGetAddrSeparator m_dp;
-    DlgGetAddrSeparator2 m_addr;
+    void EnterDp(const std::u16string& cellName) { Enter(Dp(), QString::fromStdU16String(cellName)); }
+    void EnterAddr(const std::u16string& cellName) { Enter(Addr(), QString::fromStdU16String(cellName)); }
+    void LeaveAndEnterDp(const std::u16string& cellName) { EnterDp(cellName); }
 };
 
 // Types text into an edit key by key, as a person does (characters outside ASCII as committed text).
@@ -707,28 +679,21 @@ TEST_P(SplitPageStatements, FailingStatementShowsOneBoxAndLeavesAWorkingEmptyPag
 }
 
 // The wizard host itself: page 5 reaches page 3's separator text through its parent window.
-class WizardWithSplitPages : public DlgRun {
-public:
-    using DlgRun::m_pageAddrSplit;
-    using DlgRun::m_pageDpSplit;
-    using DlgRun::m_wizardData;
-};
-
 TEST(SplitPages, TheWizardHandsPageThreesSeparatorsToPageFive) {
     SplitPageDatabase db;
     db.Load(StandardAddresses());
-    WizardWithSplitPages wizard;
+    WizardUnderTest wizard;
     wizard.show();
-    wizard.m_wizardData.m_strCellName = u"阳光小区"_s;
+    wizard.Data().m_strCellName = u"阳光小区"_s;
     wizard.CurrentPage()->hide();
-    wizard.m_pageDpSplit.OnEnterPage();
-    TypeText(wizard.m_pageDpSplit.LevelEdit(1), u"栋");
-    TypeText(wizard.m_pageDpSplit.LevelEdit(2), u"[n]");
-    wizard.m_pageDpSplit.hide();
-    wizard.m_pageAddrSplit.OnEnterPage();
+    wizard.DpSplit().OnEnterPage();
+    TypeText(wizard.DpSplit().LevelEdit(1), u"栋");
+    TypeText(wizard.DpSplit().LevelEdit(2), u"[n]");
+    wizard.DpSplit().hide();
+    wizard.AddrSplit().OnEnterPage();
     EXPECT_EQ(wizard.GetSeparatorText(), u"栋\x01");
-    EXPECT_EQ(wizard.m_pageAddrSplit.CandidateChars(), u"栋\x01");
-    EXPECT_EQ(wizard.m_pageAddrSplit.Entries().size(), 4u);
+    EXPECT_EQ(wizard.AddrSplit().CandidateChars(), u"栋\x01");
+    EXPECT_EQ(wizard.AddrSplit().Entries().size(), 4u);
 }
 
 // What a script cannot see of the page's feedback: the level edits' help on both pages, the count
@@ -785,12 +750,11 @@ TEST(SplitPages, LevelEditsExplainTheCutAndTheCountsFollowTheRows) {
 TEST(SplitPages, AHeldEnterOnTheDeleteButtonDeletesOneRow) {
     SplitPageDatabase db;
     db.Load(DpAddresses());
-    WizardWithSplitPages wizard;
-    wizard.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
-    wizard.m_wizardData.m_strCellName = u"阳光小区"_s;
+    WizardUnderTest wizard;
+    ASSERT_TRUE(wizard.ShowActive());
+    wizard.Data().m_strCellName = u"阳光小区"_s;
     wizard.CurrentPage()->hide();
-    DlgGetAddrSeparator& page = wizard.m_pageDpSplit;
+    DlgGetAddrSeparator& page = wizard.DpSplit();
     page.OnEnterPage();
     TypeText(page.LevelEdit(1), u"栋");
     for (std::u16string_view level : {u"座", u"层"}) {
@@ -808,5 +772,3 @@ TEST(SplitPages, AHeldEnterOnTheDeleteButtonDeletesOneRow) {
     EXPECT_EQ(page.PatternList().CellText(0, 0), u"栋"_s);
     EXPECT_EQ(page.PatternSet().count, 1);
 }
-
-#include "test_split_pages.moc"
