@@ -1,10 +1,9 @@
 // The re-split of a large cell: SplitMatcher::Match over 100,000 inner addresses against PCRE2 with
 // JIT doing the same work (the same patterns as anchored expressions, the first full match wins,
 // cut positions read back). Also counts heap allocations per address in the position form.
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include "splitting/Splitting.h"
+#include "tests/support/CountingAllocator.h"
+#include "tests/support/Pcre2PatternList.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,23 +16,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-// Every operator new of the program is counted, so that a pass can show it allocates nothing.
-// (The compiler cannot tell that these replacements pair malloc with free on purpose.)
-static long g_allocations = 0;
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -140,119 +122,45 @@ const SplitPatternSet& PatternSet() {
     return set;
 }
 
-// The same patterns as anchored expressions: a terminator set S is [^S]*+[S], a numeral level the
-// first run of digits taken whole ([^0-9]*+[0-9]++), a letter level likewise.
-std::u16string LevelExpression(const std::u16string& levelText) {
-    if (levelText.find(NumeralMark) != std::u16string::npos)
-        return u"([^0-9]*+[0-9]++)";
-    if (levelText.find(LetterMark) != std::u16string::npos)
-        return u"([^A-Za-z]*+[A-Za-z]++)";
-    std::u16string set;
-    for (char16_t c : levelText) {
-        char escaped[16];
-        std::snprintf(escaped, sizeof escaped, "\\x{%x}", static_cast<unsigned>(c));
-        for (const char* e = escaped; *e; ++e)
-            set.push_back(static_cast<char16_t>(*e));
-    }
-    return u"([^" + set + u"]*+[" + set + u"])";
-}
-
-std::u16string PatternExpression(const SplitPattern& pattern) {
-    std::u16string expression;
-    for (int l = 0; l < pattern.levelCount; ++l)
-        expression += LevelExpression(pattern.levelTexts[l]);
-    return expression;
-}
-
-pcre2_code* CompileJit(const std::u16string& expression) {
-    int error = 0;
-    PCRE2_SIZE offset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()), expression.size(), 0,
-                                     &error, &offset, nullptr);
-    if (!code || pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0)
-        throw std::runtime_error("cannot compile an expression with JIT");
-    return code;
-}
-
-// One expression per pattern, tried in list order.
-class PatternByPatternRegex {
-public:
-    explicit PatternByPatternRegex(const SplitPatternSet& set) {
-        for (int p = 0; p < set.count; ++p) {
-            m_codes.push_back(CompileJit(u"\\A" + PatternExpression(set.patterns[p]) + u"\\z"));
-            m_levelCounts.push_back(set.patterns[p].levelCount);
-        }
-        m_matchData = pcre2_match_data_create(MaxLevels + 1, nullptr);
-    }
-    ~PatternByPatternRegex() {
-        for (pcre2_code* code : m_codes)
-            pcre2_code_free(code);
-        pcre2_match_data_free(m_matchData);
-    }
-    int Match(std::u16string_view text, SplitCuts& cuts) const {
-        for (std::size_t p = 0; p < m_codes.size(); ++p) {
-            if (pcre2_jit_match(m_codes[p], reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
-                                m_matchData, nullptr) < 0)
-                continue;
-            const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData);
-            cuts.levelCount = m_levelCounts[p];
-            for (int l = 0; l < cuts.levelCount; ++l)
-                cuts.ends[l] = ovector[2 * (l + 1) + 1];
-            return cuts.patternIndex = static_cast<int>(p);
-        }
-        cuts.levelCount = 0;
-        return cuts.patternIndex = -1;
-    }
-
-private:
-    std::vector<pcre2_code*> m_codes;
-    std::vector<int> m_levelCounts;
-    pcre2_match_data* m_matchData = nullptr;
-};
-
 // All patterns as the alternatives of one expression: the first alternative that matches the whole
 // text wins, as the first pattern does.
 class AlternationRegex {
 public:
-    explicit AlternationRegex(const SplitPatternSet& set) {
+    explicit AlternationRegex(const std::vector<PatternRow>& rows) {
         std::u16string expression = u"\\A(?:";
         int group = 1;
-        for (int p = 0; p < set.count; ++p) {
-            expression += (p ? u"|" : u"") + PatternExpression(set.patterns[p]);
+        for (const PatternRow& row : pcre2patterns::Rows(rows)) {
+            expression += (group > 1 ? u"|" : u"") + pcre2patterns::RowExpression(row);
             m_firstGroup.push_back(group);
-            m_levelCounts.push_back(set.patterns[p].levelCount);
-            group += set.patterns[p].levelCount;
+            m_levelCounts.push_back(pcre2patterns::LevelCount(row));
+            group += m_levelCounts.back();
         }
-        m_code = CompileJit(expression + u")\\z");
-        m_matchData = pcre2_match_data_create(group, nullptr);
-    }
-    ~AlternationRegex() {
-        pcre2_code_free(m_code);
-        pcre2_match_data_free(m_matchData);
+        m_code = pcre2patterns::CompileJit(expression + u")\\z");
+        m_matchData.reset(pcre2_match_data_create(static_cast<uint32_t>(group), nullptr));
     }
     int Match(std::u16string_view text, SplitCuts& cuts) const {
-        const int rc = pcre2_jit_match(m_code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
-                                       m_matchData, nullptr);
+        const int rc = pcre2_jit_match(m_code.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
+                                       m_matchData.get(), nullptr);
         if (rc < 0) {
             cuts.levelCount = 0;
             return cuts.patternIndex = -1;
         }
         // The matched alternative is the one whose groups are set: rc - 1 is the highest set group.
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData);
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData.get());
         int p = static_cast<int>(m_firstGroup.size()) - 1;
-        while (m_firstGroup[p] > rc - 1)
+        while (m_firstGroup[static_cast<std::size_t>(p)] > rc - 1)
             --p;
-        cuts.levelCount = m_levelCounts[p];
+        cuts.levelCount = m_levelCounts[static_cast<std::size_t>(p)];
         for (int l = 0; l < cuts.levelCount; ++l)
-            cuts.ends[l] = ovector[2 * (m_firstGroup[p] + l) + 1];
+            cuts.ends[static_cast<std::size_t>(l)] = ovector[2 * (m_firstGroup[static_cast<std::size_t>(p)] + l) + 1];
         return cuts.patternIndex = p;
     }
 
 private:
-    pcre2_code* m_code = nullptr;
+    pcre2patterns::Code m_code;
     std::vector<int> m_firstGroup;
     std::vector<int> m_levelCounts;
-    pcre2_match_data* m_matchData = nullptr;
+    pcre2patterns::MatchData m_matchData;
 };
 
 template <typename Matcher> void RunPasses(benchmark::State& state, const Matcher& matcher) {
@@ -260,12 +168,12 @@ template <typename Matcher> void RunPasses(benchmark::State& state, const Matche
     SplitCuts cuts;
     long allocations = 0;
     for (auto _ : state) {
-        const long before = g_allocations;
+        const long before = HeapAllocations();
         for (const AddressEntry& entry : corpus) {
             matcher.Match(entry.text, cuts);
             benchmark::DoNotOptimize(cuts);
         }
-        allocations += g_allocations - before;
+        allocations += HeapAllocations() - before;
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(corpus.size()));
     state.counters["allocs_per_address"] =
@@ -278,12 +186,12 @@ void BM_SplitMatcher(benchmark::State& state) {
 }
 
 void BM_Pcre2Jit_PatternByPattern(benchmark::State& state) {
-    const PatternByPatternRegex regex(PatternSet());
+    const Pcre2PatternList regex(patternRows);
     RunPasses(state, regex);
 }
 
 void BM_Pcre2Jit_Alternation(benchmark::State& state) {
-    const AlternationRegex regex(PatternSet());
+    const AlternationRegex regex(patternRows);
     RunPasses(state, regex);
 }
 
@@ -293,10 +201,10 @@ template <typename Split> void RunPieces(benchmark::State& state, Split split) {
     const std::vector<AddressEntry>& corpus = Corpus();
     long allocations = 0;
     for (auto _ : state) {
-        const long before = g_allocations;
+        const long before = HeapAllocations();
         for (const AddressEntry& entry : corpus)
             benchmark::DoNotOptimize(split(entry.text));
-        allocations += g_allocations - before;
+        allocations += HeapAllocations() - before;
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(corpus.size()));
     state.counters["allocs_per_address"] =
@@ -331,8 +239,8 @@ BENCHMARK(BM_BuildSplitMatcher);
 // Before timing: every engine must give the same pattern and cuts for every address.
 bool EnginesAgree() {
     const SplitMatcher matcher(PatternSet());
-    const PatternByPatternRegex byPattern(PatternSet());
-    const AlternationRegex alternation(PatternSet());
+    const Pcre2PatternList byPattern(patternRows);
+    const AlternationRegex alternation(patternRows);
     std::map<int, int> shares;
     for (const AddressEntry& entry : Corpus()) {
         const std::u16string& text = entry.text;

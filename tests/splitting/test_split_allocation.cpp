@@ -1,29 +1,9 @@
 // The per-text match reports cut positions without touching the heap: a re-split of a large cell
 // on every keystroke must not allocate per address.
 #include "tests/splitting/PatternRows.h"
+#include "tests/support/CountingAllocator.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -36,11 +16,11 @@ TEST(SplitMatcher, MatchDoesNotAllocate) {
         u"物业管理处",    u"3-2-101"};
     SplitCuts cuts;
     int found = 0;
-    const long before = allocations;
+    const long before = HeapAllocations();
     for (int pass = 0; pass < 100; ++pass)
         for (const std::u16string& text : texts)
             found += matcher.Match(text, cuts) >= 0;
-    EXPECT_EQ(allocations - before, 0);
+    EXPECT_EQ(HeapAllocations() - before, 0);
     EXPECT_EQ(found, 600);
 }
 

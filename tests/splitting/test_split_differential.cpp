@@ -1,98 +1,16 @@
 // The splitter against an independent reading of the same patterns: each pattern row becomes an
 // anchored regular expression, tried in list order, and both must agree on the pattern and the
 // pieces of every text.
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include "tests/splitting/PatternRows.h"
+#include "tests/support/Pcre2PatternList.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <random>
 #include <stdexcept>
 
 namespace {
-
-// A level, read from its display form: "[n]" anywhere makes a numeral level, else "[c]" anywhere a
-// letter level, else every character is a terminator.
-std::u16string LevelExpression(std::u16string_view display) {
-    // Possessive runs: a level takes the first run whole and never gives part of it back.
-    if (display.find(u"[n]") != std::u16string_view::npos)
-        return u"([^0-9]*+[0-9]++)";
-    if (display.find(u"[c]") != std::u16string_view::npos)
-        return u"([^A-Za-z]*+[A-Za-z]++)";
-    std::u16string set;
-    for (char16_t c : display) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "\\x{%x}", static_cast<unsigned>(c));
-        for (const char* b = buffer; *b; ++b)
-            set.push_back(static_cast<char16_t>(*b));
-    }
-    return u"([^" + set + u"]*+[" + set + u"])";
-}
-
-// The whole row, up to its first empty column, anchored at both ends.
-std::u16string RowExpression(const PatternRow& row) {
-    std::u16string expression = u"\\A";
-    for (const std::u16string& column : row) {
-        if (column.empty())
-            break;
-        expression += LevelExpression(column);
-    }
-    return expression + u"\\z";
-}
-
-struct CodeDeleter {
-    void operator()(pcre2_code* code) const { pcre2_code_free(code); }
-};
-struct MatchDataDeleter {
-    void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
-};
-
-class RegexPatternList {
-public:
-    explicit RegexPatternList(const std::vector<PatternRow>& rows) {
-        // Rows after the seventh take no part.
-        for (std::size_t r = 0; r < rows.size() && r < static_cast<std::size_t>(MaxPatterns); ++r) {
-            const std::u16string expression = RowExpression(rows[r]);
-            int error = 0;
-            PCRE2_SIZE offset = 0;
-            // No UTF mode: a character is one code unit, as in the splitter.
-            pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()),
-                                             expression.size(), 0, &error, &offset, nullptr);
-            if (!code)
-                throw std::runtime_error("bad expression " + Utf8(expression));
-            m_codes.emplace_back(code);
-        }
-        m_matchData.reset(pcre2_match_data_create(MaxLevels + 1, nullptr));
-    }
-
-    SplitResult Split(std::u16string_view text) const {
-        SplitResult result;
-        for (std::size_t p = 0; p < m_codes.size(); ++p) {
-            const int rc = pcre2_match(m_codes[p].get(), reinterpret_cast<PCRE2_SPTR>(text.data()),
-                                       text.size(), 0, 0, m_matchData.get(), nullptr);
-            if (rc == PCRE2_ERROR_NOMATCH)
-                continue;
-            if (rc < 0)
-                throw std::runtime_error("match error");
-            const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(m_matchData.get());
-            result.patternIndex = static_cast<int>(p);
-            for (int group = 1; group < rc; ++group)
-                result.pieces.emplace_back(
-                    text.substr(ovector[2 * group], ovector[2 * group + 1] - ovector[2 * group]));
-            return result;
-        }
-        return result;
-    }
-
-private:
-    std::vector<std::unique_ptr<pcre2_code, CodeDeleter>> m_codes;
-    std::unique_ptr<pcre2_match_data, MatchDataDeleter> m_matchData;
-};
 
 // Few distinct characters, so that terminators, digits and letters meet often: digits and letters
 // next to each other, the same terminator on several levels, full-width digits, tokens' brackets,
@@ -175,7 +93,7 @@ TEST(SplitDifferential, AgreesWithAnchoredRegularExpressions) {
     for (int round = 0; round < 400; ++round) {
         const std::vector<PatternRow> rows = generate.Rows();
         const SplitPatternSet set = BuildPatternSet(rows);
-        const RegexPatternList regexes(rows);
+        const Pcre2PatternList regexes(rows);
         for (int i = 0; i < 15; ++i, ++texts) {
             const std::u16string text = generate.Text(rows);
             (text.size() < 8 ? shortTexts : text.size() <= 16 ? mediumTexts : longTexts) += 1;
