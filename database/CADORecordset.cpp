@@ -21,6 +21,28 @@ struct ScopedVariant {
     ScopedVariant(const ScopedVariant&) = delete;
     ScopedVariant& operator=(const ScopedVariant&) = delete;
 };
+
+// A converted column's value (the variant holds ColumnType<T>::variantType).
+void Take(const VARIANT& v, int& value) {
+    value = v.intVal;
+}
+void Take(const VARIANT& v, long& value) {
+    value = v.lVal;
+}
+void Take(const VARIANT& v, uint32_t& value) {
+    value = v.ulVal;
+}
+void Take(const VARIANT& v, QString& value) {
+    value = BstrText::ToQString(v.bstrVal);
+}
+
+// What NULL yields.
+template <typename T> void TakeDefault(T& value, T defaultValue) {
+    value = defaultValue;
+}
+void TakeDefault(QString& value, const char16_t* defaultValue) {
+    value = defaultValue ? QString::fromUtf16(defaultValue) : QString();
+}
 } // namespace
 
 CADORecordset::CADORecordset() : CADOBase(u"CADORecordset"_s), m_reading(NewReading()) {}
@@ -138,50 +160,20 @@ void CADORecordset::ConvertColumn(VARIANT& value, VARTYPE type) {
         throw ComError(hr); // no box: the caller learns of it by the exception
 }
 
-bool CADORecordset::ReadColumn(int column, int& value, int defaultValue) {
+template <typename T>
+bool CADORecordset::ReadColumn(int column, T& value, std::type_identity_t<typename ColumnType<T>::Default> defaultValue) {
     ScopedVariant v;
     FetchColumn(column, v.v);
     if (v.v.vt == VT_NULL) {
-        value = defaultValue;
+        TakeDefault(value, defaultValue);
         return true;
     }
-    ConvertColumn(v.v, VT_INT);
-    value = v.v.intVal;
+    ConvertColumn(v.v, ColumnType<T>::variantType);
+    Take(v.v, value);
     return true;
 }
 
-bool CADORecordset::ReadColumn(int column, long& value, long defaultValue) {
-    ScopedVariant v;
-    FetchColumn(column, v.v);
-    if (v.v.vt == VT_NULL) {
-        value = defaultValue;
-        return true;
-    }
-    ConvertColumn(v.v, VT_I4);
-    value = v.v.lVal;
-    return true;
-}
-
-bool CADORecordset::ReadColumn(int column, uint32_t& value, uint32_t defaultValue) {
-    ScopedVariant v;
-    FetchColumn(column, v.v);
-    if (v.v.vt == VT_NULL) {
-        value = defaultValue;
-        return true;
-    }
-    ConvertColumn(v.v, VT_UI4);
-    value = v.v.ulVal;
-    return true;
-}
-
-bool CADORecordset::ReadColumn(int column, QString& value, const char16_t* defaultValue) {
-    ScopedVariant v;
-    FetchColumn(column, v.v);
-    if (v.v.vt == VT_NULL) {
-        value = defaultValue ? QString::fromUtf16(defaultValue) : QString();
-        return true;
-    }
-    ConvertColumn(v.v, VT_BSTR);
-    value = BstrText::ToQString(v.v.bstrVal);
-    return true;
-}
+template bool CADORecordset::ReadColumn<int>(int, int&, int);
+template bool CADORecordset::ReadColumn<long>(int, long&, long);
+template bool CADORecordset::ReadColumn<uint32_t>(int, uint32_t&, uint32_t);
+template bool CADORecordset::ReadColumn<QString>(int, QString&, const char16_t*);

@@ -3,7 +3,30 @@
 
 #include "database/CADODatabase.h"
 
+#include <QString>
+
 #include <cstdint>
+#include <type_traits>
+
+// The types a column is read into: the variant type its value is converted to, and the type of the
+// default that stands for NULL.
+template <typename T> struct ColumnType;
+template <> struct ColumnType<int> {
+    static constexpr VARTYPE variantType = VT_INT;
+    using Default = int;
+};
+template <> struct ColumnType<long> { // the 32-bit range
+    static constexpr VARTYPE variantType = VT_I4;
+    using Default = long;
+};
+template <> struct ColumnType<uint32_t> {
+    static constexpr VARTYPE variantType = VT_UI4;
+    using Default = uint32_t;
+};
+template <> struct ColumnType<QString> {
+    static constexpr VARTYPE variantType = VT_BSTR;
+    using Default = const char16_t*; // null: an empty text
+};
 
 class CADORecordset : public CADOBase {
 public:
@@ -29,13 +52,12 @@ public:
     uint32_t CountRows();
     void CloseQuery();
 
-    // Read column `column` (0-based place in the select list) of the current row. A value that
-    // cannot be fetched shows the error box and yields 0 or ""; NULL yields the default; a value
-    // that cannot be converted throws ComError without a box. Always true.
-    bool ReadColumn(int column, int& value, int defaultValue);                 // VT_INT
-    bool ReadColumn(int column, long& value, long defaultValue);               // VT_I4 (32-bit range)
-    bool ReadColumn(int column, uint32_t& value, uint32_t defaultValue);       // VT_UI4
-    bool ReadColumn(int column, QString& value, const char16_t* defaultValue); // VT_BSTR
+    // Read column `column` (0-based place in the select list) of the current row into an int, a
+    // long, a uint32_t or a QString (see ColumnType). A value that cannot be fetched shows the error
+    // box and yields 0 or ""; NULL yields the default; a value that cannot be converted throws
+    // ComError without a box. Always true.
+    template <typename T>
+    bool ReadColumn(int column, T& value, std::type_identity_t<typename ColumnType<T>::Default> defaultValue);
 
     const RowSource& Reading() const { return m_reading; }
 
