@@ -1,4 +1,5 @@
 #include "host/OperatorScript.h"
+#include "host/OperatorScriptVerbs.h"
 
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageBoxService.h"
@@ -31,7 +32,7 @@ constexpr int WizardWaitMs = 30000; // the wizard should be up well within this
 constexpr int MenuWaitMs = 5000;
 
 const QStringList& Verbs() {
-    static const QStringList verbs{"type", "click", "key", "select", "menu", "answer", "shot", "print"};
+    static const QStringList verbs = OperatorScriptVerbNames();
     return verbs;
 }
 

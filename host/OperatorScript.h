@@ -1,22 +1,8 @@
 // Operator scripts: the wizard driven by a list of operator actions instead of a person, acting on
 // the real controls (mouse clicks, keys, typed text), so that the same notifications fire.
 //
-// One action a line; blank lines and lines starting with # are ignored. IDs are control ids: the
-// current page's controls first, then the wizard's own (1 OK, 2 Cancel, 3 Back, 4 Next/Finish).
-//   type ID TEXT   click into control ID, select all and type TEXT (the rest of the line, taken as
-//                  is; Chinese too); `type ID` alone empties it
-//   click ID       click the control (a button: 2, 3, 4, 5022, ...)
-//   key NAME       press a key at the focused control: Enter, Escape, Tab, Backtab, Space, Up,
-//                  Down, Delete, Alt+N, ... (Qt key-sequence names)
-//   select ID N    choose row N (from 0) of a list or table, item N of a tree (counted from the
-//                  top, children after their parent), or item N of a combo box
-//   menu ID N      click menu button ID and choose item N (from 0, separators not counted; the
-//                  items of a submenu count in its place) of the menu it opens
-//   answer WORD    the answer for the next message box: yes, no, ok or cancel
-//   shot NAME      save a picture of the wizard as NAME.png in the screenshot directory
-//   print ID       print what control ID shows (its text; a list, table or tree item by item)
-// Every message box is printed as it appears, with its answer; a box with no queued answer takes
-// its default answer and says so.
+// The actions and what each does: OperatorScriptVerbs (host/OperatorScriptVerbs.h), the one
+// description, which `tessel help wizard` prints.
 #pragma once
 
 #include <QList>

@@ -10,6 +10,7 @@
 #include "host/ComponentLocation.h"
 #include "host/LateBoundCall.h"
 #include "host/OperatorScript.h"
+#include "host/OperatorScriptVerbs.h"
 #include "platform/automation/Automation.h"
 #include "platform/automation/ComPtr.h"
 #include "platform/dataaccess/ConnectionString.h"
@@ -256,19 +257,7 @@ const CommandRegistration registration{{
                "SetConnection and Run through IDispatch, and prints two lines: 'result: N' (1 Finish, "
                "2 Cancel) and 'id: TEXT' (the id of the cell node after a Finish). Without a script it "
                "needs a display.",
-    .notes = "Script: one action a line; blank lines and lines starting with # are ignored.\n"
-             "  type ID TEXT   click into control ID, select all, type TEXT (rest of the line); no TEXT: empty it\n"
-             "  click ID       click control ID (2 Cancel, 3 Back, 4 Next/Finish, or a button of the page)\n"
-             "  key NAME       press a key at the focused control: Enter, Escape, Tab, Alt+N, ...\n"
-             "  select ID N    choose row/item N (from 0) of a list, table, tree or combo box\n"
-             "  menu ID N      click menu button ID and choose item N (from 0, separators not counted;\n"
-             "                 the items of a submenu count in its place)\n"
-             "  answer WORD    answer the next message box: yes, no, ok or cancel\n"
-             "  shot NAME      save the wizard as DIR/NAME.png\n"
-             "  print ID       print what control ID shows\n"
-             "Message boxes are printed as they appear, with their answers. A failing action (a control that\n"
-             "does not exist, say) stops the script with FILE:LINE and the reason, cancels the wizard and\n"
-             "exits with 1.\n",
+    .notes = OperatorScriptHelp(),
     .exitStatus = "0 the wizard ran (Finish or Cancel), 1 it could not run (no display, no database, no "
               "component) or a script action failed, 2 bad usage.",
     .run = RunWizard}};

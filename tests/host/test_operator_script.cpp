@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -169,6 +171,47 @@ TEST_F(OperatorScriptTest, AnUnknownActionIsRefusedBeforeTheWizardOpens) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("script.txt:2: unknown action 'jump'")))
         << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(QStringLiteral("result:")));
+}
+
+// `tessel help wizard` is the one description of the actions: its table names exactly the actions
+// the parser takes (a refused line lists them), and its example uses every action and runs.
+TEST_F(OperatorScriptTest, TheHelpNamesTheActionsTakenAndItsExampleRuns) {
+    QProcess help;
+    help.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), {"help", "wizard"});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    const QStringList lines = QString::fromUtf8(help.readAllStandardOutput()).split(u'\n');
+    const qsizetype scriptAt = lines.indexOf(QRegularExpression("^Script: .*"));
+    const qsizetype exampleAt = lines.indexOf(QRegularExpression("^Example.*:$"));
+    ASSERT_GE(scriptAt, 0);
+    ASSERT_GT(exampleAt, scriptAt);
+    QStringList tableVerbs;
+    const QRegularExpression tableRow("^  ([a-z]+) ");
+    for (qsizetype i = scriptAt + 1; i < exampleAt; ++i)
+        if (const auto match = tableRow.match(lines[i]); match.hasMatch())
+            tableVerbs << match.captured(1);
+    QStringList example;
+    for (qsizetype i = exampleAt + 1; i < lines.size() && lines[i].startsWith("  "); ++i)
+        example << lines[i].mid(2);
+
+    const WizardRun refused = Run("jump 4\n");
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("(actions: %1)").arg(tableVerbs.join(", "))))
+        << "the table: " << tableVerbs.join(u' ').toStdString() << "\nthe parser: " << refused.err.toStdString();
+
+    QStringList exampleVerbs;
+    QString shotName;
+    for (const QString& line : example) {
+        exampleVerbs << line.section(u' ', 0, 0);
+        if (exampleVerbs.last() == "shot")
+            shotName = line.section(u' ', 1);
+    }
+    exampleVerbs.removeDuplicates();
+    EXPECT_EQ(QSet<QString>(exampleVerbs.begin(), exampleVerbs.end()),
+              QSet<QString>(tableVerbs.begin(), tableVerbs.end()))
+        << example.join(u'\n').toStdString();
+    const WizardRun run = Run(example.join(u'\n').toUtf8() + '\n', {"--screenshots", m_dir.filePath("shots")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("result: 2")) << run.out.toStdString();
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("shots/" + shotName + ".png"))) << shotName.toStdString();
 }
 
 } // namespace
