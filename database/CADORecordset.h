@@ -1,4 +1,5 @@
-// The reader of one query.
+// The reader of one query. It owns its reading: it moves, it is never copied, because a dying
+// copy would close the reading the original still reads from.
 #pragma once
 
 #include "database/CADODatabase.h"
@@ -36,8 +37,11 @@ public:
     explicit CADORecordset(const RowSource& rowSource);
     // A new reading on the database's current connection; open options 0, 3, 1.
     explicit CADORecordset(CADODatabase* database);
-    CADORecordset(const CADORecordset&) = default;
-    CADORecordset& operator=(const CADORecordset&) = default;
+    CADORecordset(const CADORecordset&) = delete;
+    CADORecordset& operator=(const CADORecordset&) = delete;
+    // The moved-from wrapper holds no reading and closes nothing when it goes.
+    CADORecordset(CADORecordset&&) noexcept = default;
+    CADORecordset& operator=(CADORecordset&&) noexcept = default;
     ~CADORecordset();
 
     LONG m_cursorType = adOpenForwardOnly;
@@ -70,3 +74,7 @@ private:
     RowSource m_reading;
     ComPtr<_Connection> m_connection;
 };
+
+static_assert(!std::is_copy_constructible_v<CADORecordset> && !std::is_copy_assignable_v<CADORecordset>,
+              "a copy would close the reading of the original when it goes");
+static_assert(std::is_nothrow_move_constructible_v<CADORecordset> && std::is_nothrow_move_assignable_v<CADORecordset>);

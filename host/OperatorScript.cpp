@@ -106,6 +106,8 @@ int Depth(QModelIndex index, const QModelIndex& root) {
 
 } // namespace
 
+OperatorScript::OperatorScript() = default;
+
 OperatorScript::~OperatorScript() {
     Stop();
 }
@@ -201,16 +203,14 @@ void OperatorScript::Start() {
     }
     m_started = false;
     m_pollsLeft = WizardWaitMs / PollIntervalMs;
-    delete m_poll;
-    m_poll = new QTimer;
+    m_poll = std::make_unique<QTimer>();
     m_poll->setInterval(PollIntervalMs);
-    QObject::connect(m_poll, &QTimer::timeout, [this] { Poll(); });
+    QObject::connect(m_poll.get(), &QTimer::timeout, [this] { Poll(); });
     m_poll->start();
 }
 
 void OperatorScript::Stop() {
-    delete m_poll;
-    m_poll = nullptr;
+    m_poll.reset();
     if (m_responderInstalled) {
         MessageBoxService::SetResponder({});
         m_responderInstalled = false;

@@ -11,13 +11,21 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QAbstractItemView;
 class QTimer;
 class QWidget;
 
+// GUI thread only: it acts on widgets and answers the message-box service from the event loop.
 class OperatorScript {
 public:
+    OperatorScript();
+    // Not copied: its polling timer and the responder it installs (which captures `this`) belong
+    // to one script.
+    OperatorScript(const OperatorScript&) = delete;
+    OperatorScript& operator=(const OperatorScript&) = delete;
+
     struct Action {
         int line = 0;
         QString verb;
@@ -73,7 +81,7 @@ private:
     std::function<void(const QString&)> m_err;
     QStringList m_answers; // queued, in turn
     QPointer<QWidget> m_wizard;
-    QTimer* m_poll = nullptr;
+    std::unique_ptr<QTimer> m_poll; // made by Start (when the application exists), gone with Stop
     int m_pollsLeft = 0;
     bool m_started = false;
     bool m_responderInstalled = false;

@@ -371,7 +371,7 @@ TEST(Recordset, SharesItsReadingWithCopiesAndCloseQueryLeavesATakenOverReadingOp
     AttachedDatabase attached(db);
     CADORecordset reading; // constructed without arguments, then assigned
     reading = CADORecordset(g_pDatabase->RunQuery(u"select id from addr order by id"_s, 0));
-    CADORecordset copy = reading;
+    CADORecordset copy(reading.Reading()); // a second wrapper on the same reading (wrappers are not copied)
     copy.Next();
     long id = 0;
     reading.ReadColumn(0, id, 0L);
