@@ -30,27 +30,6 @@ ClassFactory* ClassFactory::Find(const CLSID& clsid) {
     return nullptr;
 }
 
-HRESULT ClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
-    if (!ppvObject)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-        *ppvObject = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-}
-
-// The factory is a static object: references do not decide its life, and holding one does not keep
-// the module (LockServer does).
-ULONG ClassFactory::AddRef() {
-    return 2;
-}
-ULONG ClassFactory::Release() {
-    return 1;
-}
-
 HRESULT ClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
     if (!ppvObject)
         return E_POINTER;

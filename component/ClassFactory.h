@@ -1,26 +1,29 @@
 // The class factory of one creatable class of the module. Each is a static object that enters the
 // module's list when it is constructed; InitInstance makes the listed factories findable by
 // DllGetClassObject, and DllRegisterServer writes their registry entries.
+// Threads: the list is filled during static initialisation and only read afterwards; a factory's
+// "registered" flag is atomic, so any thread may ask for a class object.
 #pragma once
 
 #include "platform/automation/Automation.h"
+#include "platform/automation/CountedObject.h"
 
 #include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public CountedObject<IClassFactory, IID_IClassFactory> {
 public:
     using Creator = IUnknown* (*)(); // a new object holding one reference, or a thrown exception
 
     ClassFactory(const CLSID& clsid, Creator create, const char16_t* progId);
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
+    ~ClassFactory() override = default;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // The factory is a static object: references do not decide its life, and holding one does not
+    // keep the module (LockServer does). These replace the counting ones.
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
     HRESULT LockServer(BOOL fLock) override;
 

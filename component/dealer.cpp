@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -26,7 +27,14 @@ ClassFactory s_factory __attribute__((init_priority(1000))) (CLSID_dealer, Creat
 
 // The dealers alive, oldest first: when the dealer g_pDatabase refers to goes, it falls back to
 // the newest one left, so it never points at a destroyed holder while a dealer lives.
+// GUI thread only, never locked, like g_pDatabase (see dealer.h).
 std::vector<dealer*> s_liveDealers;
+
+// Whether this is the thread the first dealer was made on, where every dealer lives.
+bool OnDealerThread() {
+    static const std::thread::id owner = std::this_thread::get_id();
+    return std::this_thread::get_id() == owner;
+}
 
 struct Member {
     const char16_t* name;
@@ -80,12 +88,14 @@ ClassFactory& dealer::Factory() {
 }
 
 dealer::dealer() {
+    Q_ASSERT(OnDealerThread());
     ModuleState::Lock();
     g_pDatabase = &m_database;
     s_liveDealers.push_back(this);
 }
 
 dealer::~dealer() {
+    Q_ASSERT(OnDealerThread());
     try {
         m_database.DetachConnection();
     } catch (...) {
@@ -95,29 +105,6 @@ dealer::~dealer() {
     if (g_pDatabase == &m_database && !s_liveDealers.empty())
         g_pDatabase = &s_liveDealers.back()->m_database;
     ModuleState::Unlock();
-}
-
-HRESULT dealer::QueryInterface(REFIID riid, void** ppvObject) {
-    if (!ppvObject)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Idealer) {
-        *ppvObject = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG dealer::AddRef() {
-    return ++m_references;
-}
-
-ULONG dealer::Release() {
-    const ULONG left = --m_references;
-    if (!left)
-        delete this;
-    return left;
 }
 
 HRESULT dealer::GetTypeInfoCount(UINT* pctinfo) {

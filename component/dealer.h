@@ -1,28 +1,26 @@
 // dealer, the component's one creatable class (ProgID tessel.dealer): the host hands it its open
 // database connection with SetConnection and shows the address decomposition wizard with Run.
 // Its dispatch interface Idealer is described in resources/tessel.idl.
+// Threads: a dealer is made, called and destroyed on the host's GUI thread (Run shows widgets; the
+// live-dealer list and g_pDatabase are not locked). Only its reference count is atomic, as every
+// automation object's is; a host must not let the last Release happen on another thread.
 #pragma once
 
 #include "database/CADODatabase.h"
 #include "platform/automation/Automation.h"
-
-#include <atomic>
+#include "platform/automation/CountedObject.h"
+#include "component/tessel.h"
 
 class ClassFactory;
 
-class dealer final : public IDispatch {
+class dealer final : public CountedObject<IDispatch, IID_IDispatch, IID_Idealer> {
 public:
     // The factory of the class, a static object of the module.
     static ClassFactory& Factory();
 
     // Takes a lock on the module and points g_pDatabase at this dealer's m_database.
     dealer();
-    dealer(const dealer&) = delete;
-    dealer& operator=(const dealer&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetTypeInfoCount(UINT* pctinfo) override;
     HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
     HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
@@ -40,8 +38,7 @@ public:
 
 private:
     // Gives the host's connection back and releases the module lock (the last Release).
-    ~dealer();
+    ~dealer() override;
 
-    std::atomic<ULONG> m_references{1};
     CADODatabase m_database;
 };

@@ -46,4 +46,6 @@ private:
 };
 
 // The database object of the newest dealer; every page and the commit work through it.
+// One thread only, never locked: set and read on the thread that runs the wizard (the GUI thread),
+// or in a host command or test on its main thread.
 extern CADODatabase* g_pDatabase;

@@ -1,34 +1,13 @@
 // Error objects: the simple one this runtime makes, and the per-thread slot a failing call fills.
 #include "platform/automation/Automation.h"
-
-#include <atomic>
+#include "platform/automation/CountedObject.h"
 
 namespace {
 
-class SimpleErrorInfo final : public IErrorInfo {
+class SimpleErrorInfo final : public CountedObject<IErrorInfo, IID_IErrorInfo> {
 public:
     SimpleErrorInfo(BSTR source, BSTR description) : m_source(source), m_description(description) {}
-    SimpleErrorInfo(const SimpleErrorInfo&) = delete;
-    SimpleErrorInfo& operator=(const SimpleErrorInfo&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-        if (!ppvObject)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IErrorInfo) {
-            *ppvObject = static_cast<IErrorInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppvObject = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++m_references; }
-    ULONG Release() override {
-        const ULONG left = --m_references;
-        if (!left)
-            delete this;
-        return left;
-    }
     HRESULT GetGUID(GUID* pGUID) override {
         if (!pGUID)
             return E_INVALIDARG;
@@ -48,7 +27,7 @@ public:
     }
 
 private:
-    ~SimpleErrorInfo() {
+    ~SimpleErrorInfo() override {
         SysFreeString(m_source);
         SysFreeString(m_description);
     }
@@ -62,7 +41,6 @@ private:
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
-    std::atomic<ULONG> m_references{1};
     BSTR m_source;
     BSTR m_description;
 };

@@ -1,5 +1,6 @@
 // The registry functions over RegistryStore. A key handle remembers the key's full path; the
 // classes root is the empty path.
+// Any thread: the handles given out are under one mutex, the tree under RegistryStore's locks.
 #include "platform/automation/RegistryStore.h"
 #include "platform/automation/Utf.h"
 

@@ -1,6 +1,8 @@
 // The connection object over a Qt SQL connection. Each object has a Qt connection name of its own,
 // or wraps one the host opened. Statements arrive in the Oracle dialect and are translated for the
 // database behind it.
+// Threads: a connection and its readings are used on the thread that opened it (Qt SQL allows no
+// other); only the reference counts are atomic, so a reference may be released anywhere.
 #pragma once
 
 #include "platform/dataaccess/AutomationObject.h"

@@ -3,11 +3,18 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 #include <cstdio>
 
 namespace {
+bool OnApplicationThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return !application || application->thread() == QThread::currentThread();
+}
+
 MessageBoxService::Responder& CurrentResponder() {
+    Q_ASSERT(OnApplicationThread());
     static MessageBoxService::Responder responder;
     return responder;
 }

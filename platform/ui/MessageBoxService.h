@@ -1,5 +1,7 @@
 // The application's one message-box service. Every box of the system goes through Show, so a test
 // or an operator script can answer it (SetResponder) instead of a person.
+// GUI thread only: Show, SetResponder and the responder run on the thread of the application (or
+// the process's main thread without one); the responder is not locked.
 #pragma once
 
 #include <QString>
