@@ -2,8 +2,8 @@
 
 #include "component/ClassFactory.h"
 #include "wizard/DlgRun.h"
-#include "component/GuiApplication.h"
 #include "platform/ui/MessageBoxService.h"
+#include "platform/ui/QtApplication.h"
 #include "component/ModuleState.h"
 #include "platform/automation/ComError.h"
 #include "component/tessel.h"
@@ -200,7 +200,7 @@ void dealer::SetConnection(IDispatch* pDispConnection) {
 }
 
 long dealer::Run(BSTR* bsResultID) {
-    QApplication* application = GuiApplication::Ensure();
+    QApplication* application = QtApplication::EnsureGui();
     if (!application) {
         SysFreeString(*bsResultID);
         *bsResultID = SysAllocString(u"");

@@ -12,6 +12,7 @@
 #include "platform/automation/ComError.h"
 #include "platform/automation/ComPtr.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/ui/QtApplication.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -165,12 +166,7 @@ void WriteLine(std::FILE* to, const QString& line) {
 
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);
-    std::unique_ptr<QCoreApplication> app;
-    static int argc = 1;
-    static char name[] = "tessel";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
 
     std::FILE* report = nullptr;
     if (!arguments.reportFile.isEmpty()) {

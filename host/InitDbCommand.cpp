@@ -10,6 +10,7 @@
 #include "host/ProgressLine.h"
 #include "database/QtSqlConnection.h"
 #include "platform/dataaccess/ConnectionString.h"
+#include "platform/ui/QtApplication.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,12 +38,7 @@ int RunInitDb(const CommandLine& line) {
         options.seed = *seed;
     options.replaceExisting = line.IsSet(QStringLiteral("force"));
 
-    std::unique_ptr<QCoreApplication> app;
-    static int argc = 1;
-    static char name[] = "tessel";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
 
     // A file this run creates is removed again unless the run finishes.
     const auto parsed = dataaccess::ConnectionString::Parse(url, nullptr);

@@ -4,6 +4,7 @@
 #include "host/CommandLine.h"
 #include "host/ComponentLocation.h"
 #include "platform/automation/Automation.h"
+#include "platform/automation/RegistryText.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -21,14 +22,10 @@ QString Utf16(const std::u16string& text) {
 
 // The default value of a key under the classes root; false when it is not there.
 bool Query(const std::u16string& key, std::u16string& value) {
-    LONG size = 0;
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &size) != ERROR_SUCCESS || size <= 0)
-        return false;
-    std::u16string buffer(size_t(size) / sizeof(OLECHAR), u'\0');
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), buffer.data(), &size) != ERROR_SUCCESS)
-        return false;
-    value.assign(buffer.c_str());
-    return true;
+    const auto text = automation::RegistryText(key);
+    if (text)
+        value = *text;
+    return text.has_value();
 }
 
 int RunRegister(const CommandLine& line) {

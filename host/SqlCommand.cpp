@@ -10,6 +10,7 @@
 #include "platform/automation/ComError.h"
 #include "platform/automation/ComPtr.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/ui/QtApplication.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -40,12 +41,7 @@ QString FailureText(const ComError& error) {
 }
 
 int RunSql(const CommandLine& line) {
-    std::unique_ptr<QCoreApplication> app;
-    static int argc = 1;
-    static char name[] = "tessel";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
 
     try {
         ComPtr<_Connection> connection;

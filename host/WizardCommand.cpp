@@ -7,14 +7,17 @@
 #include "host/UsageError.h"
 
 #include "database/AddressDatabaseGenerator.h"
+#include "database/BstrText.h"
 #include "host/ComponentLocation.h"
 #include "host/LateBoundCall.h"
 #include "host/OperatorScript.h"
 #include "host/OperatorScriptVerbs.h"
 #include "platform/automation/Automation.h"
 #include "platform/automation/ComPtr.h"
+#include "platform/automation/RegistryText.h"
 #include "platform/dataaccess/ConnectionString.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/ui/QtApplication.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -37,25 +40,9 @@ void PrintLine(std::FILE* to, const QString& line) {
     std::fflush(to);
 }
 
-// A BSTR for one call.
-struct Bstr {
-    explicit Bstr(const QString& text)
-        : value(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.utf16()), UINT(text.size()))) {}
-    ~Bstr() { SysFreeString(value); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR value;
-};
-
-// The default value of a key under the classes root.
+// The default value of a key under the classes root; empty when it is not there.
 QString RegistryValue(const std::u16string& key) {
-    LONG size = 0;
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &size) != ERROR_SUCCESS || size <= 0)
-        return {};
-    std::u16string buffer(size_t(size) / sizeof(OLECHAR), u'\0');
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), buffer.data(), &size) != ERROR_SUCCESS)
-        return {};
-    return QString::fromStdU16String(std::u16string(buffer.c_str()));
+    return QString::fromStdU16String(automation::RegistryText(key).value_or(u""));
 }
 
 // The file registered as tessel.dealer's server, empty when the class is not registered.
@@ -118,12 +105,6 @@ void HoldStartupMessages(QtMsgType type, const QMessageLogContext&, const QStrin
     std::_Exit(1);
 }
 
-bool PlatformAvailable() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 int RunWizard(const CommandLine& line) {
     QString url = line.Argument(0);
     const QString scriptPath = line.Value(QStringLiteral("script"));
@@ -133,8 +114,9 @@ int RunWizard(const CommandLine& line) {
     if (line.IsSet(QStringLiteral("script")) && scriptPath.isEmpty())
         throw UsageError(QStringLiteral("--script needs a file"));
     // A person needs a window system; a script runs offscreen without one.
-    if (scriptPath.isEmpty() && !PlatformAvailable())
-        return line.Fail(QStringLiteral("no display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is not set): "
+    if (scriptPath.isEmpty() && !QtApplication::PlatformAvailable())
+        return line.Fail(QStringLiteral("no display (DISPLAY and WAYLAND_DISPLAY are not set, or not the one "
+                                    "QT_QPA_PLATFORM asks for): "
                                     "the wizard cannot be shown; run it with --script FILE to drive it "
                                     "without one"));
 
@@ -148,18 +130,15 @@ int RunWizard(const CommandLine& line) {
             [](const QString& text) { PrintLine(stdout, text); },
             [](const QString& text) { PrintLine(stderr, QStringLiteral("tessel wizard: ") + text); });
         // A script runs anywhere: without a display, offscreen.
-        if (!PlatformAvailable())
+        if (!QtApplication::PlatformAvailable())
             qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
             g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenMessages);
     }
 
     // The host is a Qt program: the wizard shows in its application.
-    static int argc = 1;
-    static char name[] = "tessel";
-    static char* argv[] = {name, nullptr};
     g_handlerOutsideStartup = qInstallMessageHandler(HoldStartupMessages);
-    const QApplication app(argc, argv);
+    const QApplication app(QtApplication::ArgumentCount(), QtApplication::Arguments());
     qInstallMessageHandler(g_handlerOutsideStartup);
     for (const QString& message : std::exchange(g_heldMessages, {}))
         qWarning().noquote() << message;
@@ -180,8 +159,8 @@ int RunWizard(const CommandLine& line) {
     ComPtr<_Connection> connection;
     HRESULT hr = CreateConnection(connection.Put());
     if (SUCCEEDED(hr)) {
-        Bstr connectionString(url);
-        hr = connection->Open(connectionString.value, nullptr, nullptr, -1);
+        const BstrText connectionString(url);
+        hr = connection->Open(connectionString.Get(), nullptr, nullptr, -1);
     }
     if (FAILED(hr))
         return line.Fail(QStringLiteral("cannot open %1: %2")
@@ -231,8 +210,7 @@ int RunWizard(const CommandLine& line) {
     VariantInit(&resultNumber);
     VariantChangeType(&resultNumber, &result, 0, VT_I4);
     PrintLine(stdout, QStringLiteral("result: %1").arg(resultNumber.lVal));
-    PrintLine(stdout, QStringLiteral("id: %1").arg(
-                          resultId ? QString::fromUtf16(resultId, SysStringLen(resultId)) : QString()));
+    PrintLine(stdout, QStringLiteral("id: %1").arg(BstrText::ToQString(resultId)));
     VariantClear(&result);
     SysFreeString(resultId);
 

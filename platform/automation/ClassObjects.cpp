@@ -1,8 +1,10 @@
 // Finding classes: ProgID -> CLSID, CLSID -> the library registered as its in-process server ->
 // its DllGetClassObject. Loaded libraries stay loaded until CoFreeUnusedLibraries finds that they
 // can go.
+// Any thread: the loaded libraries are under one (recursive) mutex.
 #include "platform/automation/Utf.h"
 #include "platform/automation/Automation.h"
+#include "platform/automation/RegistryText.h"
 
 #include <dlfcn.h>
 #include <map>
@@ -22,18 +24,6 @@ void SetError(const std::u16string& description) {
         SetErrorInfo(0, info);
         info->Release();
     }
-}
-
-bool QueryText(const std::u16string& key, std::u16string& value) {
-    LONG size = 0;
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &size) != ERROR_SUCCESS || size <= 0)
-        return false;
-    std::u16string buffer(size_t(size) / sizeof(OLECHAR), u'\0');
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), buffer.data(), &size) != ERROR_SUCCESS)
-        return false;
-    buffer.resize(automation::View(buffer.c_str()).size());
-    value = std::move(buffer);
-    return true;
 }
 
 HRESULT LoadLibraryOf(const std::string& path, void*& handle) {
@@ -63,12 +53,12 @@ extern "C" {
 AUTOMATION_API HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, CLSID* lpclsid) {
     if (!lpszProgID || !lpclsid)
         return E_INVALIDARG;
-    std::u16string text;
-    if (!*lpszProgID || !QueryText(std::u16string(lpszProgID) + u"\\CLSID", text))
+    if (!*lpszProgID)
         return CO_E_CLASSSTRING;
-    if (text.empty() || text[0] != u'{')
+    const auto text = automation::RegistryText(std::u16string(lpszProgID) + u"\\CLSID");
+    if (!text || text->empty() || (*text)[0] != u'{')
         return CO_E_CLASSSTRING;
-    return CLSIDFromString(text.c_str(), lpclsid);
+    return CLSIDFromString(text->c_str(), lpclsid);
 }
 
 AUTOMATION_API HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, void*, REFIID riid, void** ppv) {
@@ -79,8 +69,9 @@ AUTOMATION_API HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, voi
         return REGDB_E_CLASSNOTREG; // only in-process servers exist here
     OLECHAR clsid[40];
     StringFromGUID2(rclsid, clsid, 40);
-    std::u16string path;
-    if (!QueryText(u"CLSID\\" + std::u16string(clsid) + u"\\InProcServer32", path) || path.empty())
+    const std::u16string path =
+        automation::RegistryText(u"CLSID\\" + std::u16string(clsid) + u"\\InProcServer32").value_or(u"");
+    if (path.empty())
         return REGDB_E_CLASSNOTREG;
     void* handle = nullptr;
     if (HRESULT hr = LoadLibraryOf(automation::ToUtf8(path), handle); FAILED(hr))

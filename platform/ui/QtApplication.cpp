@@ -1,22 +1,35 @@
-#include "component/GuiApplication.h"
+#include "platform/ui/QtApplication.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
 
-QApplication* GuiApplication::Ensure() {
+int& QtApplication::ArgumentCount() {
+    static int argc = 1;
+    return argc;
+}
+
+char** QtApplication::Arguments() {
+    static char name[] = "tessel";
+    static char* argv[] = {name, nullptr};
+    return argv;
+}
+
+std::unique_ptr<QCoreApplication> QtApplication::EnsureCore() {
+    if (QCoreApplication::instance())
+        return nullptr;
+    return std::make_unique<QCoreApplication>(ArgumentCount(), Arguments());
+}
+
+QApplication* QtApplication::EnsureGui() {
     if (QCoreApplication* existing = QCoreApplication::instance())
         return qobject_cast<QApplication*>(existing);
     if (!PlatformAvailable())
         return nullptr; // Qt would abort the host trying to reach a display
-    // Qt keeps argc and argv for the application's life; never deleted, so they stay valid too.
-    static int argc = 1;
-    static char name[] = "tessel";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);
+    return new QApplication(ArgumentCount(), Arguments()); // never deleted: see the header
 }
 
-bool GuiApplication::PlatformAvailable() {
+bool QtApplication::PlatformAvailable() {
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
