@@ -2,8 +2,8 @@
 
 #include "database/EmbeddedFiles.h"
 #include "database/QtSqlConnection.h"
+#include "platform/dataaccess/DatabaseDialect.h"
 
-#include <QSqlDriver>
 #include <QSqlQuery>
 
 #include <stdexcept>
@@ -84,18 +84,7 @@ QStringList AddressSchema::IndexStatements(SqlDialect dialect) {
 }
 
 std::optional<SqlDialect> AddressSchema::DialectOf(const QSqlDatabase& database) {
-    if (!database.driver())
-        return std::nullopt;
-    switch (database.driver()->dbmsType()) {
-    case QSqlDriver::SQLite:
-        return SqlDialect::SQLite;
-    case QSqlDriver::PostgreSQL:
-        return SqlDialect::PostgreSQL;
-    case QSqlDriver::Oracle:
-        return SqlDialect::Oracle;
-    default:
-        return std::nullopt;
-    }
+    return dataaccess::DatabaseDialect::Known(database);
 }
 
 void AddressSchema::CreateTables(QSqlDatabase& database) {

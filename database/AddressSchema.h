@@ -3,13 +3,16 @@
 // tools and the tests create it with this class.
 #pragma once
 
+#include "platform/dataaccess/SqlDialect.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-enum class SqlDialect { SQLite, PostgreSQL, Oracle };
+// The connection layer's dialects: one list of them in the system.
+using dataaccess::SqlDialect;
 
 class AddressSchema {
 public:
@@ -20,7 +23,9 @@ public:
     static QStringList TableStatements(SqlDialect dialect);
     static QStringList IndexStatements(SqlDialect dialect);
 
-    // The dialect of a Qt SQL connection by the DBMS its driver talks to.
+    // The dialect of a Qt SQL connection by the DBMS its driver talks to (the connection layer's
+    // detector, so a schema is made for the dialect its statements are translated for); nothing
+    // for a DBMS the schema is not made for.
     static std::optional<SqlDialect> DialectOf(const QSqlDatabase& database);
 
     // These run on an open connection and throw std::runtime_error with the database's message.

@@ -33,20 +33,35 @@ QString DatabaseDialect::OdbcDbmsName(const QSqlDatabase& database) {
 #endif
 }
 
-SqlDialect DatabaseDialect::Of(const QSqlDatabase& database) {
+std::optional<SqlDialect> DatabaseDialect::OfOdbcDbms(QStringView dbmsName) {
+    if (dbmsName.contains(u"sqlite", Qt::CaseInsensitive))
+        return SqlDialect::SQLite;
+    if (dbmsName.contains(u"postgres", Qt::CaseInsensitive))
+        return SqlDialect::PostgreSQL;
+    if (dbmsName.contains(u"oracle", Qt::CaseInsensitive))
+        return SqlDialect::Oracle;
+    return std::nullopt;
+}
+
+std::optional<SqlDialect> DatabaseDialect::Known(const QSqlDatabase& database) {
     const QString driver = database.driverName();
     if (driver == u"QSQLITE")
         return SqlDialect::SQLite;
     if (driver == u"QPSQL")
         return SqlDialect::PostgreSQL;
-    if (driver == u"QODBC") {
-        const QString dbms = OdbcDbmsName(database);
-        if (dbms.contains(u"sqlite", Qt::CaseInsensitive))
-            return SqlDialect::SQLite;
-        if (dbms.contains(u"postgres", Qt::CaseInsensitive))
-            return SqlDialect::PostgreSQL;
-    }
-    return SqlDialect::Oracle;
+    if (driver == u"QOCI")
+        return SqlDialect::Oracle;
+    if (driver != u"QODBC")
+        return std::nullopt;
+    if (const QString dbms = OdbcDbmsName(database); !dbms.isEmpty())
+        return OfOdbcDbms(dbms);
+    // The name could not be asked for (a library built without the ODBC headers): what Qt's
+    // driver made of it, which knows no SQLite.
+    if (database.driver() && database.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        return SqlDialect::PostgreSQL;
+    if (database.driver() && database.driver()->dbmsType() == QSqlDriver::Oracle)
+        return SqlDialect::Oracle;
+    return std::nullopt;
 }
 
 } // namespace dataaccess
