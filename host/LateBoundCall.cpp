@@ -1,11 +1,13 @@
 #include "host/LateBoundCall.h"
 
+#include "database/BstrText.h"
+
 #include <algorithm>
 
 namespace {
 
 QString TakeText(BSTR& text) {
-    QString taken = text ? QString::fromUtf16(text, SysStringLen(text)) : QString();
+    QString taken = BstrText::ToQString(text);
     SysFreeString(text);
     text = nullptr;
     return taken;

@@ -3,6 +3,7 @@
 #include "host/Command.h"
 #include "host/CommandLine.h"
 #include "host/ComponentLocation.h"
+#include "database/BstrText.h"
 #include "platform/automation/Automation.h"
 #include "platform/automation/RegistryText.h"
 
@@ -49,9 +50,9 @@ int RunRegister(const CommandLine& line) {
     BSTR registry = RegistryFilePath();
     if (FAILED(hr)) {
         BSTR problem = RegistryProblem();
-        const QString why = problem ? Utf16(std::u16string(problem, SysStringLen(problem))) : QString();
+        const QString why = BstrText::ToQString(problem);
         SysFreeString(problem);
-        const QString file = Utf16(std::u16string(registry, SysStringLen(registry)));
+        const QString file = BstrText::ToQString(registry);
         SysFreeString(registry);
         return line.Fail(QStringLiteral("the entries of %1 could not be written to %2 (0x%3)%4")
                              .arg(modulePath, file)
@@ -60,7 +61,7 @@ int RunRegister(const CommandLine& line) {
     }
     // What counts is what the registry holds now.
     std::printf("registry: %s\n",
-                Utf16(std::u16string(registry, SysStringLen(registry))).toUtf8().constData());
+                BstrText::ToQString(registry).toUtf8().constData());
     SysFreeString(registry);
     std::u16string clsid, server;
     const bool registered = Query(u"tessel.dealer\\CLSID", clsid) &&

@@ -36,11 +36,8 @@ int RunSplit(const CommandLine& line) {
             throw UsageError(QString::fromStdString(*error));
     }
     const bool candidates = line.IsSet(QStringLiteral("candidates"));
-    const std::optional<std::string> fileName =
-        line.Arguments().isEmpty() ? std::nullopt : std::optional(line.Argument(0).toStdString());
-
     std::string bytes;
-    if (const std::optional<QString> error = ReadInput(fileName, bytes))
+    if (const std::optional<QString> error = ReadFileArgument(line.Arguments(), bytes))
         return line.Fail(*error);
     std::string_view input = bytes;
 
@@ -84,8 +81,7 @@ int RunSplit(const CommandLine& line) {
 const CommandRegistration registration{{
     .name = "split",
     .summary = "split address texts with split patterns",
-    .arguments = {{"FILE", "the address texts, one a line (UTF-8); - or none: standard input",
-                   ArgumentCount::Optional}},
+    .arguments = {TextFileArgument()},
     .options =
         {{{"p", "pattern"},
           "P",

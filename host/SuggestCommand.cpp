@@ -16,10 +16,8 @@
 namespace {
 
 int RunSuggest(const CommandLine& line) {
-    const std::optional<std::string> fileName =
-        line.Arguments().isEmpty() ? std::nullopt : std::optional(line.Argument(0).toStdString());
     std::string bytes;
-    if (const std::optional<QString> error = ReadInput(fileName, bytes))
+    if (const std::optional<QString> error = ReadFileArgument(line.Arguments(), bytes))
         return line.Fail(*error);
     std::string_view input = bytes;
 
@@ -51,8 +49,7 @@ int RunSuggest(const CommandLine& line) {
 const CommandRegistration registration{{
     .name = "suggest",
     .summary = "suggest split patterns for address texts",
-    .arguments = {{"FILE", "the address texts, one a line (UTF-8); - or none: standard input",
-                   ArgumentCount::Optional}},
+    .arguments = {TextFileArgument()},
     .description = "Suggests split patterns for address texts, one per line (UTF-8, from FILE or standard "
                    "input; a trailing CR is dropped), each the part of an address after the compound's "
                    "name. Prints up to seven rows in list order, one a line in the form 'tessel split -p' "

@@ -44,6 +44,10 @@ std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std
     return error;
 }
 
+std::optional<QString> ReadFileArgument(const QStringList& arguments, std::string& bytes) {
+    return ReadInput(arguments.isEmpty() ? std::nullopt : std::optional(arguments.first().toStdString()), bytes);
+}
+
 std::string_view TakeLine(std::string_view& input) {
     const std::size_t newline = input.find('\n');
     std::string_view line = input.substr(0, newline);

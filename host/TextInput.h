@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 // leading byte order mark (no part of the first text); why not ("cannot open FILE: reason") when it
 // cannot be read.
 std::optional<QString> ReadInput(const std::optional<std::string>& fileName, std::string& bytes);
+// The same for a command's optional FILE argument: the first of `arguments`, none for standard input.
+std::optional<QString> ReadFileArgument(const QStringList& arguments, std::string& bytes);
 
 // The first line of `input` without its line end (LF or CRLF); `input` keeps what follows it.
 std::string_view TakeLine(std::string_view& input);

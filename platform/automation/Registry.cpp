@@ -56,41 +56,42 @@ LSTATUS CheckBase(const RegistryNode& root, HKEY key) {
     return root.Find(key->path) ? ERROR_SUCCESS : kKeyDeleted;
 }
 
+// A new handle to the key at `subKey` below `key` in *result, when `reach` (creating or finding it)
+// succeeds; null otherwise.
+template <class Reach> LSTATUS HandleTo(HKEY key, LPCOLESTR subKey, HKEY* result, Reach reach) {
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    std::u16string path;
+    if (!Resolve(key, subKey, path))
+        return kInvalidHandle;
+    const LSTATUS status = reach(path);
+    if (status == ERROR_SUCCESS)
+        *result = NewHandle(path);
+    return status;
+}
+
 } // namespace
 
 extern "C" {
 
 AUTOMATION_API LSTATUS RegCreateKeyW(HKEY hKey, LPCOLESTR lpSubKey, HKEY* phkResult) {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    std::u16string path;
-    if (!Resolve(hKey, lpSubKey, path))
-        return kInvalidHandle;
-    LSTATUS status = RegistryStore::Update([&](RegistryNode& root) -> LSTATUS {
-        if (LSTATUS base = CheckBase(root, hKey); base != ERROR_SUCCESS)
-            return base;
-        root.Create(path);
-        return ERROR_SUCCESS;
+    return HandleTo(hKey, lpSubKey, phkResult, [&](const std::u16string& path) {
+        return RegistryStore::Update([&](RegistryNode& root) -> LSTATUS {
+            if (LSTATUS base = CheckBase(root, hKey); base != ERROR_SUCCESS)
+                return base;
+            root.Create(path);
+            return ERROR_SUCCESS;
+        });
     });
-    if (status == ERROR_SUCCESS)
-        *phkResult = NewHandle(path);
-    return status;
 }
 
 AUTOMATION_API LSTATUS RegOpenKeyW(HKEY hKey, LPCOLESTR lpSubKey, HKEY* phkResult) {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    std::u16string path;
-    if (!Resolve(hKey, lpSubKey, path))
-        return kInvalidHandle;
-    LSTATUS status = RegistryStore::Read([&](const RegistryNode& root) -> LSTATUS {
-        return root.Find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return HandleTo(hKey, lpSubKey, phkResult, [](const std::u16string& path) {
+        return RegistryStore::Read([&](const RegistryNode& root) -> LSTATUS {
+            return root.Find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        });
     });
-    if (status == ERROR_SUCCESS)
-        *phkResult = NewHandle(path);
-    return status;
 }
 
 AUTOMATION_API LSTATUS RegCloseKey(HKEY hKey) {

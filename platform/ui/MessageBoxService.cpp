@@ -18,6 +18,21 @@ MessageBoxService::Responder& CurrentResponder() {
     static MessageBoxService::Responder responder;
     return responder;
 }
+
+struct Choice {
+    QString text;
+    QMessageBox::ButtonRole role;
+    int answer;
+};
+
+// Shows a box of two buttons: the first is the default, the second answers Escape.
+int AskBetween(QMessageBox& box, const Choice& first, const Choice& second) {
+    QPushButton* byDefault = box.addButton(first.text, first.role);
+    box.setEscapeButton(box.addButton(second.text, second.role));
+    box.setDefaultButton(byDefault);
+    box.exec();
+    return box.clickedButton() == byDefault ? first.answer : second.answer;
+}
 } // namespace
 
 QString MessageBoxService::ApplicationTitle() { return QStringLiteral("tessel"); }
@@ -67,22 +82,12 @@ int MessageBoxService::Show(QWidget* owner, const QString& text, const QString& 
         break;
     }
     switch (flags & 0xF) {
-    case MB_YESNO: {
-        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? IDYES : IDNO;
-    }
-    case MB_OKCANCEL: {
-        QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(cancel);
-        box.exec();
-        return box.clickedButton() == ok ? IDOK : IDCANCEL;
-    }
+    case MB_YESNO:
+        return AskBetween(box, {QStringLiteral("是(&Y)"), QMessageBox::YesRole, IDYES},
+                          {QStringLiteral("否(&N)"), QMessageBox::NoRole, IDNO});
+    case MB_OKCANCEL:
+        return AskBetween(box, {QStringLiteral("确定"), QMessageBox::AcceptRole, IDOK},
+                          {QStringLiteral("取消"), QMessageBox::RejectRole, IDCANCEL});
     default: {
         QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
