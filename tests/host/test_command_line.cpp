@@ -1,6 +1,8 @@
 // The tessel program's command line as a user meets it: the same option forms for every command, a
 // help for each, one style of error with exit 2 for usage, the version, the wizard without a display,
 // and the manual page and bash completion written from the same declarations.
+#include "tests/support/TesselProgram.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -16,27 +18,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 Outcome Tessel(const QStringList& args, const QByteArray& input = {},
                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
                const QString& directory = {}) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!directory.isEmpty())
-        process.setWorkingDirectory(directory);
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(120000)) << args.join(u' ').toStdString();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << args.join(u' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunTessel(args, {.input = input, .environment = environment, .directory = directory});
 }
 
 // The command names `tessel --help` lists.

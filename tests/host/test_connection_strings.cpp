@@ -2,29 +2,21 @@
 // throwaway PostgreSQL through unixODBC's PostgreSQL driver, and no password is ever printed.
 #include "platform/dataaccess/ConnectionString.h"
 
+#include "tests/support/TesselProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 Outcome Tessel(const QStringList& args, const QProcessEnvironment& environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << args.join(u' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunTessel(args, {.environment = environment});
 }
 
 // The throwaway server's socket directory and port, and an odbc.ini that names it.

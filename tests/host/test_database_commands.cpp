@@ -1,9 +1,9 @@
 // tessel init-db and tessel sql, run as a user runs them.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -11,18 +11,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 Outcome Tessel(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    EXPECT_TRUE(process.waitForFinished(120000)) << args.join(u' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunTessel(args);
 }
 
 class DatabaseCommands : public ::testing::Test {

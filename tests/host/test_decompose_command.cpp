@@ -3,6 +3,7 @@
 // inner tree, compounds that are not there and compounds that fail are reported on their own lines
 // while the run goes on; bad usage writes nothing.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <QFile>
 #include <QHash>
@@ -17,20 +18,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 Outcome Tessel(const QStringList& args, const QString& workingDirectory = {}) {
-    QProcess process;
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    EXPECT_TRUE(process.waitForFinished(180000)) << args.join(u' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunTessel(args, {.directory = workingDirectory});
 }
 
 const QString kHeader = u"cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\t"

@@ -2,6 +2,7 @@
 // script acts on the real wizard offscreen, message boxes are printed with their answers, and a
 // script that names a missing control or an unknown action stops with its line.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -14,11 +15,7 @@
 
 namespace {
 
-struct WizardRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using WizardRun = TesselRun;
 
 class OperatorScriptTest : public testing::Test {
 protected:
@@ -33,20 +30,7 @@ protected:
 
     WizardRun Run(const QByteArray& script, const QStringList& extra = {},
                   TestDatabase* database = s_database) {
-        const QString path = m_dir.filePath("script.txt");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(script);
-        file.close();
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
-                      QStringList{"wizard", database->Url(), "--script", path} + extra);
-        EXPECT_TRUE(process.waitForStarted());
-        EXPECT_TRUE(process.waitForFinished(60000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunWizardScript(database->Url(), script, m_dir.path(), extra);
     }
 
     QTemporaryDir m_dir;

@@ -1,30 +1,22 @@
 // tessel register as a user runs it on a registry file of their own: a damaged file is named with
 // its line and left as it is; a file holding a key named like the closing line works.
+#include "tests/support/TesselProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 Outcome Register(const QString& registry) {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"TESSEL_REGISTRY"_s, registry);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), {u"register"_s});
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunTessel({u"register"_s}, {.environment = environment});
 }
 
 QByteArray Contents(const QString& path) {

@@ -1,8 +1,9 @@
 // tessel split as a user runs it: a file or standard input in, one line per text out, and the exit
 // codes of bad usage (2) and of input that is not UTF-8 (1).
+#include "tests/support/TesselProgram.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -10,21 +11,10 @@
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using ProgramRun = TesselRawRun;
 
 ProgramRun Tessel(const QStringList& args, const QByteArray& input = {}) {
-    QProcess process;
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), QStringList{"split"} + args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunTesselRaw(QStringList{"split"} + args, {.input = input});
 }
 
 class SplitCommand : public testing::Test {

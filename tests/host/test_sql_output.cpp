@@ -2,6 +2,7 @@
 // numbers readable, rows streamed (a reader that stops early ends it, memory does not grow with
 // the rows), a statement from standard input, and a write error that is an error.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -15,30 +16,19 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = TesselRun;
 
 // Runs the program; `input` goes to its standard input, `outputFile` (when set) takes its
 // standard output, `heapLimit` (bytes, when set) caps its data segment.
 Outcome Tessel(const QStringList& args, const QByteArray& input = {}, const QString& outputFile = {},
                rlim_t heapLimit = 0) {
-    QProcess process;
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
+    TesselCall call{.input = input, .outputFile = outputFile};
     if (heapLimit)
-        process.setChildProcessModifier([heapLimit] {
+        call.inChild = [heapLimit] {
             const rlimit limit{heapLimit, heapLimit};
             ::setrlimit(RLIMIT_DATA, &limit);
-        });
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(120000)) << args.join(u' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+        };
+    return RunTessel(args, call);
 }
 
 class SqlOutput : public BackendTest {};

@@ -1,9 +1,10 @@
 // tessel suggest as a user runs it: address lines in, the suggested rows with what each takes out,
 // rows that `tessel split -p` reads back and that cut as counted, and the exit codes of bad usage
 // (2) and of input that is not UTF-8 or cannot be read (1).
+#include "tests/support/TesselProgram.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -11,21 +12,10 @@
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using ProgramRun = TesselRawRun;
 
 ProgramRun Tessel(const QStringList& args, const QByteArray& input = {}) {
-    QProcess process;
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"), args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunTesselRaw(args, {.input = input});
 }
 
 class SuggestCommand : public testing::Test {

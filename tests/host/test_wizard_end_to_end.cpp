@@ -5,9 +5,9 @@
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,18 +17,9 @@ namespace {
 class WizardEndToEnd : public BackendTest {
 protected:
     QString RunScript(const QByteArray& script) {
-        const QString path = m_dir.filePath("script.txt");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(script);
-        file.close();
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
-                      {"wizard", Database().Url(), "--script", path});
-        EXPECT_TRUE(process.waitForFinished(120000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QString::fromUtf8(process.readAllStandardOutput());
+        const TesselRun run = RunWizardScript(Database().Url(), script, m_dir.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return run.out;
     }
 
     QString One(const QString& sql) {

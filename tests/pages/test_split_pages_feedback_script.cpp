@@ -4,9 +4,9 @@
 // only those addresses; and a third row typed full of long mixed texts, visited with the keyboard
 // and deleted, which leaves the other rows and what they take as they were.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -43,21 +43,11 @@ protected:
     }
 
     ScriptRun Run(const QString& script) {
-        const QString path = m_dir.filePath(u"script.txt"_s);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(script.toUtf8());
-        file.close();
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
-                      QStringList{u"wizard"_s, s_database->Url(), u"--script"_s, path});
-        EXPECT_TRUE(process.waitForStarted());
-        EXPECT_TRUE(process.waitForFinished(120000));
+        const TesselRun program = RunWizardScript(s_database->Url(), script.toUtf8(), m_dir.path());
         ScriptRun run;
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
+        run.exitCode = program.exitCode;
+        run.out = program.out;
+        run.err = program.err;
         static const QRegularExpression head(u"^(\\d+): (.*)$"_s);
         for (const QString& line : run.out.split(u'\n')) {
             if (line.startsWith(u"message box"_s))

@@ -2,9 +2,9 @@
 // typing into the level edits, the pattern list's rows and buttons, and the candidate menus on both
 // pages, including an item in the submenu of a menu with more than 51 characters.
 #include "tests/support/TestSupport.h"
+#include "tests/support/TesselProgram.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -38,19 +38,9 @@ TEST(SplitPagesScript, ScriptActionsReachEveryControlOfBothPages) {
                                           "print 5001\n"
                                           "click 2\n")
                                .arg(many);
-    const QString path = dir.filePath(QStringLiteral("script.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(script.toUtf8());
-    file.close();
-
-    QProcess process;
-    process.setWorkingDirectory(dir.path());
-    process.start(QStringLiteral(TESSEL_BIN_DIR "/tessel"),
-                  QStringList{QStringLiteral("wizard"), database.Url(), QStringLiteral("--script"), path});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const TesselRun run = RunWizardScript(database.Url(), script.toUtf8(), dir.path());
+    const QString out = run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
 
     const QStringList lines = out.split(u'\n');
     ASSERT_GE(lines.size(), 9) << out.toStdString();
