@@ -4,6 +4,7 @@
 // (under scripts/with-postgres) PostgreSQL.
 //
 // Goal: at least 50 compounds a second on SQLite.
+#include "bench/QtBenchmarkMain.h"
 #include "pages/rules/CompoundDecomposition.h"
 #include "tests/support/TestSupport.h"
 
@@ -105,9 +106,5 @@ BENCHMARK_CAPTURE(Decompose, PostgreSQLDryRun, Backend::PostgreSQL, true)
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv); // the database drivers need one
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv, QtApplication::Core); // the database drivers need one
 }

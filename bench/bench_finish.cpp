@@ -10,6 +10,7 @@
 // A case whose smaller sibling shows it would take longer than the budget (2 minutes) is skipped
 // and says how long it would have taken. Without a PostgreSQL (scripts/run-benchmarks starts one)
 // the PostgreSQL cases are skipped.
+#include "bench/QtBenchmarkMain.h"
 #include "database/AddressDatabaseGenerator.h"
 #include "bench/BenchDatabases.h"
 #include "bench/FinishCompound.h"
@@ -196,14 +197,9 @@ BENCHMARK_CAPTURE(BM_RoundTrip, proxy1ms, true)->Unit(benchmark::kMicrosecond)->
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_postgres.clear();
-    g_sqlite.clear();
-    g_proxy.reset();
-    return 0;
+    return RunQtBenchmarks(argc, argv, QtApplication::Core, [] {
+        g_postgres.clear();
+        g_sqlite.clear();
+        g_proxy.reset();
+    });
 }

@@ -5,6 +5,7 @@
 // (generated once per run, with its trigram indexes).
 //
 // Goals: within 150 ms on PostgreSQL and 300 ms on SQLite.
+#include "bench/QtBenchmarkMain.h"
 #include "database/AddressDatabaseGenerator.h"
 #include "bench/BenchDatabases.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -86,14 +87,5 @@ BENCHMARK_CAPTURE(BM_EnterPage, UnlinkedPagePostgreSQL, true, true)->Unit(benchm
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_databases.clear();
-    return 0;
+    return RunQtBenchmarks(argc, argv, QtApplication::Widgets, [] { g_databases.clear(); });
 }

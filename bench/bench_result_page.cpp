@@ -4,6 +4,7 @@
 // which also takes the tree of the entry before out of the view.
 //
 // Goal: within 150 ms at 100,000 entries.
+#include "bench/QtBenchmarkMain.h"
 #include "pages/DlgShowDPResult.h"
 #include "bench/ResultTreeEntries.h"
 #include "wizard/WizardData.h"
@@ -119,13 +120,5 @@ BENCHMARK(BM_EnterReferenceItemsWithOwnData)->Arg(100000)->Unit(benchmark::kMill
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv, QtApplication::Widgets);
 }

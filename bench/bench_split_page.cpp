@@ -5,6 +5,7 @@
 //
 // Goals: a keystroke under 16 ms (one frame) for 10,000 addresses and under 100 ms for 100,000, also
 // while the list shows only the addresses no pattern takes.
+#include "bench/QtBenchmarkMain.h"
 #include "pages/AddrListBox.h"
 #include "database/AddressDatabaseGenerator.h"
 #include "database/AddressTextForms.h"
@@ -227,17 +228,10 @@ BENCHMARK(BM_EnterUnlinkedPageGenerated)->Arg(200000)->Unit(benchmark::kMillisec
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    while (!g_generated.empty())
-        g_generated.pop_back();
-    while (!g_cells.empty())
-        g_cells.pop_back();
-    return 0;
+    return RunQtBenchmarks(argc, argv, QtApplication::Widgets, [] {
+        while (!g_generated.empty())
+            g_generated.pop_back();
+        while (!g_cells.empty())
+            g_cells.pop_back();
+    });
 }
