@@ -102,14 +102,20 @@ BigCell& CellOf(int count) {
     return *g_cells.back();
 }
 
-// A keystroke in the level-3 edit of the seventh pattern: every address is split again against
-// seven patterns and the list repaints the rows it shows.
-void BM_Keystroke(benchmark::State& state) {
-    BigCell& cell = CellOf(int(state.range(0)));
-    SplitPagesHost& host = *cell.host;
+// The cell's host with page 3 entered afresh (page 5 entered for another cell first) and the
+// operator's seven patterns typed.
+SplitPagesHost& EnteredWithPatterns(int count) {
+    SplitPagesHost& host = *CellOf(count).host;
     host.Enter(host.Addr(), u"无此小区"_s);
     host.Enter(host.Dp(), BigCellName);
     TypePatterns(host.Dp());
+    return host;
+}
+
+// A keystroke in the level-3 edit of the seventh pattern: every address is split again against
+// seven patterns and the list repaints the rows it shows.
+void BM_Keystroke(benchmark::State& state) {
+    SplitPagesHost& host = EnteredWithPatterns(int(state.range(0)));
     DlgGetAddrSeparator& page = host.Dp();
     QLineEdit& edit = page.LevelEdit(3);
     AddrListBox& list = page.AddressList();
@@ -130,11 +136,7 @@ BENCHMARK(BM_Keystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)-
 // The same keystroke while the address list shows only the addresses no pattern takes: the counts
 // and the list of those addresses follow it.
 void BM_KeystrokeUnmatchedOnly(benchmark::State& state) {
-    BigCell& cell = CellOf(int(state.range(0)));
-    SplitPagesHost& host = *cell.host;
-    host.Enter(host.Addr(), u"无此小区"_s);
-    host.Enter(host.Dp(), BigCellName);
-    TypePatterns(host.Dp());
+    SplitPagesHost& host = EnteredWithPatterns(int(state.range(0)));
     DlgGetAddrSeparator& page = host.Dp();
     auto* unmatchedOnly = page.Control<QCheckBox>(DlgGetAddrSeparator::UnmatchedOnlyCheckId);
     unmatchedOnly->setChecked(true);
@@ -154,11 +156,7 @@ BENCHMARK(BM_KeystrokeUnmatchedOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::k
 
 // A click on another pattern row: its five texts go into the edits, with one re-split.
 void BM_LoadRow(benchmark::State& state) {
-    BigCell& cell = CellOf(int(state.range(0)));
-    SplitPagesHost& host = *cell.host;
-    host.Enter(host.Addr(), u"无此小区"_s);
-    host.Enter(host.Dp(), BigCellName);
-    TypePatterns(host.Dp());
+    SplitPagesHost& host = EnteredWithPatterns(int(state.range(0)));
     MyListCtrl& patterns = host.Dp().PatternList();
     int row = 0;
     for (auto _ : state) {
