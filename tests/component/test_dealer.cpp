@@ -5,6 +5,7 @@
 // a child mode (see main).
 #include "tests/support/IsolatedEnvironment.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/StandInDispatch.h"
 #include "platform/automation/Automation.h"
 #include "platform/dataaccess/DataAccess.h"
 
@@ -165,31 +166,10 @@ VARIANT Variant(VARTYPE vt) {
 }
 
 // An object that is no database connection; its answer to the connection interface is chosen.
-struct StrangeObject : IDispatch {
-    HRESULT answer = E_NOINTERFACE;
-    ULONG references = 1;
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        if (answer != E_NOINTERFACE) {
-            IErrorInfo* info = nullptr;
-            CreateSimpleErrorInfo(u"strange", u"the object broke", &info);
-            SetErrorInfo(0, info);
-            info->Release();
-        }
-        return answer;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override { return --references; }
-    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
+struct StrangeObject : StandInDispatch {
+    StrangeObject() {
+        errorSource = u"strange";
+        errorDescription = u"the object broke";
     }
 };
 

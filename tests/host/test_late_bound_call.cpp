@@ -3,6 +3,7 @@
 #include "host/LateBoundCall.h"
 
 #include "platform/automation/Automation.h"
+#include "tests/support/StandInDispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +14,11 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // A host object whose interface query fails the way a broken proxy does, leaving an error object.
-struct BrokenObject : IDispatch {
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *ppv = this;
-            return S_OK;
-        }
-        IErrorInfo* info = nullptr;
-        CreateSimpleErrorInfo(u"host", u"the host's connection went away", &info);
-        SetErrorInfo(0, info);
-        info->Release();
-        return E_UNEXPECTED;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
+struct BrokenObject : StandInDispatch {
+    BrokenObject() {
+        answer = E_UNEXPECTED;
+        errorSource = u"host";
+        errorDescription = u"the host's connection went away";
     }
 };
 

@@ -2,6 +2,7 @@
 #include "platform/automation/Automation.h"
 #include "platform/automation/ComError.h"
 #include "platform/automation/ComPtr.h"
+#include "tests/support/StandInDispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -233,26 +234,7 @@ TEST(VariantChangeType, ReadsThroughReferencesAndWritesAlphaBooleansOnRequest) {
 }
 
 // Counts its references, to see variants take and give them back.
-struct CountedObject : IDispatch {
-    ULONG references = 1;
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override { return --references; }
-    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
-};
+using CountedObject = StandInDispatch;
 
 TEST(Variant, CopyAndClearBalanceInterfaceReferencesAndDuplicateText) {
     CountedObject object;
