@@ -6,6 +6,7 @@
 #include "pages/DlgShowDPResult.h"
 #include "platform/ui/DialogTemplate.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TreeDescription.h"
 #include "wizard/WizardMessage.h"
 
 #include <QLabel>
@@ -49,26 +50,6 @@ public:
     SplitPatternSet m_addrPatterns;
     int m_commits = 0;
 };
-
-// label:itemData, children in braces.
-QString Describe(const QTreeWidgetItem* item) {
-    QString out =
-        item->text(0) + u':' + QString::number(item->data(0, DlgShowDPResult::ItemDataRole).toUInt());
-    if (item->childCount() > 0) {
-        QStringList children;
-        for (int i = 0; i < item->childCount(); ++i)
-            children << Describe(item->child(i));
-        out += u'{' + children.join(u' ') + u'}';
-    }
-    return out;
-}
-
-QString Describe(const QTreeWidget* tree) {
-    QStringList top;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        top << Describe(tree->topLevelItem(i));
-    return top.join(u" | "_s);
-}
 
 // Every item shows the image of its level: one image per depth, a different one for each depth.
 void CollectLevelIcons(const QTreeWidgetItem* item, std::size_t depth,

@@ -4,6 +4,7 @@
 // Finish succeeds.
 #include "wizard/DlgRun.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TreeDescription.h"
 #include "tests/support/WizardOnDatabase.h"
 
 #include <QApplication>
@@ -40,17 +41,6 @@ const QStringList CellRows = {
     u"insert into addr (id,name,grade,parentid) values(100,'阳光小区1栋4单元',7,6)"_s,
     u"insert into addr_ref (stdaddrid,oldid,refflag) values(100,'T9',0)"_s,
 };
-
-QString Describe(const QTreeWidgetItem* item) {
-    QString out = item->text(0) + u':' + QString::number(item->data(0, Qt::UserRole).toUInt());
-    if (item->childCount() > 0) {
-        QStringList children;
-        for (int i = 0; i < item->childCount(); ++i)
-            children << Describe(item->child(i));
-        out += u'{' + children.join(u' ') + u'}';
-    }
-    return out;
-}
 
 class ResultPagesWizard : public WizardOnDatabase {
 protected:
