@@ -1,9 +1,10 @@
 #include "commit/InnerTreeCommit.h"
 
-#include "database/CADODatabase.h"
 #include "commit/CommitStatements.h"
 #include "commit/LinkedAddressMover.h"
 #include "commit/ResultTreeWriter.h"
+#include "database/AddressGrade.h"
+#include "database/CADODatabase.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
 #include "platform/automation/ComError.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr int CellGrade = 7;
+constexpr int CellGrade = AddressGrade::Cell;
 
 // A transaction that ends on every path: Commit when asked, else a rollback when it goes out of
 // scope, including while an exception passes (a programming error leaves nothing half written).
@@ -103,7 +104,7 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
 }
 
 uint32_t InnerTreeCommit::FindOrCreateCellPath(CommitStatements& db, bool ownTransaction, CommitStats& stats) {
-    std::array<uint32_t, 8> ids{}; // ids[g] for grade g; ids[0] = 0 is the parent of the top level
+    std::array<uint32_t, CellGrade + 1> ids{}; // ids[g] for grade g; ids[0] = 0 is the parent of the top level
     const int missing = FindPath(db, 1, ids);
     if (missing == 0)
         return 0;

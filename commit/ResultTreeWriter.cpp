@@ -1,5 +1,6 @@
 #include "commit/ResultTreeWriter.h"
 
+#include "database/AddressGrade.h"
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
@@ -13,7 +14,7 @@ using StatementBatches::ValuesPerList;
 
 namespace {
 
-constexpr int FirstInnerGrade = 8;
+constexpr int FirstInnerGrade = AddressGrade::FirstInner;
 
 SqlList IdList(const std::vector<uint32_t>& ids) {
     std::vector<std::vector<SqlArg>> items;

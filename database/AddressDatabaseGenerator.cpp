@@ -1,5 +1,6 @@
 #include "database/AddressDatabaseGenerator.h"
 
+#include "database/AddressGrade.h"
 #include "database/AddressSchema.h"
 #include "database/AddressTextForms.h"
 #include "database/BatchInserter.h"
@@ -474,12 +475,12 @@ private:
                 plan.name + (random.Chance(0.8) ? AddressTextForms::Standard(place)
                                                 : AddressTextForms::Inner(InnerForm::Dash, place, 0));
             uint32_t parent = number;
-            int grade = 7;
+            int grade = AddressGrade::Cell;
             if (random.Chance(0.1) && !path.road.isNull() && !path.number.isNull())
                 name.prepend(path.road + path.number);
             if (random.Chance(0.1) && Claim(street, name)) {
                 parent = street;
-                grade = 6;
+                grade = AddressGrade::Number;
             }
             const uint32_t node = Node(name, grade, parent);
             for (const QString& n : numbers)

@@ -1,8 +1,8 @@
 #include "pages/DlgGetAddrSeparator.h"
 
-#include "pages/rules/AddressEntryLoader.h"
 #include "pages/AddressListModel.h"
 #include "pages/CandidateMenu.h"
+#include "pages/rules/AddressEntryLoader.h"
 #include "platform/ui/MessageBoxService.h"
 #include "wizard/WaitCursor.h"
 #include "wizard/WizardData.h"
@@ -15,16 +15,16 @@
 #include <QLabel>
 #include <QMenu>
 
-DlgGetAddrSeparator::DlgGetAddrSeparator(QWidget* parent) : WizardPageDialog(5002, parent) {}
+DlgGetAddrSeparator::DlgGetAddrSeparator(QWidget* parent) : WizardPageDialog(TemplateId::SplitPatterns, parent) {}
 
 bool DlgGetAddrSeparator::OnInitDialog() {
     WizardPageDialog::OnInitDialog();
-    SubclassControl(5017, &m_listPattern);
+    SubclassControl(SplitPatternsControl::PatternList, &m_listPattern);
     // The pattern list takes the focus from a click itself, and only from one on a row (the
     // template's focus policy came along with the control).
     m_listPattern.setFocusPolicy(Qt::TabFocus);
-    SubclassControl(5008, &m_listAddr);
-    m_labelCount = BindControl<QLabel>(5026);
+    SubclassControl(SplitPatternsControl::AddressList, &m_listAddr);
+    m_labelCount = BindControl<QLabel>(SplitPatternsControl::AddressCount);
     for (int k = 0; k < MaxLevels; ++k) {
         SubclassControl(FirstLevelEditId + k, &m_editLevels[k]);
         SubclassControl(FirstMenuButtonId + k, &m_btnMenus[k]);
@@ -32,7 +32,7 @@ bool DlgGetAddrSeparator::OnInitDialog() {
     m_pFocusCtrl = &m_editLevels[0];
 
     // The menu buttons show the chevron bitmap instead of their template text.
-    m_bmpMenu = QPixmap::fromImage(WizardResources::LoadBitmap(5005));
+    m_bmpMenu = QPixmap::fromImage(WizardResources::LoadBitmap(BitmapId::MenuArrow));
     for (QPushButton& button : m_btnMenus) {
         button.setText(QString());
         button.setIcon(QIcon(m_bmpMenu));
@@ -52,9 +52,9 @@ bool DlgGetAddrSeparator::OnInitDialog() {
         connect(&m_btnMenus[k], &QPushButton::clicked, this, [this, k] { OnMenuButton(k + 1); });
     }
     connect(&m_listPattern, &MyListCtrl::FocusRowChanged, this, [this](int row) { OnRowFocusChanged(row); });
-    if (auto* newPattern = BindControl<QPushButton>(5022))
+    if (auto* newPattern = BindControl<QPushButton>(SplitPatternsControl::NewPattern))
         connect(newPattern, &QPushButton::clicked, this, [this] { OnNewPattern(); });
-    if (auto* deletePattern = BindControl<QPushButton>(5023))
+    if (auto* deletePattern = BindControl<QPushButton>(SplitPatternsControl::DeletePattern))
         connect(deletePattern, &QPushButton::clicked, this, [this] { OnDeletePattern(); });
 
     // What the patterns take: a count beside each row, the count of addresses no row takes, and a

@@ -9,6 +9,7 @@
 #include "pages/MyListCtrl.h"
 #include "pages/PatternCountList.h"
 #include "splitting/Splitting.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardPageDialog.h"
 
 #include <QLineEdit>
@@ -51,12 +52,12 @@ public:
     // (30052) into the level edit that has the focus.
     void OnMenuCommand(int command);
 
-    static constexpr int FirstLevelEditId = 5000;
-    static constexpr int FirstMenuButtonId = 5011;
-    static constexpr int SuggestButtonId = 5027;
-    static constexpr int UnmatchedLabelId = 5028;
-    static constexpr int UnmatchedOnlyCheckId = 5029;
-    static constexpr int CountListId = 5030;
+    static constexpr int FirstLevelEditId = SplitPatternsControl::FirstLevelEdit;
+    static constexpr int FirstMenuButtonId = SplitPatternsControl::FirstMenuButton;
+    static constexpr int SuggestButtonId = SplitPatternsControl::Suggest;
+    static constexpr int UnmatchedLabelId = SplitPatternsControl::UnmatchedCount;
+    static constexpr int UnmatchedOnlyCheckId = SplitPatternsControl::UnmatchedOnly;
+    static constexpr int CountListId = SplitPatternsControl::RowCounts;
 
 protected:
     bool OnInitDialog() override;

@@ -1,6 +1,7 @@
 #include "pages/DlgGetAddrSeparator2.h"
 
 #include "pages/rules/AddressEntryLoader.h"
+#include "wizard/ResourceIds.h"
 
 #include <QLabel>
 
@@ -8,7 +9,7 @@ DlgGetAddrSeparator2::DlgGetAddrSeparator2(QWidget* parent) : DlgGetAddrSeparato
 
 bool DlgGetAddrSeparator2::OnInitDialog() {
     DlgGetAddrSeparator::OnInitDialog();
-    if (auto* title = Control<QLabel>(5025))
+    if (auto* title = Control<QLabel>(SplitPatternsControl::Title))
         title->setText(QStringLiteral("指定未关联DP号码的地址拆分模式"));
     return true;
 }

@@ -4,7 +4,7 @@
 #include "platform/ui/MessageBoxService.h"
 #include "wizard/WizardData.h"
 
-DlgGetCellName::DlgGetCellName(QWidget* parent) : WizardPageDialog(101, parent) {
+DlgGetCellName::DlgGetCellName(QWidget* parent) : WizardPageDialog(TemplateId::CellName, parent) {
     m_pFocusCtrl = &m_editCellName;
 }
 

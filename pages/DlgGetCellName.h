@@ -3,6 +3,7 @@
 // node of that name already has an inner address tree below it.
 #pragma once
 
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardPageDialog.h"
 
 #include <QLineEdit>
@@ -23,7 +24,7 @@ public:
 
     QLineEdit& CellNameEdit() { return m_editCellName; }
 
-    static constexpr int CellNameEditId = 5000;
+    static constexpr int CellNameEditId = CellNameControl::NameEdit;
 
 protected:
     bool OnInitDialog() override;

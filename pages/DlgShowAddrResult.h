@@ -5,6 +5,7 @@
 
 #include "pages/DlgShowDPResult.h"
 #include "pages/rules/FinishPreview.h"
+#include "wizard/ResourceIds.h"
 
 #include <functional>
 
@@ -26,7 +27,7 @@ public:
     static QString PreviewText(const FinishPreview& preview);
 
     // The preview's control id, for operator scripts (print 5012).
-    static constexpr int PreviewLabelId = 5012;
+    static constexpr int PreviewLabelId = ResultTreeControl::Preview;
 
 protected:
     bool OnInitDialog() override;

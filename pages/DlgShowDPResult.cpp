@@ -1,6 +1,7 @@
 #include "pages/DlgShowDPResult.h"
 
 #include "pages/ResultTreeItem.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WaitCursor.h"
 #include "wizard/WizardData.h"
 #include "wizard/WizardResources.h"
@@ -10,11 +11,11 @@
 #include <QTreeWidgetItem>
 
 namespace {
-constexpr int LevelBitmapId = 5007;
+constexpr int LevelBitmapId = BitmapId::ResultLevels;
 constexpr int LeftOutHeight = 18; // pixels the tree gives up at its bottom for the left-out line
 } // namespace
 
-DlgShowDPResult::DlgShowDPResult(QWidget* parent) : WizardPageDialog(5003, parent) {}
+DlgShowDPResult::DlgShowDPResult(QWidget* parent) : WizardPageDialog(TemplateId::ResultTree, parent) {}
 
 bool DlgShowDPResult::OnInitDialog() {
     m_treeResult = BindControl<QTreeWidget>(TreeId);

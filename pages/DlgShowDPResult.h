@@ -6,6 +6,7 @@
 
 #include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardPageDialog.h"
 
 #include <QIcon>
@@ -44,9 +45,9 @@ public:
     // The role under which a tree item keeps its item data: 0, or entry index + 1 on an item
     // created at a pattern's last level.
     static constexpr int ItemDataRole = Qt::UserRole;
-    static constexpr int TreeId = 5010;
+    static constexpr int TreeId = ResultTreeControl::Tree;
     // The line under the tree: how many loaded addresses no pattern takes, so Finish leaves them out.
-    static constexpr int LeftOutId = 5011;
+    static constexpr int LeftOutId = ResultTreeControl::LeftOut;
 
 protected:
     bool OnInitDialog() override;

@@ -1,16 +1,17 @@
 #include "pages/DlgVerifyCell.h"
 
 #include "pages/IndentedItemDelegate.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardData.h"
 #include "wizard/WizardResources.h"
 
 namespace {
 constexpr int CellGrade = CellPathCandidates::CellGrade;
-constexpr int LevelImagesBitmapId = 5003;
+constexpr int LevelImagesBitmapId = BitmapId::LevelImages;
 constexpr int IndentUnitsPerLevel = 2;
 } // namespace
 
-DlgVerifyCell::DlgVerifyCell(QWidget* parent) : WizardPageDialog(5001, parent) {
+DlgVerifyCell::DlgVerifyCell(QWidget* parent) : WizardPageDialog(TemplateId::CellPath, parent) {
     m_pFocusCtrl = &m_comboCandidates;
 }
 

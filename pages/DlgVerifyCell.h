@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pages/rules/CellPathCandidates.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardPageDialog.h"
 
 #include <QComboBox>
@@ -42,8 +43,8 @@ public:
     static constexpr int NodeIdRole = Qt::UserRole;
     static constexpr int ImageRole = Qt::UserRole + 2;
 
-    static constexpr int CandidateComboId = 5001;
-    static constexpr int FirstLevelEditId = 5001; // the edit of grade g is 5001 + g
+    static constexpr int CandidateComboId = CellPathControl::CandidateCombo;
+    static constexpr int FirstLevelEditId = CellPathControl::LevelEditBeforeGrade1; // grade g: + g
 
     QComboBox& CandidateCombo() { return m_comboCandidates; }
     QLineEdit& LevelEdit(int grade) { return m_editLevels[grade]; }

@@ -1,8 +1,9 @@
 #include "wizard/DlgRun.h"
 
-#include "platform/ui/DialogTemplate.h"
 #include "commit/InnerTreeCommit.h"
+#include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageBoxService.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WaitCursor.h"
 #include "wizard/WizardMessage.h"
 #include "wizard/WizardResources.h"
@@ -15,11 +16,11 @@
 #include <array>
 
 namespace {
-constexpr int OkButtonId = 1;
-constexpr int CancelButtonId = 2;
-constexpr int BackButtonId = 3;
-constexpr int NextButtonId = 4;
-constexpr int HostTemplateId = 5000;
+constexpr int OkButtonId = HostControl::Ok;
+constexpr int CancelButtonId = HostControl::Cancel;
+constexpr int BackButtonId = HostControl::Back;
+constexpr int NextButtonId = HostControl::Next;
+constexpr int HostTemplateId = TemplateId::Host;
 } // namespace
 
 DlgRun::DlgRun(QWidget* parent) : DlgRun(parent, {}) {}

@@ -1,6 +1,7 @@
 #include "wizard/WizardPageDialog.h"
 
 #include "platform/ui/DialogTemplate.h"
+#include "wizard/ResourceIds.h"
 #include "wizard/WizardMessage.h"
 #include "wizard/WizardResources.h"
 
@@ -12,8 +13,8 @@
 #include <algorithm>
 
 namespace {
-constexpr int BackButtonId = 3;
-constexpr int NextButtonId = 4;
+constexpr int BackButtonId = HostControl::Back;
+constexpr int NextButtonId = HostControl::Next;
 } // namespace
 
 WizardPageDialog::WizardPageDialog(int templateId, QWidget* parent)

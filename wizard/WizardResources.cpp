@@ -6,6 +6,7 @@
 #include "ui_Template5001.h"
 #include "ui_Template5002.h"
 #include "ui_Template5003.h"
+#include "wizard/ResourceIds.h"
 
 #include <QDialog>
 
@@ -27,23 +28,23 @@ template <class Form, class Widget> void Fill(Widget* dialog) {
 
 bool WizardResources::LoadTemplate(int templateId, QWidget* dialog) {
     switch (templateId) {
-    case 101:
+    case TemplateId::CellName:
         Fill<Ui::Template101>(dialog);
         break;
-    case 5000: {
+    case TemplateId::Host: {
         auto* host = qobject_cast<QDialog*>(dialog);
         if (!host)
             return false;
         Fill<Ui::Template5000>(host);
         break;
     }
-    case 5001:
+    case TemplateId::CellPath:
         Fill<Ui::Template5001>(dialog);
         break;
-    case 5002:
+    case TemplateId::SplitPatterns:
         Fill<Ui::Template5002>(dialog);
         break;
-    case 5003:
+    case TemplateId::ResultTree:
         Fill<Ui::Template5003>(dialog);
         break;
     default:
@@ -56,9 +57,9 @@ bool WizardResources::LoadTemplate(int templateId, QWidget* dialog) {
 QImage WizardResources::LoadBitmap(int bitmapId) {
     InitBitmapResource();
     switch (bitmapId) {
-    case 5003:
-    case 5005:
-    case 5007:
+    case BitmapId::LevelImages:
+    case BitmapId::MenuArrow:
+    case BitmapId::ResultLevels:
         return QImage(QStringLiteral(":/bitmaps/%1.png").arg(bitmapId));
     default:
         return {};

@@ -3,6 +3,8 @@
 // the cell: city, district, town, road, street, number and the cell itself.
 #pragma once
 
+#include "database/AddressGrade.h"
+
 #include <QString>
 
 #include <array>
