@@ -2,6 +2,7 @@
 // script acts on the real wizard offscreen, message boxes are printed with their answers, and a
 // script that names a missing control or an unknown action stops with its line.
 #include "tests/support/TestSupport.h"
+#include "tests/support/GeneratedDatabaseSuite.h"
 #include "tests/support/TesselProgram.h"
 
 #include <QByteArray>
@@ -9,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,27 +17,13 @@ namespace {
 
 using WizardRun = TesselRun;
 
-class OperatorScriptTest : public testing::Test {
+class OperatorScriptTest : public GeneratedDatabaseSuite {
 protected:
-    static void SetUpTestSuite() {
-        s_database = new TestDatabase;
-        s_database->Generate(2000);
-    }
-    static void TearDownTestSuite() {
-        delete s_database;
-        s_database = nullptr;
-    }
-
     WizardRun Run(const QByteArray& script, const QStringList& extra = {},
                   TestDatabase* database = s_database) {
         return RunWizardScript(database->Url(), script, m_dir.path(), extra);
     }
-
-    QTemporaryDir m_dir;
-    static TestDatabase* s_database;
 };
-
-TestDatabase* OperatorScriptTest::s_database = nullptr;
 
 TEST_F(OperatorScriptTest, TypesANameGoesOnAndBackAndCancels) {
     const WizardRun run = Run("# page 1\n"

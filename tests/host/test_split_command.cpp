@@ -1,11 +1,11 @@
 // tessel split as a user runs it: a file or standard input in, one line per text out, and the exit
 // codes of bad usage (2) and of input that is not UTF-8 (1).
+#include "tests/support/TemporaryFolderTest.h"
 #include "tests/support/TesselProgram.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,17 +17,7 @@ ProgramRun Tessel(const QStringList& args, const QByteArray& input = {}) {
     return RunTesselRaw(QStringList{"split"} + args, {.input = input});
 }
 
-class SplitCommand : public testing::Test {
-protected:
-    QString WriteFile(const QByteArray& content) {
-        const QString path = m_dir.filePath("addresses.txt");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-    QTemporaryDir m_dir;
-};
+class SplitCommand : public TemporaryFolderTest {};
 
 TEST_F(SplitCommand, PrintsThePatternIndexAndThePiecesOfEveryLine) {
     const QString path = WriteFile("3栋2单元501室\n"

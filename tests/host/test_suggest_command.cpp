@@ -1,12 +1,12 @@
 // tessel suggest as a user runs it: address lines in, the suggested rows with what each takes out,
 // rows that `tessel split -p` reads back and that cut as counted, and the exit codes of bad usage
 // (2) and of input that is not UTF-8 or cannot be read (1).
+#include "tests/support/TemporaryFolderTest.h"
 #include "tests/support/TesselProgram.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,17 +18,7 @@ ProgramRun Tessel(const QStringList& args, const QByteArray& input = {}) {
     return RunTesselRaw(args, {.input = input});
 }
 
-class SuggestCommand : public testing::Test {
-protected:
-    QString WriteFile(const QByteArray& content) {
-        const QString path = m_dir.filePath("addresses.txt");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-    QTemporaryDir m_dir;
-};
+class SuggestCommand : public TemporaryFolderTest {};
 
 TEST_F(SuggestCommand, PrintsEachRowWithTheLinesItTakesThenTheUnmatched) {
     const QByteArray input = "3栋2单元501室\n"

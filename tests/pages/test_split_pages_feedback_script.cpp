@@ -4,11 +4,11 @@
 // only those addresses; and a third row typed full of long mixed texts, visited with the keyboard
 // and deleted, which leaves the other rows and what they take as they were.
 #include "tests/support/TestSupport.h"
+#include "tests/support/GeneratedDatabaseSuite.h"
 #include "tests/support/TesselProgram.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -31,17 +31,8 @@ struct ScriptRun {
     QString err;
 };
 
-class SplitPagesFeedbackScript : public testing::Test {
+class SplitPagesFeedbackScript : public GeneratedDatabaseSuite {
 protected:
-    static void SetUpTestSuite() {
-        s_database = new TestDatabase;
-        s_database->Generate(2000);
-    }
-    static void TearDownTestSuite() {
-        delete s_database;
-        s_database = nullptr;
-    }
-
     ScriptRun Run(const QString& script) {
         const TesselRun program = RunWizardScript(s_database->Url(), script.toUtf8(), m_dir.path());
         ScriptRun run;
@@ -73,12 +64,7 @@ protected:
             sum += count.toInt();
         return sum;
     }
-
-    QTemporaryDir m_dir;
-    static TestDatabase* s_database;
 };
-
-TestDatabase* SplitPagesFeedbackScript::s_database = nullptr;
 
 TEST_F(SplitPagesFeedbackScript, SuggestionCountsAndUnmatchedAddressesFollowTheOperator) {
     const ScriptRun run = Run(u"type 5000 阳光花园\n"
