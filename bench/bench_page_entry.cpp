@@ -8,6 +8,7 @@
 #include "bench/QtBenchmarkMain.h"
 #include "database/AddressDatabaseGenerator.h"
 #include "bench/BenchDatabases.h"
+#include "bench/PageEntryLoop.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/SplitPagesHost.h"
 
@@ -65,16 +66,9 @@ void BM_EnterPage(benchmark::State& state, bool postgres, bool unlinkedPage) {
         DlgGetAddrSeparator& page = unlinkedPage ? static_cast<DlgGetAddrSeparator&>(host.Addr()) : host.Dp();
         const QString demo = QString::fromUtf16(AddressDatabaseGenerator::DemoCellName);
         MessageBoxRecorder boxes;
-        for (auto _ : state) {
-            state.PauseTiming();
-            host.Enter(page, u"无此小区"_s);
-            state.ResumeTiming();
-            host.Enter(page, demo);
-            page.AddressList().viewport()->repaint();
-        }
+        EnterPageRepeatedly(state, host, page, demo);
         if (boxes.Count() > 0)
             state.SkipWithError(boxes.Last().text.toStdString().c_str());
-        state.counters["entries"] = static_cast<double>(page.Entries().size());
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
     }

@@ -12,6 +12,7 @@
 #include "pages/DlgGetAddrSeparator.h"
 #include "pages/DlgGetAddrSeparator2.h"
 #include "pages/MyListCtrl.h"
+#include "bench/PageEntryLoop.h"
 #include "tests/support/SplitPagesHost.h"
 #include "tests/support/TestSupport.h"
 #include "wizard/WizardData.h"
@@ -58,7 +59,7 @@ void TypePatterns(DlgGetAddrSeparator& page) {
 
 // A database with one cell of `count` DP addresses in the forms operators write, and the host.
 struct BigCell {
-    explicit BigCell(int cellSize) : count(cellSize), attached(database) {
+    explicit BigCell(int cellSize) : size(cellSize), attached(database) {
         std::mt19937_64 random(cellSize);
         QSqlDatabase& native = database.Native();
         native.transaction();
@@ -79,7 +80,7 @@ struct BigCell {
         QSqlQuery(native).exec(u"analyze"_s);
         host = std::make_unique<SplitPagesHost>();
     }
-    int count;
+    int size; // addresses
     TestDatabase database;
     AttachedDatabase attached;
     std::unique_ptr<SplitPagesHost> host;
@@ -91,15 +92,20 @@ std::vector<std::unique_ptr<BigCell>> g_cells;
 struct GeneratedDatabase;
 std::vector<std::unique_ptr<GeneratedDatabase>> g_generated;
 
-// The cell's fixture, made on first use; its database becomes the process's database object.
-BigCell& CellOf(int count) {
-    for (auto& cell : g_cells)
-        if (cell->count == count) {
-            g_pDatabase = &cell->attached.Database();
-            return *cell;
+// The kept fixture of that size, made on first use; its database becomes the process's database
+// object.
+template <typename Fixture, typename Size> Fixture& KeptFixture(std::vector<std::unique_ptr<Fixture>>& kept, Size size) {
+    for (auto& fixture : kept)
+        if (fixture->size == size) {
+            g_pDatabase = &fixture->attached.Database();
+            return *fixture;
         }
-    g_cells.push_back(std::make_unique<BigCell>(count));
-    return *g_cells.back();
+    kept.push_back(std::make_unique<Fixture>(size));
+    return *kept.back();
+}
+
+BigCell& CellOf(int count) {
+    return KeptFixture(g_cells, count);
 }
 
 // The cell's host with page 3 entered afresh (page 5 entered for another cell first) and the
@@ -169,16 +175,8 @@ BENCHMARK(BM_LoadRow)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->U
 
 // Entering page 3 for the cell: the statement, the cut, the candidates, the sort, the first split.
 void BM_EnterPage(benchmark::State& state) {
-    BigCell& cell = CellOf(int(state.range(0)));
-    SplitPagesHost& host = *cell.host;
-    for (auto _ : state) {
-        state.PauseTiming();
-        host.Enter(host.Dp(), u"无此小区"_s);
-        state.ResumeTiming();
-        host.Enter(host.Dp(), BigCellName);
-        host.Dp().AddressList().viewport()->repaint();
-    }
-    state.counters["entries"] = double(host.Dp().Entries().size());
+    SplitPagesHost& host = *CellOf(int(state.range(0))).host;
+    EnterPageRepeatedly(state, host, host.Dp(), BigCellName);
 }
 BENCHMARK(BM_EnterPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -195,28 +193,14 @@ struct GeneratedDatabase {
 };
 
 GeneratedDatabase& GeneratedOf(uint32_t size) {
-    for (auto& generated : g_generated)
-        if (generated->size == size) {
-            g_pDatabase = &generated->attached.Database();
-            return *generated;
-        }
-    g_generated.push_back(std::make_unique<GeneratedDatabase>(size));
-    return *g_generated.back();
+    return KeptFixture(g_generated, size);
 }
 
 void EnterGenerated(benchmark::State& state, bool unlinkedPage) {
     GeneratedDatabase& generated = GeneratedOf(uint32_t(state.range(0)));
     SplitPagesHost& host = *generated.host;
     DlgGetAddrSeparator& page = unlinkedPage ? static_cast<DlgGetAddrSeparator&>(host.Addr()) : host.Dp();
-    const QString demo = QString::fromUtf16(AddressDatabaseGenerator::DemoCellName);
-    for (auto _ : state) {
-        state.PauseTiming();
-        host.Enter(page, u"无此小区"_s);
-        state.ResumeTiming();
-        host.Enter(page, demo);
-        page.AddressList().viewport()->repaint();
-    }
-    state.counters["entries"] = double(page.Entries().size());
+    EnterPageRepeatedly(state, host, page, QString::fromUtf16(AddressDatabaseGenerator::DemoCellName));
 }
 void BM_EnterDpPageGenerated(benchmark::State& state) { EnterGenerated(state, false); }
 void BM_EnterUnlinkedPageGenerated(benchmark::State& state) { EnterGenerated(state, true); }
