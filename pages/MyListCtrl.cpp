@@ -1,20 +1,13 @@
 #include "pages/MyListCtrl.h"
 
+#include "pages/PatternTableLook.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
 MyListCtrl::MyListCtrl(QWidget* parent) : QTableWidget(parent) {
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(true);
-    setWordWrap(false);
-    setCornerButtonEnabled(false);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ApplyPatternTableLook(*this);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    horizontalHeader()->setSectionsClickable(false);
-    horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     // The list takes the focus from a click itself, and only from one that hits a row. (A window
     // that puts this list in place of a template's control sets this again after the swap.)

@@ -1,5 +1,7 @@
 #include "pages/PatternCountList.h"
 
+#include "pages/PatternTableLook.h"
+
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -8,16 +10,7 @@ PatternCountList::PatternCountList(QWidget* parent) : QTableWidget(parent) {
     auto* heading = new QTableWidgetItem(QStringLiteral("地址数"));
     heading->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setHorizontalHeaderItem(0, heading);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(true);
-    setWordWrap(false);
-    setCornerButtonEnabled(false);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->setSectionsClickable(false);
-    horizontalHeader()->setHighlightSections(false);
+    ApplyPatternTableLook(*this);
     horizontalHeader()->setStretchLastSection(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
