@@ -70,7 +70,7 @@ void Decompose(benchmark::State& state, Backend backend, bool dryRun) {
             return;
         }
         auto attached = std::make_unique<AttachedDatabase>(*db);
-        const CompoundDecomposition decomposition(DemoOptions(dryRun));
+        const CompoundDecomposition decomposition(DemoOptions(dryRun), CompoundDecomposition::Scope::ManyCompounds);
         QHash<QString, int> statuses;
         int nodes = 0;
         state.ResumeTiming();

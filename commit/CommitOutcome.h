@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 // Rows the commit wrote. In a dry run every step runs inside one transaction that is rolled back,
 // so the counts are those a real Finish would write at that moment.
 struct CommitStats {
@@ -33,4 +36,7 @@ struct CommitOutcome {
     QString resultId = QStringLiteral("0");
     // When not ok: the database's own description of the failure (empty when none was given).
     QString failure;
+    // The addr rows the commit inserted or renamed, whether or not their transaction was committed
+    // (a run over many compounds reads their names again).
+    std::vector<uint32_t> addressesWritten;
 };

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -27,9 +28,16 @@ public:
 
     const QString& Failure() const { return m_failure; }
 
+    // The addr rows the commit inserts or renames, noted by the step that does it.
+    void NoteAddressesWritten(const std::vector<uint32_t>& ids) {
+        m_addressesWritten.insert(m_addressesWritten.end(), ids.begin(), ids.end());
+    }
+    const std::vector<uint32_t>& AddressesWritten() const { return m_addressesWritten; }
+
 private:
     void NoteFailure();
 
     int m_reportMode;
     QString m_failure;
+    std::vector<uint32_t> m_addressesWritten;
 };

@@ -98,6 +98,7 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
     outcome.ok = ok;
     outcome.stats = stats;
     outcome.resultId = m_strResultID;
+    outcome.addressesWritten = db.AddressesWritten();
     if (!ok)
         outcome.failure = db.Failure();
     return outcome;
@@ -171,6 +172,7 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
     for (const QStringList& row : *drawn)
         newIds.push_back(row[0].toUInt());
     std::sort(newIds.begin(), newIds.end());
+    db.NoteAddressesWritten(newIds);
     std::vector<std::vector<SqlArg>> rows;
     for (int grade = missing; grade <= CellGrade; ++grade) {
         ids[grade] = newIds[grade - missing];

@@ -72,6 +72,10 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
             moves.push_back({address, newName, grade, nodeId});
         }
     }
+    std::vector<uint32_t> movedIds;
+    for (const AddressMove& m : moves)
+        movedIds.push_back(m.address);
+    m_db.NoteAddressesWritten(movedIds);
     if (!ForEachChunk(moves, RowsPerInsert, [&](const std::vector<AddressMove>& chunk) {
             std::vector<std::vector<SqlArg>> names, grades, parents, ids;
             for (const AddressMove& m : chunk) {

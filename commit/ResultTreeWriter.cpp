@@ -129,6 +129,7 @@ bool ResultTreeWriter::InsertNewNodes() {
     // Depth first, as a walk drawing one value per new node would number them.
     for (size_t i = 0; i < fresh.size(); ++i)
         m_nodes[fresh[i]].id = ids[i];
+    m_db.NoteAddressesWritten(ids);
 
     std::vector<std::vector<SqlArg>> rows;
     rows.reserve(fresh.size());

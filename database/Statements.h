@@ -27,6 +27,18 @@ inline constexpr char16_t UnlinkedAddresses[] =
     u"d1.addr like '%%%s%%' escape '\\' and t1.telnum=r.oldid) and not exists(select a1.id from addr a1 "
     u"where "
     u"a1.parentid=a.id)";
+// The same, with the search limited to some addresses. (cell name, like; twice; address ids)
+inline constexpr char16_t UnlinkedAddressesAmong[] =
+    u"select a.id,a.name,r.oldid from addr a,addr_ref r where r.stdaddrid=a.id and a.name like '%%%s%%' "
+    u"escape '\\' and not exists (select t1.telnum from telnum_dp97 t1,dpaddr97 d1 where t1.dpid=d1.num and "
+    u"d1.addr like '%%%s%%' escape '\\' and t1.telnum=r.oldid) and not exists(select a1.id from addr a1 "
+    u"where a1.parentid=a.id) and a.id in (%l)";
+
+// Decomposing many compounds in one run: the texts the two split pages search, read once, in the
+// order the searches read them; and addresses read again after a commit wrote them. (address ids)
+inline constexpr char16_t AllDpAddresses[] = u"select num,addr from dpaddr97";
+inline constexpr char16_t AllAddressNames[] = u"select id,name from addr";
+inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id in (%l)";
 
 // Commit.
 inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where parentid=%u and name is null";

@@ -189,7 +189,9 @@ int RunDecompose(const CommandLine& line) {
     }
 
     const bool progress = arguments.fromFile && isatty(STDERR_FILENO);
-    const CompoundDecomposition decomposition(arguments.options);
+    const CompoundDecomposition decomposition(arguments.options, arguments.fromFile
+                                                                     ? CompoundDecomposition::Scope::ManyCompounds
+                                                                     : CompoundDecomposition::Scope::OneCompound);
     printLine(QString::fromLatin1(kHeader));
     int status = 0;
     const qsizetype total = arguments.cells.size();

@@ -3,6 +3,7 @@
 #include "database/CADODatabase.h"
 #include "database/CADORecordset.h"
 #include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
 #include "database/Statements.h"
 #include "platform/automation/ComError.h"
 
@@ -12,8 +13,7 @@ namespace {
 struct RowLayout {
     int textColumn;
     int oldIdColumn;
-    int stdAddrIdColumn;       // -1: the source has none
-    std::size_t minTextLength; // shorter cut texts are left out
+    int stdAddrIdColumn; // -1: the source has none
 };
 
 } // namespace
@@ -31,21 +31,65 @@ std::vector<AddressEntry> AddressEntryLoader::Load(Source source, const QString&
     std::vector<AddressEntry> entries;
     if (!g_pDatabase)
         return entries;
-
     // The name matches literally: its quotes, % and _ are escaped.
     const SqlText name = SqlText::LikeLiteral(cellName);
-    const bool dp = source == Source::DpAddresses;
-    const QString statement = dp ? FormatStatement(Statements::DpAddresses, {name})
-                                 : FormatStatement(Statements::UnlinkedAddresses, {name, name});
+    const QString statement = source == Source::DpAddresses
+                                  ? FormatStatement(Statements::DpAddresses, {name})
+                                  : FormatStatement(Statements::UnlinkedAddresses, {name, name});
+    if (!Read(source, statement, cellName, entries))
+        entries.clear();
+    return entries;
+}
+
+std::vector<AddressEntry> AddressEntryLoader::LoadUnlinkedAmong(const QString& cellName,
+                                                                const std::vector<uint32_t>& addressIds) {
+    std::vector<AddressEntry> entries;
+    if (!g_pDatabase)
+        return entries;
+    const SqlText name = SqlText::LikeLiteral(cellName);
+    // In ascending id order, as the whole-column statement reads its rows.
+    const bool read = StatementBatches::ForEachChunk(
+        addressIds, StatementBatches::ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+            std::vector<std::vector<SqlArg>> ids;
+            ids.reserve(chunk.size());
+            for (const uint32_t id : chunk)
+                ids.push_back({id});
+            return Read(Source::UnlinkedAddresses,
+                        FormatStatement(Statements::UnlinkedAddressesAmong,
+                                        {name, name, FormatList(Statements::IdItem, ids, Statements::Comma)}),
+                        cellName, entries);
+        });
+    if (!read)
+        entries.clear();
+    return entries;
+}
+
+bool AddressEntryLoader::AddEntry(Source source, const QString& text, const QString& oldId, uint32_t stdAddrId,
+                                  const QString& cellName, std::vector<AddressEntry>& entries) {
     // Page 5 takes only addresses with more than two characters after the cell name.
-    const RowLayout layout = dp ? RowLayout{1, 0, -1, 0} : RowLayout{1, 2, 0, 3};
+    const std::size_t minTextLength = source == Source::DpAddresses ? 0 : 3;
+    AddressEntry entry;
+    // A row whose text holds the name only in another letter case (a database whose like ignores
+    // case) has no place to cut: it is left out.
+    if (!CutAfterCellName(text, cellName, entry.text) || entry.text.size() < minTextLength)
+        return false;
+    entry.oldId = oldId.toStdU16String();
+    entry.stdAddrId = stdAddrId;
+    entries.push_back(std::move(entry));
+    return true;
+}
+
+bool AddressEntryLoader::Read(Source source, const QString& statement, const QString& cellName,
+                              std::vector<AddressEntry>& entries) {
+    const bool dp = source == Source::DpAddresses;
+    const RowLayout layout = dp ? RowLayout{1, 0, -1} : RowLayout{1, 2, 0};
 
     CADORecordset reading(g_pDatabase);
     reading.m_cursorLocation = adUseServer;
     reading.m_cursorType = adOpenForwardOnly;
     reading.m_lockType = adLockReadOnly;
     if (!reading.OpenQuery(statement))
-        return entries; // reported by the reading
+        return false; // reported by the reading
     try {
         const int columns = layout.stdAddrIdColumn < 0 ? 2 : 3;
         while (!reading.AtEnd()) {
@@ -57,14 +101,7 @@ std::vector<AddressEntry> AddressEntryLoader::Load(Source source, const QString&
                 else
                     reading.ReadColumn(column, column == layout.textColumn ? text : oldId, u"");
             }
-            AddressEntry entry;
-            // A row whose text holds the name only in another letter case (a database whose like
-            // ignores case) has no place to cut: it is left out.
-            if (CutAfterCellName(text, cellName, entry.text) && entry.text.size() >= layout.minTextLength) {
-                entry.oldId = oldId.toStdU16String();
-                entry.stdAddrId = stdAddrId;
-                entries.push_back(std::move(entry));
-            }
+            AddEntry(source, text, oldId, stdAddrId, cellName, entries);
             reading.Next();
         }
         reading.CloseQuery();
@@ -72,7 +109,7 @@ std::vector<AddressEntry> AddressEntryLoader::Load(Source source, const QString&
         // A reading that breaks off shows the database layer's box; the page goes on empty rather
         // than with a part of the cell's addresses.
         reading.ReportError(error, 0);
-        entries.clear();
+        return false;
     }
-    return entries;
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "pages/rules/AddressEntryLoader.h"
 #include "pages/rules/CellPathCandidates.h"
+#include "pages/rules/CompoundSearchCache.h"
 #include "pages/rules/ErrorBoxCapture.h"
 #include "pages/rules/ExistingInnerTree.h"
 #include "commit/InnerTreeCommit.h"
@@ -16,10 +17,10 @@ struct SplitPageResult {
     int matched = 0;
 };
 
-SplitPageResult SplitPage(AddressEntryLoader::Source source, const QString& cellName,
+SplitPageResult SplitPage(std::vector<AddressEntry> entries, const QString& cellName,
                           const std::vector<PatternRow>& rows) {
     SplitPageResult result;
-    result.entries = AddressEntryLoader::Load(source, cellName);
+    result.entries = std::move(entries);
     // A page starts with one empty row.
     const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : rows);
     result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set);
@@ -28,6 +29,11 @@ SplitPageResult SplitPage(AddressEntryLoader::Source source, const QString& cell
 }
 
 } // namespace
+
+CompoundDecomposition::CompoundDecomposition(Options options, Scope scope)
+    : m_options(std::move(options)), m_scope(scope) {}
+
+CompoundDecomposition::~CompoundDecomposition() = default;
 
 QString CompoundDecomposition::StatusText(const Outcome& outcome) {
     switch (outcome.status) {
@@ -79,9 +85,20 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellNam
     }
 
     // Pages 3 to 6: both address sets split and made into trees.
-    const SplitPageResult dp = SplitPage(AddressEntryLoader::Source::DpAddresses, cellName, m_options.dpRows);
-    const SplitPageResult addr =
-        SplitPage(AddressEntryLoader::Source::UnlinkedAddresses, cellName, m_options.addrRows);
+    if (m_scope == Scope::ManyCompounds && !m_searchChecked) {
+        m_searchChecked = true;
+        if (CompoundSearchCache::Suits())
+            m_search = std::make_unique<CompoundSearchCache>();
+    }
+    // The empty name, which every text holds, is left to the database.
+    CompoundSearchCache* search = cellName.isEmpty() ? nullptr : m_search.get();
+    using Source = AddressEntryLoader::Source;
+    const SplitPageResult dp =
+        SplitPage(search ? search->DpEntries(cellName) : AddressEntryLoader::Load(Source::DpAddresses, cellName),
+                  cellName, m_options.dpRows);
+    const SplitPageResult addr = SplitPage(search ? search->UnlinkedEntries(cellName)
+                                                  : AddressEntryLoader::Load(Source::UnlinkedAddresses, cellName),
+                                           cellName, m_options.addrRows);
     outcome.dpLoaded = static_cast<int>(dp.entries.size());
     outcome.dpMatched = dp.matched;
     outcome.addrLoaded = static_cast<int>(addr.entries.size());
@@ -96,6 +113,8 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellNam
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
     const CommitOutcome committed =
         commit.Run(m_options.dryRun ? CommitMode::DryRun : CommitMode::Write, CommitReporting::Quiet);
+    if (search && !m_options.dryRun)
+        search->Reread(committed.addressesWritten);
     outcome.resultId = committed.resultId;
     outcome.nodesNew = committed.stats.nodesNew;
     outcome.linksNew = committed.stats.linksNew;

@@ -9,8 +9,11 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
+
+class CompoundSearchCache;
 
 class CompoundDecomposition {
 public:
@@ -43,7 +46,12 @@ public:
         QString message;  // the database's message of a failure
     };
 
-    explicit CompoundDecomposition(Options options) : m_options(std::move(options)) {}
+    // A run over one compound, or over many one after the other on the same connection: then, on
+    // SQLite, the texts pages 3 and 5 search are read once for the run (see CompoundSearchCache).
+    enum class Scope { OneCompound, ManyCompounds };
+
+    explicit CompoundDecomposition(Options options, Scope scope = Scope::OneCompound);
+    ~CompoundDecomposition();
 
     // Takes one compound through every step on g_pDatabase. A compound that no standard address
     // path leads to is not found and nothing is written for it. A database failure before the
@@ -55,4 +63,8 @@ public:
 
 private:
     Options m_options;
+    Scope m_scope;
+    // Made at the first compound of a run over many; the searches' state, not the run's result.
+    mutable std::unique_ptr<CompoundSearchCache> m_search;
+    mutable bool m_searchChecked = false;
 };
