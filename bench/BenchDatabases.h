@@ -5,7 +5,7 @@
 #pragma once
 
 #include "database/AddressSchema.h"
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "database/CADODatabase.h"
 #include "database/QtSqlConnection.h"
 #include "tests/support/TestDatabase.h"

@@ -1,6 +1,6 @@
 #include "database/CADOBase.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "platform/ui/MessageBoxService.h"
 #include "platform/automation/ComError.h"
 

@@ -1,6 +1,6 @@
 #include "database/CADORecordset.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "platform/automation/ComError.h"
 
 using namespace Qt::Literals::StringLiterals;

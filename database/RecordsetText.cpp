@@ -1,6 +1,6 @@
 #include "database/RecordsetText.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "platform/automation/ComError.h"
 
 #include <QDate>

@@ -6,7 +6,7 @@
 #include "host/PatternRowArgument.h"
 #include "host/UsageError.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "database/CADODatabase.h"
 #include "pages/rules/CompoundDecomposition.h"
 #include "platform/automation/ComError.h"

@@ -1,6 +1,6 @@
 #include "host/LateBoundCall.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 
 #include <algorithm>
 

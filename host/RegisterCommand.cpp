@@ -3,7 +3,7 @@
 #include "host/Command.h"
 #include "host/CommandLine.h"
 #include "host/ComponentLocation.h"
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "platform/automation/Automation.h"
 #include "platform/automation/RegistryText.h"
 

@@ -3,7 +3,7 @@
 #include "host/Command.h"
 #include "host/CommandLine.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "database/CADOBase.h"
 #include "host/LineWriter.h"
 #include "database/RecordsetText.h"

@@ -7,7 +7,7 @@
 #include "host/UsageError.h"
 
 #include "database/AddressDatabaseGenerator.h"
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "host/ComponentLocation.h"
 #include "host/LateBoundCall.h"
 #include "host/OperatorScript.h"

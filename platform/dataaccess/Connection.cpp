@@ -1,5 +1,6 @@
 #include "platform/dataaccess/Connection.h"
 
+#include "platform/dataaccess/BstrText.h"
 #include "platform/dataaccess/ConnectionString.h"
 #include "platform/dataaccess/DatabaseDialect.h"
 #include "platform/dataaccess/ProviderError.h"
@@ -23,10 +24,6 @@ QString NewConnectionName() {
     return QStringLiteral("tessel-dataaccess-%1").arg(++g_connectionNumber);
 }
 
-QString FromBstr(BSTR s) {
-    return s ? QString::fromUtf16(reinterpret_cast<const char16_t*>(s), SysStringLen(s)) : QString();
-}
-
 // The driver's native connection (sqlite3*, PGconn*, the ODBC HDBC): a new one after the host
 // closes and opens its Qt connection again.
 const void* NativeHandle(const QSqlDatabase& database) {
@@ -37,8 +34,6 @@ const void* NativeHandle(const QSqlDatabase& database) {
         return nullptr;
     return *static_cast<void* const*>(handle.constData());
 }
-
-const QString kObjectClosed = QStringLiteral("Operation is not allowed when the object is closed.");
 
 } // namespace
 
@@ -90,7 +85,7 @@ HRESULT Connection::Failure(HRESULT hr, const QString& description) const {
 }
 
 HRESULT Connection::RequireOpen() const {
-    return IsOpen() ? S_OK : Failure(kErrorObjectClosed, kObjectClosed);
+    return IsOpen() ? S_OK : Failure(kErrorObjectClosed);
 }
 
 void Connection::AfterOpen() {
@@ -142,19 +137,17 @@ HRESULT Connection::get_CursorLocation(LONG* location) {
 
 HRESULT Connection::put_CursorLocation(LONG location) {
     if (location != adUseServer && location != adUseClient)
-        return Failure(kErrorInvalidArgument,
-                       QStringLiteral("Arguments are of the wrong type, are out of acceptable "
-                                      "range, or are in conflict with one another."));
+        return Failure(kErrorInvalidArgument);
     m_cursorLocation = location;
     return S_OK;
 }
 
 HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG) {
     if (IsOpen())
-        return Failure(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+        return Failure(kErrorObjectOpen);
     QString problem;
     const std::optional<ConnectionString> parsed =
-        ConnectionString::Parse(FromBstr(connectionString), &problem);
+        ConnectionString::Parse(BstrText::ToQString(connectionString), &problem);
     if (!parsed)
         return ProviderError::Fail(E_FAIL, ProviderError::Source({}), problem);
     if (!m_owned) { // a wrapped connection that was closed opens as one of our own
@@ -177,8 +170,8 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
             database.setHostName(parsed->host);
         if (parsed->port > 0)
             database.setPort(parsed->port);
-        const QString user = SysStringLen(userId) ? FromBstr(userId) : parsed->user;
-        const QString secret = SysStringLen(password) ? FromBstr(password) : parsed->password;
+        const QString user = SysStringLen(userId) ? BstrText::ToQString(userId) : parsed->user;
+        const QString secret = SysStringLen(password) ? BstrText::ToQString(password) : parsed->password;
         if (!user.isEmpty())
             database.setUserName(user);
         if (!secret.isEmpty())
@@ -270,7 +263,7 @@ HRESULT Connection::Execute(BSTR commandText, VARIANT* recordsAffected, LONG opt
         *result = nullptr;
     QSqlQuery query;
     QString translated;
-    if (HRESULT hr = Run(FromBstr(commandText), true, query, &translated); FAILED(hr))
+    if (HRESULT hr = Run(BstrText::ToQString(commandText), true, query, &translated); FAILED(hr))
         return hr;
     if (recordsAffected) {
         VariantInit(recordsAffected);
@@ -296,8 +289,7 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
     if (m_inTransaction)
-        return Failure(kErrorTransactionExists,
-                       QStringLiteral("Only one transaction can be active on this session."));
+        return Failure(kErrorTransactionExists);
     SettleStreams();
     QSqlDatabase database = Database();
     ++m_statementsSent;
@@ -324,7 +316,7 @@ HRESULT Connection::EndTransaction(bool commit) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
     if (!m_inTransaction)
-        return Failure(kErrorNoTransaction, QStringLiteral("No transaction is active."));
+        return Failure(kErrorNoTransaction);
     SettleStreams();
     QSqlDatabase database = Database();
     ++m_statementsSent;

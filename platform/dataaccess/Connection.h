@@ -7,6 +7,7 @@
 
 #include "platform/dataaccess/AutomationObject.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/dataaccess/ProviderError.h"
 #include "platform/dataaccess/OracleTranslator.h"
 #include "platform/dataaccess/TranslationCache.h"
 
@@ -69,6 +70,8 @@ private:
     QSqlDatabase Database() const;
     HRESULT RequireOpen() const;
     HRESULT Failure(HRESULT hr, const QString& description) const;
+    // With the provider's own description of the code.
+    HRESULT Failure(HRESULT hr) const { return Failure(hr, ProviderError::Description(hr)); }
     HRESULT EndTransaction(bool commit);
     void SettleStreams();
     void AfterOpen();

@@ -24,6 +24,31 @@ HRESULT ProviderError::Fail(HRESULT hr, const QString& source, const QString& de
     return hr;
 }
 
+QString ProviderError::Description(HRESULT hr) {
+    struct Known {
+        HRESULT code;
+        const char* description;
+    };
+    static constexpr Known known[] = {
+        {kErrorNoCurrentRecord, "Either BOF or EOF is True, or the current record has been deleted. Requested "
+                                "operation requires a current record."},
+        {kErrorInvalidArgument, "Arguments are of the wrong type, are out of acceptable range, or are in "
+                                "conflict with one another."},
+        {kErrorItemNotFound, "Item cannot be found in the collection corresponding to the requested name or "
+                             "ordinal."},
+        {kErrorObjectClosed, "Operation is not allowed when the object is closed."},
+        {kErrorObjectOpen, "Operation is not allowed when the object is open."},
+        {kErrorInvalidConnection, "The connection cannot be used to perform this operation. It is either "
+                                  "closed or invalid in this context."},
+        {kErrorTransactionExists, "Only one transaction can be active on this session."},
+        {kErrorNoTransaction, "No transaction is active."},
+    };
+    for (const Known& k : known)
+        if (k.code == hr)
+            return QString::fromLatin1(k.description);
+    return {};
+}
+
 QString ProviderError::DatabaseMessage(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())

@@ -26,6 +26,8 @@ public:
     static QString Source(const QString& driverName);
     // Sets the thread's error object (source and description) and returns hr.
     static HRESULT Fail(HRESULT hr, const QString& source, const QString& description);
+    // The description the provider gives with one of its codes above; empty for any other.
+    static QString Description(HRESULT hr);
     // The database's own message for a failure, without the parts that point into the statement as
     // translated (PostgreSQL's "LINE n:" excerpt and its caret) or repeat the error code.
     static QString DatabaseMessage(const QSqlError& error);

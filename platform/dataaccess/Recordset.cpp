@@ -1,5 +1,6 @@
 #include "platform/dataaccess/Recordset.h"
 
+#include "platform/dataaccess/BstrText.h"
 #include "platform/dataaccess/Connection.h"
 #include "platform/dataaccess/FieldValue.h"
 #include "platform/dataaccess/ProviderError.h"
@@ -13,17 +14,9 @@ namespace dataaccess {
 
 namespace {
 
-QString FromBstr(BSTR s) {
-    return s ? QString::fromUtf16(reinterpret_cast<const char16_t*>(s), SysStringLen(s)) : QString();
-}
-
 const VARIANT& Dereferenced(const VARIANT& v) {
     return (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal) ? *v.pvarVal : v;
 }
-
-const QString kNoCurrentRecord = QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                                "deleted. Requested operation requires a current "
-                                                "record.");
 
 } // namespace
 
@@ -117,24 +110,22 @@ HRESULT Recordset::get_CursorLocation(LONG* location) {
 
 HRESULT Recordset::put_CursorLocation(LONG location) {
     if (m_open)
-        return Fail(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+        return Fail(kErrorObjectOpen);
     if (location != adUseServer && location != adUseClient)
-        return Fail(kErrorInvalidArgument,
-                    QStringLiteral("Arguments are of the wrong type, are out of acceptable "
-                                   "range, or are in conflict with one another."));
+        return Fail(kErrorInvalidArgument);
     m_cursorLocation = location;
     return S_OK;
 }
 
 HRESULT Recordset::Open(VARIANT source, VARIANT activeConnection, LONG cursorType, LONG, LONG) {
     if (m_open)
-        return Fail(kErrorObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+        return Fail(kErrorObjectOpen);
     const VARIANT& text = Dereferenced(source);
     QString statement;
     if (text.vt == VT_BSTR)
-        statement = FromBstr(text.bstrVal);
+        statement = BstrText::ToQString(text.bstrVal);
     else if (text.vt == (VT_BSTR | VT_BYREF) && text.pbstrVal)
-        statement = FromBstr(*text.pbstrVal);
+        statement = BstrText::ToQString(*text.pbstrVal);
     else
         return Fail(kErrorInvalidArgument,
                     QStringLiteral("the source of a reading must be a statement text"));
@@ -152,10 +143,7 @@ HRESULT Recordset::Open(VARIANT source, VARIANT activeConnection, LONG cursorTyp
     if (!connection)
         return Fail(E_NOINTERFACE, QStringLiteral("the active connection is not a connection object"));
     if (!connection->IsOpen())
-        return Fail(kErrorInvalidConnection,
-                    QStringLiteral("The connection cannot be used to perform this "
-                                   "operation. It is either closed or invalid in this "
-                                   "context."));
+        return Fail(kErrorInvalidConnection);
     QSqlQuery query;
     QString translated;
     if (HRESULT hr = connection->Run(statement, true, query, &translated); FAILED(hr))
@@ -179,7 +167,7 @@ HRESULT Recordset::MoveNext() {
     if (!m_open)
         return ProviderError::FailBare(E_POINTER);
     if (AtEnd())
-        return Fail(kErrorNoCurrentRecord, kNoCurrentRecord);
+        return Fail(kErrorNoCurrentRecord);
     ++m_position;
     if (AtEnd() && m_stream) {
         // A stream keeps only its current row.
@@ -198,17 +186,14 @@ HRESULT Recordset::MoveFirst() {
         return ProviderError::FailBare(E_POINTER);
     if (m_rowsBefore == 0) {
         if (m_rows.empty())
-            return Fail(kErrorNoCurrentRecord, kNoCurrentRecord);
+            return Fail(kErrorNoCurrentRecord);
         m_position = 0;
         return S_OK;
     }
     // A stream that let its first rows go starts over: the statement runs again.
     ComPtr<Connection> connection = m_connection;
     if (!connection || !connection->IsOpen())
-        return Fail(kErrorInvalidConnection,
-                    QStringLiteral("The connection cannot be used to perform this "
-                                   "operation. It is either closed or invalid in this "
-                                   "context."));
+        return Fail(kErrorInvalidConnection);
     EndStream();
     QSqlQuery query;
     if (HRESULT hr = connection->RunTranslated(m_text, true, query); FAILED(hr))
@@ -244,7 +229,7 @@ HRESULT Recordset::GetFieldValue(VARIANT index, VARIANT* value) {
     const VARIANT& key = Dereferenced(index);
     qsizetype column = -1;
     if (key.vt == VT_BSTR) {
-        const QString name = FromBstr(key.bstrVal);
+        const QString name = BstrText::ToQString(key.bstrVal);
         for (qsizetype i = 0; i < m_fieldNames.size() && column < 0; ++i)
             if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
                 column = i;
@@ -255,11 +240,9 @@ HRESULT Recordset::GetFieldValue(VARIANT index, VARIANT* value) {
             column = position.lVal;
     }
     if (column < 0 || column >= m_fieldNames.size())
-        return Fail(kErrorItemNotFound,
-                    QStringLiteral("Item cannot be found in the collection corresponding to "
-                                   "the requested name or ordinal."));
+        return Fail(kErrorItemNotFound);
     if (AtEnd())
-        return Fail(kErrorNoCurrentRecord, kNoCurrentRecord);
+        return Fail(kErrorNoCurrentRecord);
     const size_t c = static_cast<size_t>(column);
     return FieldValue::ToVariant(m_rows[m_position][c], m_numericFields[c], m_emptyTextIsNull, value);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/dataaccess/AutomationObject.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/dataaccess/ProviderError.h"
 
 #include "platform/automation/ComPtr.h"
 
@@ -52,6 +53,8 @@ private:
     bool FetchStreamRow();
     void EndStream();
     HRESULT Fail(HRESULT hr, const QString& description) const;
+    // With the provider's own description of the code.
+    HRESULT Fail(HRESULT hr) const { return Fail(hr, ProviderError::Description(hr)); }
     bool AtEnd() const { return m_position >= m_rows.size(); }
 
     bool m_open = false;

@@ -6,7 +6,7 @@
 #include "tests/commit/CommitFixture.h"
 #include "commit/InnerTreeCommit.h"
 
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "tests/support/TestSupport.h"
 #include "platform/automation/ComError.h"
 

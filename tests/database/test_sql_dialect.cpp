@@ -2,7 +2,7 @@
 // picks its script by it. ODBC is where two detectors could part ways (the driver says ODBC, the
 // DBMS behind it decides), so every route to a database must come out the same on both sides.
 #include "database/AddressSchema.h"
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "database/QtSqlConnection.h"
 #include "platform/dataaccess/Connection.h"
 #include "platform/dataaccess/ConnectionString.h"

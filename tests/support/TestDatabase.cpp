@@ -2,7 +2,7 @@
 
 #include "database/AddressDatabaseGenerator.h"
 #include "database/AddressSchema.h"
-#include "database/BstrText.h"
+#include "platform/dataaccess/BstrText.h"
 #include "database/QtSqlConnection.h"
 #include "database/RecordsetText.h"
 #include "platform/automation/ComError.h"

@@ -1,4 +1,6 @@
-// A BSTR that lives for one call: made from a QString, freed with its holder.
+// A BSTR that lives for one call: made from a QString, freed with its holder; and the one way from
+// a BSTR to a QString. Here, at the lowest floor with Qt and the automation runtime, so the
+// data-access objects, the database wrappers and the host share it.
 #pragma once
 
 #include "platform/automation/Automation.h"
