@@ -11,7 +11,7 @@ PatternCountList::PatternCountList(QWidget* parent) : QTableWidget(parent) {
     heading->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setHorizontalHeaderItem(0, heading);
     ApplyPatternTableLook(*this);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch); // the one column fills the list
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A display only: the pattern list is where rows are chosen.

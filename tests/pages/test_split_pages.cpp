@@ -728,6 +728,8 @@ TEST(SplitPages, LevelEditsExplainTheCutAndTheCountsFollowTheRows) {
     EXPECT_EQ(page.Control<QLabel>(DlgGetAddrSeparator::UnmatchedLabelId)->text(), u"未匹配3项"_s);
     EXPECT_TRUE(counts.selectionModel()->isRowSelected(7, {}));
     EXPECT_EQ(counts.rowHeight(0), list.rowHeight(0));
+    // The right-aligned numbers stand inside the narrow list, not beyond its right edge.
+    EXPECT_LE(counts.columnWidth(0), counts.viewport()->width());
 
     auto* unmatchedOnly = page.Control<QCheckBox>(DlgGetAddrSeparator::UnmatchedOnlyCheckId);
     QTest::mouseClick(unmatchedOnly, Qt::LeftButton);

@@ -148,3 +148,24 @@ TEST(WizardResourcesTest, BitmapsAndImageLists) {
 }
 
 } // namespace
+
+// A page is as wide as the wizard's frame (DlgRun places it there), and a page template may be
+// larger than the frame: what lies outside is cut off. Every control an operator uses must lie
+// inside.
+TEST(WizardResourcesTest, EveryShownControlOfAPageLiesInsideTheWizardsFrame) {
+    QDialog host;
+    WizardResources::LoadTemplate(5000, &host);
+    const QRect pageArea(0, 0, host.width(), host.height() - 60);
+    for (int templateId : {101, 5001, 5002, 5003}) {
+        QWidget page;
+        ASSERT_TRUE(WizardResources::LoadTemplate(templateId, &page));
+        for (QWidget* control : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->isHidden())
+                continue;
+            EXPECT_TRUE(pageArea.contains(control->geometry()))
+                << "template " << templateId << ", control " << control->property("controlId").toInt() << " at "
+                << control->geometry().x() << "," << control->geometry().y() << " " << control->width() << "x"
+                << control->height() << " outside " << pageArea.width() << "x" << pageArea.height();
+        }
+    }
+}
