@@ -17,6 +17,10 @@ IsolatedEnvironment::IsolatedEnvironment(Registry registry) : m_folder(QDir::tem
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
+    // Libraries keep their caches (fonts, say) under the user's cache folder when they have to
+    // write one; the program's own goes with it.
+    if (qEnvironmentVariableIsEmpty("XDG_CACHE_HOME"))
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_folder.filePath(u"cache"_s)));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }

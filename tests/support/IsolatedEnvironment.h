@@ -1,6 +1,6 @@
 // What a test program sets up before anything else runs, so that a plain `ctest` (or the program
-// run by hand) never touches the user's own files: a registry file and a runtime folder of the
-// program's own in a temporary folder that goes with it, and the offscreen platform. Values that
+// run by hand) never touches the user's own files: a registry file, a runtime folder and a cache
+// folder of the program's own in a temporary folder that goes with it, and the offscreen platform. Values that
 // are already set (scripts/run-tests gives every test one registry of the build) are kept.
 #pragma once
 
