@@ -3,6 +3,7 @@
 // tab-separated line of figures per compound.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/LineWriter.h"
 #include "host/PatternRowArgument.h"
 #include "host/UsageError.h"
 
@@ -159,11 +160,6 @@ private:
     CADODatabase* m_previous = nullptr;
 };
 
-void WriteLine(std::FILE* to, const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), to);
-    std::fflush(to);
-}
-
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
@@ -175,9 +171,9 @@ int RunDecompose(const CommandLine& line) {
             throw UsageError(QStringLiteral("cannot write %1").arg(arguments.reportFile));
     }
     auto printLine = [&](const QString& text) {
-        WriteLine(stdout, text);
+        PrintLine(stdout, text);
         if (report)
-            WriteLine(report, text);
+            PrintLine(report, text);
     };
 
     OpenDatabase database;

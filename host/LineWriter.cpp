@@ -6,6 +6,11 @@
 #include <csignal>
 #include <cstring>
 
+void PrintLine(std::FILE* to, const QString& line) {
+    std::fputs((line + u'\n').toUtf8().constData(), to);
+    std::fflush(to);
+}
+
 LineWriter::LineWriter(std::FILE* out) : m_out(out) {
     std::signal(SIGPIPE, SIG_IGN);
 }

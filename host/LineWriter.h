@@ -6,6 +6,9 @@
 
 #include <cstdio>
 
+// One line (UTF-8, a line break, flushed at once) for commands that print little: results, notes.
+void PrintLine(std::FILE* to, const QString& line);
+
 class LineWriter {
 public:
     enum class State { Open, Closed, Failed };

@@ -4,6 +4,7 @@
 // dialog result and the result id. With a script, operator actions drive the wizard.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/LineWriter.h"
 #include "host/UsageError.h"
 
 #include "database/AddressDatabaseGenerator.h"
@@ -34,11 +35,6 @@ namespace {
 
 const char16_t kProgId[] = u"tessel.dealer";
 const char kDemoDatabase[] = "tessel-demo.db";
-
-void PrintLine(std::FILE* to, const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), to);
-    std::fflush(to);
-}
 
 // The default value of a key under the classes root; empty when it is not there.
 QString RegistryValue(const std::u16string& key) {
