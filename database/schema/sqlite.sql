@@ -7,7 +7,8 @@
 -- last_value to max(addr.id).
 --
 -- Indexes: every statement the system issues finds its rows through one of these, except the
--- like '%...%' searches on addr.name and dpaddr97.addr, which read the whole column by nature.
+-- like '%...%' searches on addr.name and dpaddr97.addr, which read the whole column by nature (a
+-- decompose run over a list of compounds reads the two columns once and searches them in memory).
 -- The data-access layer turns case_sensitive_like on, so "name like 'x%'" uses
 -- addr_name_grade_parent.
 --
