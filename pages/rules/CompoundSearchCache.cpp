@@ -57,14 +57,17 @@ bool CompoundSearchCache::LoadDpAddresses() {
     if (m_dpTexts)
         return true;
     TextSearchIndex texts;
-    std::vector<QString> numbers;
+    std::u16string numberChars;
+    std::vector<uint32_t> numberEnds;
     if (!ReadPairs<QString>(QString::fromUtf16(Statements::AllDpAddresses), [&](const QString& number, const QString& text) {
-            numbers.push_back(number);
+            numberChars.append(reinterpret_cast<const char16_t*>(number.utf16()), static_cast<std::size_t>(number.size()));
+            numberEnds.push_back(static_cast<uint32_t>(numberChars.size()));
             texts.Add(text);
         }))
         return false;
     m_dpTexts = std::move(texts);
-    m_dpNumbers = std::move(numbers);
+    m_dpNumberChars = std::move(numberChars);
+    m_dpNumberEnds = std::move(numberEnds);
     return true;
 }
 
@@ -96,9 +99,12 @@ std::vector<AddressEntry> CompoundSearchCache::DpEntries(const QString& cellName
     std::vector<AddressEntry> entries;
     if (!LoadDpAddresses())
         return entries;
-    for (const uint32_t row : m_dpTexts->RowsHolding(cellName))
-        AddressEntryLoader::AddEntry(AddressEntryLoader::Source::DpAddresses, m_dpTexts->Text(row),
-                                     m_dpNumbers[row], 0, cellName, entries);
+    for (const uint32_t row : m_dpTexts->RowsHolding(cellName)) {
+        const uint32_t begin = row == 0 ? 0 : m_dpNumberEnds[row - 1];
+        const QString number = QString::fromUtf16(m_dpNumberChars.data() + begin, m_dpNumberEnds[row] - begin);
+        AddressEntryLoader::AddEntry(AddressEntryLoader::Source::DpAddresses, m_dpTexts->Text(row), number, 0,
+                                     cellName, entries);
+    }
     return entries;
 }
 

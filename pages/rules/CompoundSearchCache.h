@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -40,7 +41,9 @@ private:
     void Note(uint32_t id, const QString& name);
 
     std::optional<TextSearchIndex> m_dpTexts; // once read
-    std::vector<QString> m_dpNumbers;         // by row of m_dpTexts
+    // The DP numbers by row of m_dpTexts, end to end: row r's ends at m_dpNumberEnds[r].
+    std::u16string m_dpNumberChars;
+    std::vector<uint32_t> m_dpNumberEnds;
     std::optional<TextSearchIndex> m_names;   // once read
     std::vector<uint32_t> m_addressIds;       // by row of m_names
     std::unordered_map<uint32_t, uint32_t> m_rowOfAddress;

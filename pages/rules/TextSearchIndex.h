@@ -1,13 +1,15 @@
 // Texts held in memory with, for each UTF-16 code unit, the rows whose text holds it, so that the
 // rows whose text holds a given text can be found by reading only the rows of its rarest code unit:
 // what "like '%text%'" with every character taken literally (letter case included) selects, without
-// reading every row.
+// reading every row. The texts lie end to end in one buffer (a million addresses take tens of
+// megabytes, not hundreds).
 #pragma once
 
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -24,12 +26,21 @@ public:
     // every row that has a text, the empty one included.
     std::vector<uint32_t> RowsHolding(QStringView part) const;
 
-    const QString& Text(uint32_t row) const { return m_texts[row]; }
-    uint32_t RowCount() const { return static_cast<uint32_t>(m_texts.size()); }
+    // The row's text; a null text for NULL.
+    QString Text(uint32_t row) const;
+    uint32_t RowCount() const { return static_cast<uint32_t>(m_rows.size()); }
 
 private:
+    struct Row {
+        uint32_t begin = 0;
+        uint32_t length = 0;
+        bool null = true;
+    };
+    Row Store(const QString& text);
+    QStringView View(const Row& row) const;
     void AddPostings(uint32_t row, const QString& text);
 
-    std::vector<QString> m_texts;
+    std::u16string m_chars;
+    std::vector<Row> m_rows;
     std::unordered_map<char16_t, std::vector<uint32_t>> m_rowsOf;
 };
