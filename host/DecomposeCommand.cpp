@@ -185,9 +185,10 @@ int RunDecompose(const CommandLine& line) {
     }
 
     const bool progress = arguments.fromFile && isatty(STDERR_FILENO);
-    const CompoundDecomposition decomposition(arguments.options, arguments.fromFile
-                                                                     ? CompoundDecomposition::Scope::ManyCompounds
-                                                                     : CompoundDecomposition::Scope::OneCompound);
+    const CompoundDecomposition decomposition(arguments.options,
+                                              arguments.cells.size() >= CompoundDecomposition::ManyCompoundsFrom
+                                                  ? CompoundDecomposition::Scope::ManyCompounds
+                                                  : CompoundDecomposition::Scope::OneCompound);
     printLine(QString::fromLatin1(kHeader));
     int status = 0;
     const qsizetype total = arguments.cells.size();

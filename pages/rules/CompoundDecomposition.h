@@ -49,6 +49,9 @@ public:
     // A run over one compound, or over many one after the other on the same connection: then, on
     // SQLite, the texts pages 3 and 5 search are read once for the run (see CompoundSearchCache).
     enum class Scope { OneCompound, ManyCompounds };
+    // From this many compounds on, reading the searched texts once costs less than the searches it
+    // saves (both grow with the size of the tables).
+    static constexpr qsizetype ManyCompoundsFrom = 8;
 
     explicit CompoundDecomposition(Options options, Scope scope = Scope::OneCompound);
     ~CompoundDecomposition();

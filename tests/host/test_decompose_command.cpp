@@ -321,7 +321,8 @@ TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
 // A list of compounds in one run reads the texts pages 3 and 5 search once (on SQLite): it ends
 // exactly as the same compounds run one at a time, each seeing what the ones before it wrote.
 TEST_P(DecomposeCommand, OneRunOverManyEndsAsRunsOverOneEach) {
-    const QStringList cells = QStringList{u"阳光花园"_s, u"金色家园"_s} + GeneratedCompounds(6);
+    const QStringList cells = QStringList{u"阳光花园"_s, u"金色家园"_s} + GeneratedCompounds(8);
+    ASSERT_EQ(cells.size(), 10); // enough for a run over many
     QFile list(m_dir.filePath(u"cells.txt"_s));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write(cells.join(u'\n').toUtf8() + "\n");
