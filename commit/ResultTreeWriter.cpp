@@ -16,14 +16,6 @@ namespace {
 
 constexpr int FirstInnerGrade = AddressGrade::FirstInner;
 
-SqlList IdList(const std::vector<uint32_t>& ids) {
-    std::vector<std::vector<SqlArg>> items;
-    items.reserve(ids.size());
-    for (uint32_t id : ids)
-        items.push_back({id});
-    return FormatList(Statements::IdItem, items, Statements::Comma);
-}
-
 } // namespace
 
 ResultTreeWriter::ResultTreeWriter(CommitStatements& statements, Kind kind, const ResultTree& tree,
@@ -75,7 +67,7 @@ bool ResultTreeWriter::ResolveLevels(uint32_t cellId) {
         // (parent id, name) -> the smallest id of such a child
         std::map<std::pair<uint32_t, QString>, uint32_t> existing;
         const bool read = ForEachChunk(parents, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
-            const auto rows = m_db.Rows(FormatStatement(Statements::ChildrenOfParents, {grade, IdList(chunk)}), 3);
+            const auto rows = m_db.Rows(FormatStatement(Statements::ChildrenOfParents, {grade, FormatIdList(chunk)}), 3);
             if (!rows)
                 return false;
             for (const QStringList& row : *rows) {
@@ -149,7 +141,7 @@ bool ResultTreeWriter::InsertNewNodes() {
 
 bool ResultTreeWriter::ReadLinks(const std::vector<uint32_t>& nodeIds) {
     return ForEachChunk(nodeIds, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
-        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {IdList(chunk)}), 3);
+        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
         if (!rows)
             return false;
         for (const QStringList& row : *rows)
@@ -214,7 +206,7 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
     // telephone number or DP loses its address; a number the new node already has is not doubled.
     std::map<uint32_t, std::vector<std::pair<QString, int>>> oldLinks;
     if (!ForEachChunk(oldNodes, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
-            const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {IdList(chunk)}), 3);
+            const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
             if (!rows)
                 return false;
             for (const QStringList& row : *rows)
@@ -235,10 +227,10 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
                                          {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
     };
     const auto deleteNodes = [&](const std::vector<uint32_t>& chunk) {
-        return m_db.Exec(FormatStatement(Statements::DeleteAddrs, {IdList(chunk)}));
+        return m_db.Exec(FormatStatement(Statements::DeleteAddrs, {FormatIdList(chunk)}));
     };
     const auto deleteLinks = [&](const std::vector<uint32_t>& chunk) {
-        return m_db.Exec(FormatStatement(Statements::DeleteLinksOf, {IdList(chunk)}));
+        return m_db.Exec(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
     };
     if (!ForEachChunk(carried, RowsPerInsert, insertRows) || !ForEachChunk(oldNodes, ValuesPerList, deleteNodes) ||
         !ForEachChunk(oldNodes, ValuesPerList, deleteLinks))

@@ -137,6 +137,22 @@ void CADORecordset::CloseQuery() {
     ThrowIfFailed(m_reading->Close());
 }
 
+bool CADORecordset::ReadEachRow(const QString& statement, const std::function<void()>& row) {
+    if (!OpenQuery(statement))
+        return false; // reported by OpenQuery
+    try {
+        while (!AtEnd()) {
+            row();
+            Next();
+        }
+        CloseQuery();
+    } catch (const ComError& error) {
+        ReportError(error, 0);
+        return false;
+    }
+    return true;
+}
+
 bool CADORecordset::FetchColumn(int column, VARIANT& value) {
     try {
         if (!m_reading)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <type_traits>
 
 // The types a column is read into: the variant type its value is converted to, and the type of the
@@ -55,6 +56,10 @@ public:
     void Next();
     uint32_t CountRows();
     void CloseQuery();
+    // Opens `statement`, calls `row` at each row (it reads the columns with ReadColumn) and closes
+    // the reading. A statement that fails, or a reading that breaks off, shows the error box once
+    // (ReportError mode 0); false then.
+    bool ReadEachRow(const QString& statement, const std::function<void()>& row);
 
     // Read column `column` (0-based place in the select list) of the current row into an int, a
     // long, a uint32_t or a QString (see ColumnType). A value that cannot be fetched shows the error

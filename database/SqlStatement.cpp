@@ -1,5 +1,7 @@
 #include "database/SqlStatement.h"
 
+#include "database/Statements.h"
+
 #include <stdexcept>
 
 SqlText SqlText::Quote(const QString& raw) {
@@ -89,4 +91,12 @@ SqlList FormatList(const char16_t* itemFormat, const std::vector<std::vector<Sql
         text.append(Fill(itemFormat, item));
     }
     return SqlList(std::move(text));
+}
+
+SqlList FormatIdList(const std::vector<uint32_t>& ids) {
+    std::vector<std::vector<SqlArg>> items;
+    items.reserve(ids.size());
+    for (const uint32_t id : ids)
+        items.push_back({id});
+    return FormatList(Statements::IdItem, items, Statements::Comma);
 }

@@ -53,3 +53,5 @@ private:
 // std::logic_error as FormatStatement does, and for an empty list (no statement takes one).
 SqlList FormatList(const char16_t* itemFormat, const std::vector<std::vector<SqlArg>>& items,
                    const char16_t* separator);
+// The ids of an in (...) list, "%u" each, joined by commas. Throws as FormatList for no ids.
+SqlList FormatIdList(const std::vector<uint32_t>& ids);

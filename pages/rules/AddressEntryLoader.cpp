@@ -5,7 +5,6 @@
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
-#include "platform/automation/ComError.h"
 
 namespace {
 
@@ -50,13 +49,8 @@ std::vector<AddressEntry> AddressEntryLoader::LoadUnlinkedAmong(const QString& c
     // In ascending id order, as the whole-column statement reads its rows.
     const bool read = StatementBatches::ForEachChunk(
         addressIds, StatementBatches::ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
-            std::vector<std::vector<SqlArg>> ids;
-            ids.reserve(chunk.size());
-            for (const uint32_t id : chunk)
-                ids.push_back({id});
             return Read(Source::UnlinkedAddresses,
-                        FormatStatement(Statements::UnlinkedAddressesAmong,
-                                        {name, name, FormatList(Statements::IdItem, ids, Statements::Comma)}),
+                        FormatStatement(Statements::UnlinkedAddressesAmong, {name, name, FormatIdList(chunk)}),
                         cellName, entries);
         });
     if (!read)
@@ -88,28 +82,18 @@ bool AddressEntryLoader::Read(Source source, const QString& statement, const QSt
     reading.m_cursorLocation = adUseServer;
     reading.m_cursorType = adOpenForwardOnly;
     reading.m_lockType = adLockReadOnly;
-    if (!reading.OpenQuery(statement))
-        return false; // reported by the reading
-    try {
-        const int columns = layout.stdAddrIdColumn < 0 ? 2 : 3;
-        while (!reading.AtEnd()) {
-            QString text, oldId;
-            uint32_t stdAddrId = 0;
-            for (int column = 0; column < columns; ++column) {
-                if (column == layout.stdAddrIdColumn)
-                    reading.ReadColumn(column, stdAddrId, 0u);
-                else
-                    reading.ReadColumn(column, column == layout.textColumn ? text : oldId, u"");
-            }
-            AddEntry(source, text, oldId, stdAddrId, cellName, entries);
-            reading.Next();
+    const int columns = layout.stdAddrIdColumn < 0 ? 2 : 3;
+    // A reading that breaks off shows the database layer's box; the caller then goes on empty rather
+    // than with a part of the cell's addresses.
+    return reading.ReadEachRow(statement, [&] {
+        QString text, oldId;
+        uint32_t stdAddrId = 0;
+        for (int column = 0; column < columns; ++column) {
+            if (column == layout.stdAddrIdColumn)
+                reading.ReadColumn(column, stdAddrId, 0u);
+            else
+                reading.ReadColumn(column, column == layout.textColumn ? text : oldId, u"");
         }
-        reading.CloseQuery();
-    } catch (const ComError& error) {
-        // A reading that breaks off shows the database layer's box; the page goes on empty rather
-        // than with a part of the cell's addresses.
-        reading.ReportError(error, 0);
-        return false;
-    }
-    return true;
+        AddEntry(source, text, oldId, stdAddrId, cellName, entries);
+    });
 }

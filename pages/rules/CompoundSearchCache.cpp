@@ -7,7 +7,6 @@
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
-#include "platform/automation/ComError.h"
 #include "platform/dataaccess/Connection.h"
 
 #include <algorithm>
@@ -22,26 +21,16 @@ template <typename Key, typename Row> bool ReadPairs(const QString& statement, R
     reading.m_cursorLocation = adUseServer;
     reading.m_cursorType = adOpenForwardOnly;
     reading.m_lockType = adLockReadOnly;
-    if (!reading.OpenQuery(statement))
-        return false;
-    try {
-        while (!reading.AtEnd()) {
-            Key key{};
-            QString text;
-            if constexpr (std::is_same_v<Key, uint32_t>)
-                reading.ReadColumn(0, key, 0u);
-            else
-                reading.ReadColumn(0, key, u"");
-            reading.ReadColumn(1, text, nullptr);
-            row(key, text);
-            reading.Next();
-        }
-        reading.CloseQuery();
-    } catch (const ComError& error) {
-        reading.ReportError(error, 0);
-        return false;
-    }
-    return true;
+    return reading.ReadEachRow(statement, [&] {
+        Key key{};
+        QString text;
+        if constexpr (std::is_same_v<Key, uint32_t>)
+            reading.ReadColumn(0, key, 0u);
+        else
+            reading.ReadColumn(0, key, u"");
+        reading.ReadColumn(1, text, nullptr);
+        row(key, text);
+    });
 }
 
 } // namespace
@@ -125,13 +114,8 @@ void CompoundSearchCache::Reread(const std::vector<uint32_t>& addressIds) {
     // stays, and page 5's statement, which checks every row it is given, leaves it out.
     const bool read = StatementBatches::ForEachChunk(
         addressIds, StatementBatches::ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
-            std::vector<std::vector<SqlArg>> ids;
-            ids.reserve(chunk.size());
-            for (const uint32_t id : chunk)
-                ids.push_back({id});
-            return ReadPairs<uint32_t>(
-                FormatStatement(Statements::AddressNamesOf, {FormatList(Statements::IdItem, ids, Statements::Comma)}),
-                [&](uint32_t id, const QString& name) { Note(id, name); });
+            return ReadPairs<uint32_t>(FormatStatement(Statements::AddressNamesOf, {FormatIdList(chunk)}),
+                                       [&](uint32_t id, const QString& name) { Note(id, name); });
         });
     if (!read)
         m_names.reset(); // read again in full for the next compound

@@ -19,13 +19,6 @@ namespace {
 
 using Items = std::vector<std::vector<SqlArg>>;
 
-SqlList Ids(std::initializer_list<uint32_t> ids) {
-    Items items;
-    for (uint32_t id : ids)
-        items.push_back({id});
-    return FormatList(Statements::IdItem, items, Statements::Comma);
-}
-
 class BatchStatements : public BackendTest {
 protected:
     QList<QStringList> Run(const QString& statement) { return Database().Rows(statement); }
@@ -70,14 +63,14 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
          {{u"50"_s, u"1栋"_s, u"8"_s, u"7"_s}, {u"51"_s, u"NULL"_s, u"9"_s, u"50"_s}, {u"52"_s, u"O'2栋"_s, u"8"_s, u"7"_s}}},
         {"children of a level",
          {},
-         FormatStatement(Statements::ChildrenOfParents, {8, Ids({7, 50})}),
+         FormatStatement(Statements::ChildrenOfParents, {8, FormatIdList({7, 50})}),
          {{u"50"_s, u"7"_s, u"1栋"_s}, {u"52"_s, u"7"_s, u"O'2栋"_s}}},
         {"links",
          FormatStatement(Statements::InsertLinkRows,
                          {FormatList(Statements::LinkRow,
                                      {{50u, SqlText::Quote(u"DP'1"_s), 1}, {51u, SqlText::Quote(u"T3"_s), 0}},
                                      Statements::Space)}),
-         FormatStatement(Statements::LinksOfNodes, {Ids({50, 51, 100})}),
+         FormatStatement(Statements::LinksOfNodes, {FormatIdList({50, 51, 100})}),
          {{u"100"_s, u"T1"_s, u"0"_s}, {u"50"_s, u"DP'1"_s, u"1"_s}, {u"51"_s, u"T3"_s, u"0"_s}}},
         {"standard addresses of DPs",
          {},
@@ -92,15 +85,15 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
                                      Statements::Space),
                           FormatList(Statements::WhenIdGrade, {{100u, 9}, {101u, 10}}, Statements::Space),
                           FormatList(Statements::WhenIdId, {{100u, 50u}, {101u, 51u}}, Statements::Space),
-                          Ids({100, 101})}),
+                          FormatIdList({100, 101})}),
          u"select id,name,grade,parentid from addr where id in (7,100,101)"_s,
          {{u"100"_s, u"X5"_s, u"9"_s, u"50"_s}, {u"101"_s, u"X'6"_s, u"10"_s, u"51"_s}, {u"7"_s, u"阳光小区"_s, u"7"_s, u"6"_s}}},
         {"deletions",
-         FormatStatement(Statements::DeleteAddrs, {Ids({100, 101})}),
+         FormatStatement(Statements::DeleteAddrs, {FormatIdList({100, 101})}),
          u"select count(*) from addr where id in (100,101)"_s,
          {{u"0"_s}}},
         {"deletions of links",
-         FormatStatement(Statements::DeleteLinksOf, {Ids({100, 101})}),
+         FormatStatement(Statements::DeleteLinksOf, {FormatIdList({100, 101})}),
          u"select count(*) from addr_ref where stdaddrid in (100,101)"_s,
          {{u"0"_s}}},
     };
