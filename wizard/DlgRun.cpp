@@ -61,11 +61,7 @@ std::u16string DlgRun::GetSeparatorText() const {
 bool DlgRun::CommitInnerTree() {
     // The cell's path as page 2's edits hold it now, the two trees as last shown, and the entries
     // their items point to.
-    std::array<QString, 8> names;
-    m_pageVerifyCell.ReadCellPath(names);
-    CellPathNames path;
-    std::copy(names.begin() + 1, names.end(), path.begin());
-    InnerTreeCommit commit(std::move(path), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
+    InnerTreeCommit commit(CellPath(), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
                            m_pageAddrSplit.Entries());
     const bool committed = commit.CommitInnerTree();
     m_strResultID = commit.ResultId(); // set whatever the outcome
@@ -115,14 +111,18 @@ void DlgRun::ConnectResultPages() {
     m_pageAddrResult.SetPreviewSource([this] { return PreviewFinish(); });
 }
 
-FinishPreview DlgRun::PreviewFinish() {
-    // What Finish reads, read the same way.
+CellPathNames DlgRun::CellPath() const {
     std::array<QString, 8> names;
     m_pageVerifyCell.ReadCellPath(names);
     CellPathNames path;
     std::copy(names.begin() + 1, names.end(), path.begin());
+    return path;
+}
+
+FinishPreview DlgRun::PreviewFinish() {
+    // What Finish reads, read the same way.
     return FinishPreview::Compute(
-        path, {m_pageDpSplit.Entries(), m_pageDpResult.Tree()}, {m_pageAddrSplit.Entries(), m_pageAddrResult.Tree()});
+        CellPath(), {m_pageDpSplit.Entries(), m_pageDpResult.Tree()}, {m_pageAddrSplit.Entries(), m_pageAddrResult.Tree()});
 }
 
 void DlgRun::OnNext() {

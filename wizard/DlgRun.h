@@ -40,6 +40,8 @@ public:
     virtual bool CommitInnerTree();
     // What Finish would write now: the commit run on the same data and rolled back (page 6 shows it).
     FinishPreview PreviewFinish();
+    // The cell's path as page 2's edits hold it now, grades 1 to 7: what Finish and its preview read.
+    CellPathNames CellPath() const;
 
     WizardPageDialog* CurrentPage() const { return m_pCurrentPage; }
     const std::vector<WizardPageDialog*>& Pages() const { return m_pages; }
