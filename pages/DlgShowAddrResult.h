@@ -21,7 +21,6 @@ public:
 
     // Set once by the host: runs the dry run over what Finish would read now.
     void SetPreviewSource(std::function<FinishPreview()> source) { m_previewSource = std::move(source); }
-    QLabel* PreviewLabel() const { return m_labelPreview; }
 
     // The preview's text: the dry run's counts and the addresses left out, or why it failed.
     static QString PreviewText(const FinishPreview& preview);
