@@ -39,6 +39,9 @@ inline constexpr char16_t UnlinkedAddressesAmong[] =
 inline constexpr char16_t AllDpAddresses[] = u"select num,addr from dpaddr97";
 inline constexpr char16_t AllAddressNames[] = u"select id,name from addr";
 inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id in (%l)";
+// SQLite only, where those texts are read once: a number that moves whenever another connection
+// commits (this connection's own commits leave it as it was).
+inline constexpr char16_t SqliteDataVersion[] = u"pragma data_version";
 
 // Commit.
 inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where parentid=%u and name is null";

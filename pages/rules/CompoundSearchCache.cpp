@@ -42,6 +42,22 @@ bool CompoundSearchCache::Suits() {
     return connection && connection->Dialect() == dataaccess::SqlDialect::SQLite;
 }
 
+void CompoundSearchCache::ForgetIfChangedElsewhere() {
+    std::optional<QString> version;
+    CADORecordset reading(g_pDatabase);
+    const bool read = reading.ReadEachRow(QString::fromUtf16(Statements::SqliteDataVersion), [&] {
+        QString value;
+        reading.ReadColumn(0, value, u"");
+        version = value;
+    });
+    if (read && version && version == m_dataVersion)
+        return;
+    // Changed, or not known: whatever is held may be stale.
+    m_dpTexts.reset();
+    m_names.reset();
+    m_dataVersion = read ? version : std::nullopt;
+}
+
 bool CompoundSearchCache::LoadDpAddresses() {
     if (m_dpTexts)
         return true;
@@ -86,6 +102,7 @@ void CompoundSearchCache::Note(uint32_t id, const QString& name) {
 
 std::vector<AddressEntry> CompoundSearchCache::DpEntries(const QString& cellName) {
     std::vector<AddressEntry> entries;
+    ForgetIfChangedElsewhere();
     if (!LoadDpAddresses())
         return entries;
     for (const uint32_t row : m_dpTexts->RowsHolding(cellName)) {
@@ -98,6 +115,7 @@ std::vector<AddressEntry> CompoundSearchCache::DpEntries(const QString& cellName
 }
 
 std::vector<AddressEntry> CompoundSearchCache::UnlinkedEntries(const QString& cellName) {
+    ForgetIfChangedElsewhere();
     if (!LoadAddressNames())
         return {};
     std::vector<uint32_t> ids;

@@ -6,8 +6,9 @@
 // The searches give the entries the database's own would: the DP addresses come from the texts read
 // (the run writes no DP address); page 5's statement runs as before, limited to the addresses whose
 // name holds the cell name. The run's own writes are followed: after each commit the addresses it
-// inserted or renamed are read again. What another connection writes while the run goes on is not
-// seen. PostgreSQL searches through its trigram indexes and is left to them.
+// inserted or renamed are read again. When another connection has committed in the meantime (an
+// operator beside the run), everything is read again before the next compound's search. PostgreSQL
+// searches through its trigram indexes and is left to them.
 #pragma once
 
 #include "pages/rules/TextSearchIndex.h"
@@ -35,6 +36,8 @@ public:
     void Reread(const std::vector<uint32_t>& addressIds);
 
 private:
+    // Drops the texts read when another connection has committed since they were read.
+    void ForgetIfChangedElsewhere();
     bool LoadDpAddresses();
     bool LoadAddressNames();
     // Adds or replaces the name of the address `id`.
@@ -47,4 +50,5 @@ private:
     std::optional<TextSearchIndex> m_names;   // once read
     std::vector<uint32_t> m_addressIds;       // by row of m_names
     std::unordered_map<uint32_t, uint32_t> m_rowOfAddress;
+    std::optional<QString> m_dataVersion; // when the texts held were read
 };

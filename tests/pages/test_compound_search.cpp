@@ -4,7 +4,11 @@
 // own writes.
 #include "pages/rules/AddressEntryLoader.h"
 #include "pages/rules/CompoundSearchCache.h"
+#include "platform/dataaccess/Connection.h"
 #include "tests/support/TestSupport.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +112,29 @@ TEST_F(CompoundSearch, FollowsTheRunsOwnWritesOnceReadAgain) {
     for (const QString& name : kNames)
         ExpectSameEntries(cache, name);
     EXPECT_EQ(cache.UnlinkedEntries(u"阳光花园"_s).size(), 2u);
+}
+
+TEST_F(CompoundSearch, SeesWhatAnotherConnectionCommits) {
+    CompoundSearchCache cache;
+    ExpectSameEntries(cache, u"阳光花园"_s);
+    const auto sent = [] {
+        return dataaccess::Connection::From(g_pDatabase->CurrentConnection().Get())->StatementsSent();
+    };
+    const long long before = sent();
+    cache.DpEntries(u"花园"_s);
+    EXPECT_EQ(sent() - before, 1) << "nothing changed: only the check, no reading again";
+
+    // An operator beside the run: a new DP address, a new address, one renamed away from the name.
+    QSqlQuery other(m_database.Native());
+    for (const QString& statement :
+         {u"insert into dpaddr97 (num,addr) values('D900','阳光花园9栋1单元901室')"_s,
+          u"insert into addr (id,name,grade,parentid) values(900,'阳光花园9栋1单元902室',8,1)"_s,
+          u"insert into addr_ref (stdaddrid,oldid,refflag) values(900,'T900',0)"_s,
+          u"update addr set name='改名' where id=101"_s})
+        ASSERT_TRUE(other.exec(statement)) << other.lastError().text().toStdString();
+    for (const QString& name : kNames)
+        ExpectSameEntries(cache, name);
+    EXPECT_EQ(cache.DpEntries(u"阳光花园"_s).size(), 5u);
 }
 
 TEST(CompoundSearchSuits, OnlySQLite) {
