@@ -43,27 +43,12 @@ inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id
 // commits (this connection's own commits leave it as it was).
 inline constexpr char16_t SqliteDataVersion[] = u"pragma data_version";
 
-// Commit.
+// Commit: the path step, a node at a time (at most six), and the links below the cell.
 inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where parentid=%u and name is null";
 inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s'";
-inline constexpr char16_t NextAddrId[] = u"select seq_addr.nextval from dual";
-inline constexpr char16_t InsertAddr[] = u"insert into addr (id,name,grade,parentid) values(%u,'%s',%u,%u)";
-inline constexpr char16_t FindInnerNode[] =
-    u"select id from addr where grade=%d and parentid=%u and name='%s'";
-inline constexpr char16_t FindLink[] = u"select refflag from addr_ref where stdaddrid=%u and oldid='%s'";
-inline constexpr char16_t InsertDpLink[] =
-    u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',1)";
-inline constexpr char16_t InsertTelLink[] =
-    u"insert into addr_ref (stdaddrid,oldid,refflag) values(%u,'%s',0)";
-inline constexpr char16_t DeleteAddr[] = u"delete addr where id=%u";
-inline constexpr char16_t DeleteLinks[] = u"delete addr_ref where stdaddrid=%u";
 inline constexpr char16_t SubtreeLinks[] = // cell id
     u"select a.id,a.grade,b.oldid as dpid from (select id,grade from addr start with id=%u connect by Prior "
     u"id=parentid) A, addr_ref B where B.stdaddrid=A.id";
-inline constexpr char16_t StandardAddressesOfDp[] = // DP number
-    u"select A.id,A.name from addr A,addr_ref R where A.grade<8 and R.stdaddrid=A.id and R.refflag=0 and "
-    u"R.oldid in (select telnum from telnum_dp97 where dpid='%s')";
-inline constexpr char16_t MoveAddr[] = u"update addr set name='%s',grade=%d,parentid=%u where id=%u";
 
 // Commit, the forms it sends: a level of a tree, or a batch of rows, per statement. Lists (%l) are
 // made by FormatList from the item formats below; see StatementBatches for their sizes.

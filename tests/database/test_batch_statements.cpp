@@ -35,7 +35,7 @@ TEST_P(BatchStatements, SequenceRunGivesConsecutiveValuesInOrder) {
     ASSERT_EQ(run.size(), 5);
     for (qsizetype i = 0; i < run.size(); ++i)
         EXPECT_EQ(run[i][0].toUInt(), 42u + i);
-    EXPECT_EQ(Run(QString::fromUtf16(Statements::NextAddrId)), (QList<QStringList>{{u"47"_s}}));
+    EXPECT_EQ(Run(FormatStatement(Statements::NextAddrIds, {1})), (QList<QStringList>{{u"47"_s}}));
 }
 
 TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {

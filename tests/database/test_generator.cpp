@@ -142,8 +142,10 @@ TEST(Generator, TheDemoCompoundHoldsWhatTheWizardNeeds) {
     int onDps = 0;
     for (const QStringList& dp :
          db.Rows(FormatStatement(Statements::DpAddresses, {SqlText::LikeLiteral(sun)})))
-        onDps +=
-            int(db.Rows(FormatStatement(Statements::StandardAddressesOfDp, {SqlText::Quote(dp[0])})).size());
+        onDps += int(db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
+                                             {FormatList(Statements::TextItem, {{SqlText::Quote(dp[0])}},
+                                                         Statements::Comma)}))
+                         .size());
     EXPECT_GE(onDps, 5);
 
     // No inner tree below 阳光花园 yet; one below 金色家园.

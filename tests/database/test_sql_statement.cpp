@@ -39,10 +39,10 @@ TEST(SqlText, QuotesAndLikeLiterals) {
 }
 
 TEST(FormatStatement, FillsPlaceholdersInOrder) {
-    EXPECT_EQ(FormatStatement(Statements::InsertAddr, {4294967295u, SqlText::Quote(u"3栋'"_s), 8u, 17u}),
-              u"insert into addr (id,name,grade,parentid) values(4294967295,'3栋''',8,17)"_s);
-    EXPECT_EQ(FormatStatement(Statements::MoveAddr, {SqlText::Quote(u""_s), -1, 0u, 1u}),
-              u"update addr set name='',grade=-1,parentid=0 where id=1"_s);
+    EXPECT_EQ(FormatStatement(Statements::AddrRow, {4294967295u, SqlText::Quote(u"3栋'"_s), 8, 17u}),
+              u"into addr (id,name,grade,parentid) values(4294967295,'3栋''',8,17)"_s);
+    EXPECT_EQ(FormatStatement(Statements::WhenIdText, {1u, SqlText::Quote(u""_s)}), u"when 1 then ''"_s);
+    EXPECT_EQ(FormatStatement(Statements::WhenIdGrade, {0u, -1}), u"when 0 then -1"_s);
     EXPECT_EQ(FormatStatement(Statements::DpAddresses, {SqlText::LikeLiteral(u"5%_"_s)}),
               u"select num,addr from dpaddr97 where addr like '%5\\%\\_%' escape '\\'"_s);
     EXPECT_EQ(FormatStatement(Statements::TopNodeName, {}), u"select name from addr where parentid=0"_s);
@@ -50,12 +50,11 @@ TEST(FormatStatement, FillsPlaceholdersInOrder) {
 
 TEST(FormatStatement, RefusesValuesThatDoNotFit) {
     // A text where an id belongs, a plain number where text belongs, too many or too few values.
-    EXPECT_THROW(FormatStatement(Statements::DeleteAddr, {SqlText::Quote(u"1 or 1=1"_s)}), std::logic_error);
+    EXPECT_THROW(FormatStatement(Statements::LockAddrRow, {SqlText::Quote(u"1 or 1=1"_s)}), std::logic_error);
     EXPECT_THROW(FormatStatement(Statements::FindPathNode, {1u, 2u}), std::logic_error);
-    EXPECT_THROW(FormatStatement(Statements::FindInnerNode, {8u, 1u, SqlText::Quote(u"x"_s)}),
-                 std::logic_error);
-    EXPECT_THROW(FormatStatement(Statements::DeleteAddr, {}), std::logic_error);
-    EXPECT_THROW(FormatStatement(Statements::DeleteAddr, {1u, 2u}), std::logic_error);
+    EXPECT_THROW(FormatStatement(Statements::AddrRow, {1u, SqlText::Quote(u"x"_s), 8u, 1u}), std::logic_error);
+    EXPECT_THROW(FormatStatement(Statements::LockAddrRow, {}), std::logic_error);
+    EXPECT_THROW(FormatStatement(Statements::LockAddrRow, {1u, 2u}), std::logic_error);
     EXPECT_THROW(FormatStatement(u"select %x from addr", {1u}), std::logic_error);
 }
 
@@ -78,7 +77,9 @@ TEST_P(HostileText, GoesInAndComesBackUnchanged) {
     for (const QString& value : values) {
         ++id;
         ASSERT_TRUE(g_pDatabase->RunStatement(
-            FormatStatement(Statements::InsertAddr, {id, SqlText::Quote(value), 2u, 1u}), 0))
+            FormatStatement(Statements::InsertAddrRows,
+                            {FormatList(Statements::AddrRow, {{id, SqlText::Quote(value), 2, 1u}}, Statements::Space)}),
+            0))
             << value.left(40).toStdString();
         // Found again by the commit's lookup by name ...
         CADORecordset found(

@@ -229,18 +229,22 @@ TEST_P(Wrappers, ARolledBackTransactionLeavesNothingBehind) {
     MessageBoxRecorder boxes;
     const QString before = Database().Rows(u"select count(*) from addr"_s)[0][0];
     g_pDatabase->TransBegin();
-    CADORecordset next(g_pDatabase->RunQuery(QString::fromUtf16(Statements::NextAddrId), 0));
+    CADORecordset next(g_pDatabase->RunQuery(FormatStatement(Statements::NextAddrIds, {1}), 0));
     uint32_t id = 0;
     next.ReadColumn(0, id, 0u);
     next.CloseQuery();
     ASSERT_GT(id, 3000000000u); // the sequence starts past the largest id
+    using namespace Statements;
     EXPECT_TRUE(g_pDatabase->RunStatement(
-        FormatStatement(Statements::InsertAddr, {id, SqlText::Quote(u"新节点"_s), 8u, 3u}), 0));
+        FormatStatement(InsertAddrRows, {FormatList(AddrRow, {{id, SqlText::Quote(u"新节点"_s), 8, 3u}}, Space)}), 0));
     EXPECT_TRUE(g_pDatabase->RunStatement(
-        FormatStatement(Statements::InsertDpLink, {id, SqlText::Quote(u"DP-1"_s)}), 0));
-    EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(Statements::DeleteAddr, {3u}), 0));
+        FormatStatement(InsertLinkRows, {FormatList(LinkRow, {{id, SqlText::Quote(u"DP-1"_s), 1}}, Space)}), 0));
+    EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(DeleteAddrs, {FormatIdList({3})}), 0));
     EXPECT_TRUE(g_pDatabase->RunStatement(
-        FormatStatement(Statements::MoveAddr, {SqlText::Quote(u"改名"_s), 9, 1u, 4u}), 0));
+        FormatStatement(MoveAddrs, {FormatList(WhenIdText, {{4u, SqlText::Quote(u"改名"_s)}}, Space),
+                                    FormatList(WhenIdGrade, {{4u, 9}}, Space), FormatList(WhenIdId, {{4u, 1u}}, Space),
+                                    FormatIdList({4})}),
+        0));
     g_pDatabase->TransRollback();
 
     EXPECT_EQ(Database().Rows(u"select count(*) from addr"_s)[0][0], before);
@@ -251,7 +255,7 @@ TEST_P(Wrappers, ARolledBackTransactionLeavesNothingBehind) {
 
     // The same steps committed stay.
     g_pDatabase->TransBegin();
-    EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(Statements::DeleteAddr, {3u}), 0));
+    EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(Statements::DeleteAddrs, {FormatIdList({3})}), 0));
     g_pDatabase->TransCommit();
     EXPECT_EQ(Database().Rows(u"select count(*) from addr where id=3"_s)[0][0], u"0"_s);
     EXPECT_EQ(boxes.Count(), 0);

@@ -104,37 +104,39 @@ TEST_P(SystemStatements, RunWithOraclesResults) {
     // Commit: the path, found by name or by "name is null".
     EXPECT_EQ(Select(FindPathNodeUnnamed, {uint32_t(4)}), (Rows{{"5"}}));
     EXPECT_EQ(Select(FindPathNode, {uint32_t(5), SqlText::Quote(u"88号"_qs)}), (Rows{{"6"}}));
-    // New ids one after another; an empty level name is stored as NULL and found again.
-    const Rows first = Select(NextAddrId, {});
-    ASSERT_EQ(first.size(), 1u);
-    const uint32_t id = first[0][0].toUInt();
-    EXPECT_EQ(id, 1000u);
-    Run(InsertAddr, {id, SqlText::Quote(QString()), uint32_t(8), uint32_t(7)});
+    // New ids one after another, a run of them in one statement; an empty level name is stored as
+    // NULL and found again.
+    EXPECT_EQ(Select(NextAddrIds, {2}), (Rows{{"1000"}, {"1001"}}));
+    Run(InsertAddrRows, {FormatList(AddrRow,
+                                    {{uint32_t(1000), SqlText::Quote(QString()), 8, uint32_t(7)},
+                                     {uint32_t(1001), SqlText::Quote(u"O'Brien \\ 楼"_qs), 8, uint32_t(7)}},
+                                    Space)});
     EXPECT_EQ(Select(FindPathNodeUnnamed, {uint32_t(7)}), (Rows{{"1000"}}));
-    const uint32_t second = Select(NextAddrId, {})[0][0].toUInt();
-    EXPECT_EQ(second, id + 1);
-    Run(InsertAddr, {second, SqlText::Quote(u"O'Brien \\ 楼"_qs), uint32_t(8), uint32_t(7)});
-    EXPECT_EQ(Select(FindInnerNode, {8, uint32_t(7), SqlText::Quote(u"O'Brien \\ 楼"_qs)}), (Rows{{"1001"}}));
-    EXPECT_EQ(Select(FindInnerNode, {8, uint32_t(7), SqlText::Quote(u"1栋"_qs)}), (Rows{{"8"}}));
+    EXPECT_EQ(Sorted(Select(ChildrenOfParents, {8, FormatIdList({7})})),
+              (Rows{{"1000", "7", "NULL"}, {"1001", "7", "O'Brien \\ 楼"}, {"8", "7", "1栋"}}));
     // Links
-    EXPECT_EQ(Select(FindLink, {uint32_t(8), SqlText::Quote(u"DP1"_qs)}), (Rows{{"1"}}));
-    EXPECT_TRUE(Select(FindLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)}).empty());
-    Run(InsertDpLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)});
-    Run(InsertTelLink, {uint32_t(1001), SqlText::Quote(u"5550009"_qs)});
-    EXPECT_EQ(Select(FindLink, {uint32_t(1000), SqlText::Quote(u"DP9"_qs)}), (Rows{{"1"}}));
-    EXPECT_EQ(Select(FindLink, {uint32_t(1001), SqlText::Quote(u"5550009"_qs)}), (Rows{{"0"}}));
+    EXPECT_EQ(Select(LinksOfNodes, {FormatIdList({8, 1000})}), (Rows{{"8", "DP1", "1"}}));
+    Run(InsertLinkRows, {FormatList(LinkRow,
+                                    {{uint32_t(1000), SqlText::Quote(u"DP9"_qs), 1},
+                                     {uint32_t(1001), SqlText::Quote(u"5550009"_qs), 0}},
+                                    Space)});
+    EXPECT_EQ(Sorted(Select(LinksOfNodes, {FormatIdList({8, 1000, 1001})})),
+              (Rows{{"1000", "DP9", "1"}, {"1001", "5550009", "0"}, {"8", "DP1", "1"}}));
     // The cell's subtree, the cell included, joined with its links.
     EXPECT_EQ(Sorted(Select(SubtreeLinks, {uint32_t(7)})),
               (Rows{{"1000", "8", "DP9"}, {"1001", "8", "5550009"}, {"8", "8", "DP1"}}));
     // Standard addresses whose numbers hang on a DP, moved below an inner node.
-    EXPECT_EQ(Select(StandardAddressesOfDp, {SqlText::Quote(u"DP1"_qs)}), (Rows{{"11", "汤臣豪园2栋"}}));
-    Run(MoveAddr, {SqlText::Quote(u"2栋"_qs), 9, uint32_t(8), uint32_t(11)});
-    EXPECT_EQ(Select(FindInnerNode, {9, uint32_t(8), SqlText::Quote(u"2栋"_qs)}), (Rows{{"11"}}));
-    EXPECT_TRUE(Select(StandardAddressesOfDp, {SqlText::Quote(u"DP1"_qs)}).empty());
+    const SqlList dps = FormatList(TextItem, {{SqlText::Quote(u"DP1"_qs)}, {SqlText::Quote(u"DP2"_qs)}}, Comma);
+    EXPECT_EQ(Select(StandardAddressesOfDps, {dps}), (Rows{{"DP1", "11", "汤臣豪园2栋"}}));
+    Run(MoveAddrs, {FormatList(WhenIdText, {{uint32_t(11), SqlText::Quote(u"2栋"_qs)}}, Space),
+                    FormatList(WhenIdGrade, {{uint32_t(11), 9}}, Space),
+                    FormatList(WhenIdId, {{uint32_t(11), uint32_t(8)}}, Space), FormatIdList({11})});
+    EXPECT_EQ(Select(ChildrenOfParents, {9, FormatIdList({8})}), (Rows{{"11", "8", "2栋"}}));
+    EXPECT_TRUE(Select(StandardAddressesOfDps, {dps}).empty());
     // An old standard address goes with its links.
-    Run(DeleteLinks, {uint32_t(10)});
-    Run(DeleteAddr, {uint32_t(10)});
-    EXPECT_TRUE(Select(FindLink, {uint32_t(10), SqlText::Quote(u"5550002"_qs)}).empty());
+    Run(DeleteLinksOf, {FormatIdList({10})});
+    Run(DeleteAddrs, {FormatIdList({10})});
+    EXPECT_TRUE(Select(LinksOfNodes, {FormatIdList({10})}).empty());
     EXPECT_TRUE(Select(UnlinkedAddresses, {cellLike, cellLike}).empty());
     EXPECT_EQ(Select(CountInnerNodes, {cell}), (Rows{{"3"}}));
 }
