@@ -43,19 +43,17 @@ bool CompoundSearchCache::Suits() {
 }
 
 void CompoundSearchCache::ForgetIfChangedElsewhere() {
-    std::optional<QString> version;
+    QString version;
     CADORecordset reading(g_pDatabase);
-    const bool read = reading.ReadEachRow(QString::fromUtf16(Statements::SqliteDataVersion), [&] {
-        QString value;
-        reading.ReadColumn(0, value, u"");
-        version = value;
-    });
-    if (read && version && version == m_dataVersion)
+    if (!reading.ReadEachRow(QString::fromUtf16(Statements::SqliteDataVersion),
+                             [&] { reading.ReadColumn(0, version, u""); }))
+        version.clear();
+    if (!version.isEmpty() && version == m_dataVersion)
         return;
     // Changed, or not known: whatever is held may be stale.
     m_dpTexts.reset();
     m_names.reset();
-    m_dataVersion = read ? version : std::nullopt;
+    m_dataVersion = version;
 }
 
 bool CompoundSearchCache::LoadDpAddresses() {

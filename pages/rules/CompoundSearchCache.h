@@ -50,5 +50,5 @@ private:
     std::optional<TextSearchIndex> m_names;   // once read
     std::vector<uint32_t> m_addressIds;       // by row of m_names
     std::unordered_map<uint32_t, uint32_t> m_rowOfAddress;
-    std::optional<QString> m_dataVersion; // when the texts held were read
+    QString m_dataVersion; // when the texts held were read; empty: not known
 };

@@ -4,6 +4,7 @@
 // searches.
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
+#include "tests/support/MoveOneAddress.h"
 #include "tests/support/TestSupport.h"
 #include "platform/dataaccess/OracleTranslator.h"
 
@@ -152,9 +153,7 @@ TEST_F(Statements, ChangingStatementsLeaveTheSameTablesOnBoth) {
         F(InsertAddrRows, {FormatList(AddrRow, {{id, Q(u"3栋"_s), 8, sun}, {id + 1, Q(u""_s), 9, id}}, Space)}),
         F(InsertLinkRows,
           {FormatList(LinkRow, {{id, Q(u"110105-00001"_s), 1}, {id + 1, Q(u"20000000"_s), 0}}, Space)}),
-        F(MoveAddrs, {FormatList(WhenIdText, {{moved, Q(u"501"_s)}}, Space),
-                      FormatList(WhenIdGrade, {{moved, 10}}, Space), FormatList(WhenIdId, {{moved, id + 1}}, Space),
-                      FormatIdList({moved})}),
+        MoveOneAddress(moved, u"501"_s, 10, id + 1),
         F(DeleteLinksOf, {FormatIdList({replaced})}),
         F(DeleteAddrs, {FormatIdList({replaced})}),
     };

@@ -3,6 +3,7 @@
 #include "database/CADORecordset.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
+#include "tests/support/MoveOneAddress.h"
 #include "tests/support/TestSupport.h"
 #include "platform/automation/ComError.h"
 
@@ -240,11 +241,7 @@ TEST_P(Wrappers, ARolledBackTransactionLeavesNothingBehind) {
     EXPECT_TRUE(g_pDatabase->RunStatement(
         FormatStatement(InsertLinkRows, {FormatList(LinkRow, {{id, SqlText::Quote(u"DP-1"_s), 1}}, Space)}), 0));
     EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(DeleteAddrs, {FormatIdList({3})}), 0));
-    EXPECT_TRUE(g_pDatabase->RunStatement(
-        FormatStatement(MoveAddrs, {FormatList(WhenIdText, {{4u, SqlText::Quote(u"改名"_s)}}, Space),
-                                    FormatList(WhenIdGrade, {{4u, 9}}, Space), FormatList(WhenIdId, {{4u, 1u}}, Space),
-                                    FormatIdList({4})}),
-        0));
+    EXPECT_TRUE(g_pDatabase->RunStatement(MoveOneAddress(4, u"改名"_s, 9, 1), 0));
     g_pDatabase->TransRollback();
 
     EXPECT_EQ(Database().Rows(u"select count(*) from addr"_s)[0][0], before);
