@@ -1,9 +1,10 @@
 #include "commit/LinkedAddressMover.h"
 
+#include "commit/TrailingAsciiRun.h"
+#include "database/AddressMove.h"
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
-#include "commit/TrailingAsciiRun.h"
 
 #include <map>
 #include <set>
@@ -12,17 +13,6 @@
 using StatementBatches::ForEachChunk;
 using StatementBatches::RowsPerInsert;
 using StatementBatches::ValuesPerList;
-
-namespace {
-
-struct AddressMove {
-    uint32_t address;
-    QString name;
-    int grade;
-    uint32_t parent;
-};
-
-} // namespace
 
 bool LinkedAddressMover::Move(uint32_t cellId) {
     // Every link of every node of the cell's subtree, the cell node and this Finish's links
@@ -45,9 +35,10 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
             std::vector<std::vector<SqlArg>> items;
             for (const QString& dp : chunk)
                 items.push_back({SqlText::Quote(dp)});
-            const auto rows = m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
-                                                        {FormatList(Statements::TextItem, items, Statements::Comma)}),
-                                        3);
+            const auto rows =
+                m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
+                                          {FormatList(Statements::TextItem, items, Statements::Comma)}),
+                          3);
             if (!rows)
                 return false;
             for (const QStringList& row : *rows)
@@ -59,6 +50,7 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
     // Once moved an address has an inner grade, so no later link takes it again.
     std::set<uint32_t> moved;
     std::vector<AddressMove> moves;
+    std::vector<uint32_t> movedIds;
     for (const QStringList& link : *links) {
         const auto found = addressesOfDp.find(link[2]);
         if (found == addressesOfDp.end())
@@ -70,25 +62,12 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
             if (newName.isEmpty() || !moved.insert(address).second)
                 continue;
             moves.push_back({address, newName, grade, nodeId});
+            movedIds.push_back(address);
         }
     }
-    std::vector<uint32_t> movedIds;
-    for (const AddressMove& m : moves)
-        movedIds.push_back(m.address);
     m_db.NoteAddressesWritten(movedIds);
     if (!ForEachChunk(moves, RowsPerInsert, [&](const std::vector<AddressMove>& chunk) {
-            std::vector<std::vector<SqlArg>> names, grades, parents, ids;
-            for (const AddressMove& m : chunk) {
-                names.push_back({m.address, SqlText::Quote(m.name)});
-                grades.push_back({m.address, m.grade});
-                parents.push_back({m.address, m.parent});
-                ids.push_back({m.address});
-            }
-            return m_db.Exec(FormatStatement(Statements::MoveAddrs,
-                                             {FormatList(Statements::WhenIdText, names, Statements::Space),
-                                              FormatList(Statements::WhenIdGrade, grades, Statements::Space),
-                                              FormatList(Statements::WhenIdId, parents, Statements::Space),
-                                              FormatList(Statements::IdItem, ids, Statements::Comma)}));
+            return m_db.Exec(FormatAddressMoves(chunk));
         }))
         return false;
     m_stats.moved += static_cast<int>(moves.size());

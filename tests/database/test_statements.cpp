@@ -2,9 +2,9 @@
 // same seed: the same rows on both (as sets where the statement has no order), the same tables
 // after the statements that change them, and no whole-table scan except in the like '%...%'
 // searches.
+#include "database/AddressMove.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
-#include "tests/support/MoveOneAddress.h"
 #include "tests/support/TestSupport.h"
 #include "platform/dataaccess/OracleTranslator.h"
 
@@ -153,7 +153,7 @@ TEST_F(Statements, ChangingStatementsLeaveTheSameTablesOnBoth) {
         F(InsertAddrRows, {FormatList(AddrRow, {{id, Q(u"3栋"_s), 8, sun}, {id + 1, Q(u""_s), 9, id}}, Space)}),
         F(InsertLinkRows,
           {FormatList(LinkRow, {{id, Q(u"110105-00001"_s), 1}, {id + 1, Q(u"20000000"_s), 0}}, Space)}),
-        MoveOneAddress(moved, u"501"_s, 10, id + 1),
+        FormatAddressMoves({{moved, u"501"_s, 10, id + 1}}),
         F(DeleteLinksOf, {FormatIdList({replaced})}),
         F(DeleteAddrs, {FormatIdList({replaced})}),
     };

@@ -1,9 +1,9 @@
 // The database wrappers against real databases: how columns read, how rows are counted, what a
 // failure shows and what it throws, transactions, and the connection the dealer attaches.
 #include "database/CADORecordset.h"
+#include "database/AddressMove.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
-#include "tests/support/MoveOneAddress.h"
 #include "tests/support/TestSupport.h"
 #include "platform/automation/ComError.h"
 
@@ -241,7 +241,7 @@ TEST_P(Wrappers, ARolledBackTransactionLeavesNothingBehind) {
     EXPECT_TRUE(g_pDatabase->RunStatement(
         FormatStatement(InsertLinkRows, {FormatList(LinkRow, {{id, SqlText::Quote(u"DP-1"_s), 1}}, Space)}), 0));
     EXPECT_TRUE(g_pDatabase->RunStatement(FormatStatement(DeleteAddrs, {FormatIdList({3})}), 0));
-    EXPECT_TRUE(g_pDatabase->RunStatement(MoveOneAddress(4, u"改名"_s, 9, 1), 0));
+    EXPECT_TRUE(g_pDatabase->RunStatement(FormatAddressMoves({{4, u"改名"_s, 9, 1}}), 0));
     g_pDatabase->TransRollback();
 
     EXPECT_EQ(Database().Rows(u"select count(*) from addr"_s)[0][0], before);

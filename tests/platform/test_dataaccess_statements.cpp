@@ -3,9 +3,9 @@
 // translates, runs, and gives the rows Oracle would.
 #include "tests/platform/test_dataaccess_fixture.h"
 
+#include "database/AddressMove.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
-#include "tests/support/MoveOneAddress.h"
 
 #include <algorithm>
 
@@ -129,7 +129,7 @@ TEST_P(SystemStatements, RunWithOraclesResults) {
     // Standard addresses whose numbers hang on a DP, moved below an inner node.
     const SqlList dps = FormatList(TextItem, {{SqlText::Quote(u"DP1"_qs)}, {SqlText::Quote(u"DP2"_qs)}}, Comma);
     EXPECT_EQ(Select(StandardAddressesOfDps, {dps}), (Rows{{"DP1", "11", "汤臣豪园2栋"}}));
-    Change(m_connection.Get(), MoveOneAddress(11, u"2栋"_qs, 9, 8));
+    Change(m_connection.Get(), FormatAddressMoves({{11, u"2栋"_qs, 9, 8}}));
     EXPECT_EQ(Select(ChildrenOfParents, {9, FormatIdList({8})}), (Rows{{"11", "8", "2栋"}}));
     EXPECT_TRUE(Select(StandardAddressesOfDps, {dps}).empty());
     // An old standard address goes with its links.
