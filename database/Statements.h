@@ -9,10 +9,11 @@ namespace Statements {
 inline constexpr char16_t CountInnerNodes[] =
     u"select count(*) from addr where grade>7 and parentid in(select id from addr where name='%s')";
 
-// Cell verification page.
+// Cell verification page. Both in id order, so that the outline and the names it proposes are the
+// same on every database and from one run to the next.
 inline constexpr char16_t CandidateCellParents[] = // cell name (like), 7
-    u"select distinct parentid from addr where name like '%s%%' escape '\\' and grade=%d";
-inline constexpr char16_t TopNodeName[] = u"select name from addr where parentid=0";
+    u"select distinct parentid from addr where name like '%s%%' escape '\\' and grade=%d order by parentid";
+inline constexpr char16_t TopNodeName[] = u"select name from addr where parentid=0 order by id";
 inline constexpr char16_t AddressPathUp[] = // node id
     u"select id,name,parentid from addr start with id=%u connect by id = Prior parentid order by level desc";
 

@@ -45,7 +45,7 @@ TEST(FormatStatement, FillsPlaceholdersInOrder) {
     EXPECT_EQ(FormatStatement(Statements::WhenIdGrade, {0u, -1}), u"when 0 then -1"_s);
     EXPECT_EQ(FormatStatement(Statements::DpAddresses, {SqlText::LikeLiteral(u"5%_"_s)}),
               u"select num,addr from dpaddr97 where addr like '%5\\%\\_%' escape '\\'"_s);
-    EXPECT_EQ(FormatStatement(Statements::TopNodeName, {}), u"select name from addr where parentid=0"_s);
+    EXPECT_EQ(FormatStatement(Statements::TopNodeName, {}), u"select name from addr where parentid=0 order by id"_s);
 }
 
 TEST(FormatStatement, RefusesValuesThatDoNotFit) {

@@ -100,8 +100,8 @@ protected:
         ClickNext();
     }
 
-    // The parent ids that the candidate statement returns, in the database's order: the outline
-    // lists later-found siblings first, so the expectations follow this order.
+    // The parent ids that the candidate statement returns, in their order (by id): the outline lists
+    // later-found siblings first, so the expectations follow this order.
     QStringList CandidateParents(const QString& cellName) {
         QStringList parents;
         const QString statement =
@@ -249,6 +249,25 @@ TEST_P(CellPages, DivergingStreetsEachFollowTheirOwnParentAndAnUnnamedStreetKeep
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+// The candidates are read in parent id order whatever order the database finds them in (here the
+// names' own order puts 12号 first): the outline and the proposed path are the same on every
+// backend and from one run to the next.
+TEST_P(CellPages, CandidatesComeInParentIdOrderOnEveryBackend) {
+    Database().Load({u"insert into addr (id,name,grade,parentid) values(41,'南湖里A',7,12)"_s,
+                     u"insert into addr (id,name,grade,parentid) values(42,'南湖里B',7,6)"_s});
+    MessageBoxRecorder boxes;
+    EnterCell(u"南湖里"_s);
+    ASSERT_TRUE(OnVerifyPage());
+    EXPECT_EQ(CandidateParents(u"南湖里"_s), (QStringList{u"6"_s, u"12"_s}));
+    // 88号's path first; then the unnamed street goes directly below the road, before 碧波街.
+    const QStringList roadUp = {u"上海市"_s, u"浦东新区"_s, u"张江镇"_s, u"科苑路"_s};
+    EXPECT_EQ(Labels(Candidates()), roadUp + QStringList({u"<未知街>"_s, u"12号"_s, u"碧波街"_s, u"88号"_s}));
+    // The last named node of each grade: 12号 for the number, 碧波街 for the street (the unnamed one
+    // proposes nothing).
+    EXPECT_EQ(Edits(VerifyPage()), roadUp + QStringList({u"碧波街"_s, u"12号"_s, u"南湖里"_s}));
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
 TEST_P(CellPages, EditsSurviveBackAndNextAndFollowANewName) {
     MessageBoxRecorder boxes;
     EnterCell(u"阳光小区"_s);
@@ -294,6 +313,16 @@ TEST_P(CellPages, FirstBuildWithoutCandidatesShowsOnlyTheCityAndTheCell) {
     ASSERT_TRUE(OnVerifyPage());
     EXPECT_EQ(Candidates().count(), 0);
     EXPECT_EQ(Edits(VerifyPage()), (QStringList{u"上海市"_s, {}, {}, {}, {}, {}, u"无此小区"_s}));
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+// Of several top-level nodes the city is the first by id (上海市), not the first by name (一城市).
+TEST_P(CellPages, TheCityProposedWithoutCandidatesIsTheFirstTopLevelNodeById) {
+    Database().Load({u"insert into addr (id,name,grade,parentid) values(50,'一城市',1,0)"_s});
+    MessageBoxRecorder boxes;
+    EnterCell(u"无此小区"_s);
+    ASSERT_TRUE(OnVerifyPage());
+    EXPECT_EQ(VerifyPage().LevelEdit(1).text(), u"上海市"_s);
     EXPECT_EQ(boxes.Count(), 0);
 }
 
