@@ -85,6 +85,8 @@ public:
     }
 
     std::vector<SplitPattern> Run();
+    // After Run: a canonical name for every level of every row (see PatternSuggester::SuggestNamed).
+    std::vector<LevelNames> Names() const;
 
 private:
     struct Candidate {
@@ -97,6 +99,7 @@ private:
     std::vector<Candidate> Candidates() const;
     const RowVerdicts& VerdictsOf(const SplitPattern& row, const std::u16string& signature);
     void Recount();
+    void DropRowsTakingFewerThan(int64_t texts);
     int64_t InsertGain(std::size_t at, const RowVerdicts& verdicts) const;
     int64_t ReplaceGain(std::size_t at, const RowVerdicts& verdicts) const;
     Verdict VerdictAfter(uint32_t shape, std::size_t row) const;
@@ -190,6 +193,17 @@ void RowSearch::Recount() {
             m_firstRow[s] = static_cast<uint8_t>(r);
             m_current[s] = verdict;
         }
+}
+
+// A row that no text reaches any more (a later widening took its texts) only uses up a place.
+void RowSearch::DropRowsTakingFewerThan(int64_t texts) {
+    for (std::size_t r = m_rows.size(); r-- > 0;) {
+        if (Taken(r) < texts) {
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(r));
+            m_rowVerdicts.erase(m_rowVerdicts.begin() + static_cast<std::ptrdiff_t>(r));
+            Recount();
+        }
+    }
 }
 
 int64_t RowSearch::InsertGain(std::size_t at, const RowVerdicts& verdicts) const {
@@ -330,9 +344,108 @@ std::vector<SplitPattern> RowSearch::Run() {
             m_rowVerdicts[bestAt] = bestVerdicts;
         }
         Recount();
+        DropRowsTakingFewerThan(1);
     }
+    // Every row takes at least the texts a form needs to be worth a row.
+    DropRowsTakingFewerThan(m_minGain);
     OrderByTexts();
     return m_rows;
+}
+
+namespace {
+
+// What part of an address a word names; the words of one role are one level's forms.
+enum class Role { Building, Unit, Floor, Room, Other };
+
+Role RoleOf(std::u16string_view word, int level) {
+    static constexpr std::u16string_view buildings[] = {u"栋", u"幢", u"号楼", u"座", u"号栋", u"号幢"};
+    static constexpr std::u16string_view units[] = {u"单元", u"元"};
+    static constexpr std::u16string_view rooms[] = {u"室", u"号", u"户", u"号房", u"房"};
+    auto among = [word](const auto& words) { return std::find(std::begin(words), std::end(words), word) != std::end(words); };
+    if (among(buildings))
+        return Role::Building;
+    if (among(units))
+        return Role::Unit;
+    if (word == u"层")
+        return Role::Floor;
+    if (word == u"楼") // 3楼 first is a building, after a building a floor
+        return level == 0 ? Role::Building : Role::Floor;
+    if (among(rooms))
+        return Role::Room;
+    return Role::Other;
+}
+
+// The word a piece of a shape key carries: what follows its last number, without punctuation,
+// brackets and spaces (3- and 501 carry none).
+std::u16string WordOf(std::u16string_view piece) {
+    std::size_t start = piece.size();
+    while (start > 0 && piece[start - 1] != splitting_detail::DigitRunToken &&
+           piece[start - 1] != splitting_detail::LetterRunToken && piece[start - 1] != splitting_detail::OtherNumberToken)
+        --start;
+    if (start == 0)
+        return {};
+    std::u16string word;
+    for (char16_t c : piece.substr(start)) {
+        const bool punctuation = c < 0x80 || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFF65);
+        if (!punctuation)
+            word.push_back(c);
+    }
+    return word;
+}
+
+} // namespace
+
+std::vector<LevelNames> RowSearch::Names() const {
+    // For each row and level, how many texts it takes carry each word there.
+    using WordWeights = std::unordered_map<std::u16string, int64_t>;
+    std::vector<std::array<WordWeights, MaxLevels>> words(m_rows.size());
+    for (uint32_t s = 0; s < m_shapes.size(); ++s) {
+        if (m_firstRow[s] >= m_rows.size() || m_current[s] != 1)
+            continue;
+        const AddressShape& shape = *m_shapes[s];
+        for (int l = 0, start = 0; l < shape.pieceCount; start = static_cast<int>(shape.ends[l++])) {
+            const std::u16string word = WordOf(std::u16string_view(shape.key).substr(start, shape.ends[l] - start));
+            words[m_firstRow[s]][l][word] += Weight(s);
+        }
+    }
+    auto heaviest = [](const WordWeights& weights) {
+        std::u16string best;
+        int64_t bestWeight = 0;
+        for (const auto& [word, weight] : weights)
+            if (!word.empty() && (weight > bestWeight ||
+                                  (weight == bestWeight && (word.size() < best.size() ||
+                                                            (word.size() == best.size() && word < best)))))
+                best = word, bestWeight = weight;
+        return best;
+    };
+    // Each row's own word per level, and the word most texts of each role carry.
+    std::vector<LevelNames> own(m_rows.size());
+    std::array<WordWeights, 4> byRole;
+    for (std::size_t r = 0; r < m_rows.size(); ++r)
+        for (int l = 0; l < m_rows[r].levelCount; ++l) {
+            own[r][l] = heaviest(words[r][l]);
+            for (const auto& [word, weight] : words[r][l])
+                if (const Role role = RoleOf(word, l); !word.empty() && role != Role::Other)
+                    byRole[static_cast<int>(role)][word] += weight;
+        }
+    auto nameFor = [&](const std::u16string& word, int level) {
+        const Role role = RoleOf(word, level);
+        return role == Role::Other ? word : heaviest(byRole[static_cast<int>(role)]);
+    };
+    std::size_t dominant = 0;
+    for (std::size_t r = 1; r < m_rows.size(); ++r)
+        if (Taken(r) > Taken(dominant))
+            dominant = r;
+
+    std::vector<LevelNames> names(m_rows.size());
+    for (std::size_t r = 0; r < m_rows.size(); ++r)
+        for (int l = 0; l < m_rows[r].levelCount; ++l) {
+            if (!own[r][l].empty())
+                names[r][l] = nameFor(own[r][l], l);
+            else if (l < m_rows[dominant].levelCount && !own[dominant][l].empty())
+                names[r][l] = nameFor(own[dominant][l], l); // 3-2-501 as the dominant row writes it
+        }
+    return names;
 }
 
 } // namespace
@@ -351,6 +464,10 @@ void PatternSuggester::Add(std::u16string_view text) {
 }
 
 std::vector<PatternRow> PatternSuggester::Suggest() const {
+    return LevelTextsOf(SuggestNamed());
+}
+
+std::vector<NamedPatternRow> PatternSuggester::SuggestNamed() const {
     std::vector<const AddressShape*> shapes;
     shapes.reserve(m_shapes.size());
     for (const AddressShape& shape : m_shapes)
@@ -361,11 +478,15 @@ std::vector<PatternRow> PatternSuggester::Suggest() const {
     // A form that fewer than one text in a thousand takes is a slip, not worth a row.
     const int64_t minGain = std::max<int64_t>(1, static_cast<int64_t>(m_textCount / 1000));
 
-    std::vector<PatternRow> rows;
-    for (const SplitPattern& pattern : RowSearch(std::move(shapes), minGain).Run()) {
-        PatternRow& row = rows.emplace_back();
-        for (int l = 0; l < pattern.levelCount; ++l)
-            row[l] = ToDisplayForm(pattern.levelTexts[l]);
+    RowSearch search(std::move(shapes), minGain);
+    const std::vector<SplitPattern> patterns = search.Run();
+    const std::vector<LevelNames> names = search.Names();
+    std::vector<NamedPatternRow> rows;
+    for (std::size_t r = 0; r < patterns.size(); ++r) {
+        NamedPatternRow& row = rows.emplace_back();
+        for (int l = 0; l < patterns[r].levelCount; ++l)
+            row.levels[l] = ToDisplayForm(patterns[r].levelTexts[l]);
+        row.names = names[r];
     }
     return rows;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "splitting/AddressShape.h"
+#include "splitting/LevelNames.h"
 #include "splitting/Splitting.h"
 
 #include <cstdint>
@@ -17,6 +18,11 @@ public:
     void Add(std::u16string_view text);
     // The proposed rows in list order, display form. The same texts in any order give the same rows.
     std::vector<PatternRow> Suggest() const;
+    // The same rows with a canonical name for each level: the word most texts of that level's role
+    // (building 栋幢号楼, unit 单元, floor 层, room 室号) carry across the rows, or the level's own
+    // word when it names something else (区); a level whose texts carry no word (3-2-501) takes the
+    // name of the same level of the row that takes most texts.
+    std::vector<NamedPatternRow> SuggestNamed() const;
 
 private:
     std::vector<splitting_detail::AddressShape> m_shapes;

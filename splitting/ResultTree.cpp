@@ -1,6 +1,7 @@
 // Keyed insertion of split addresses into the result tree.
 #include "splitting/ResultTree.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -72,8 +73,19 @@ private:
 
 } // namespace
 
+MergedForms ResultTree::Merged() const {
+    MergedForms merged;
+    for (const ResultTreeNode& node : nodes) {
+        if (node.forms.size() > 1) {
+            merged.forms += node.forms.size();
+            ++merged.nodes;
+        }
+    }
+    return merged;
+}
+
 ResultTree BuildResultTree(std::u16string_view cellName, const std::vector<AddressEntry>& entries,
-                           const SplitPatternSet& set) {
+                           const SplitPatternSet& set, const std::vector<LevelNames>& names) {
     ResultTree tree;
     std::vector<int> parents; // parent of each node, for the lookup; -1 for the root
     tree.nodes.push_back(ResultTreeNode{std::u16string(cellName), 0, 0, {}});
@@ -82,29 +94,48 @@ ResultTree BuildResultTree(std::u16string_view cellName, const std::vector<Addre
     ChildIndex index(tree.nodes, parents);
     const SplitMatcher matcher(set);
     SplitCuts cuts;
+    std::u16string canonical; // reused for every named piece
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const std::u16string_view text = entries[k].text;
-        if (matcher.Match(text, cuts) < 0) {
+        const int patternIndex = matcher.Match(text, cuts);
+        if (patternIndex < 0) {
             ++tree.unmatchedEntries; // no pattern cuts the whole text: the entry gets no item
             continue;
         }
+        const LevelNames* levelNames =
+            static_cast<std::size_t>(patternIndex) < names.size() ? &names[static_cast<std::size_t>(patternIndex)] : nullptr;
         const int levelCount = cuts.levelCount;
         int parent = ResultTree::Root;
         std::size_t start = 0;
         for (int l = 0; l < levelCount; ++l) {
             const std::u16string_view piece = text.substr(start, cuts.ends[l] - start);
             start = cuts.ends[l];
-            const uint64_t hash = ChildIndex::Hash(parent, piece);
-            int child = index.Find(parent, piece, hash);
+            const bool named = levelNames && !(*levelNames)[static_cast<std::size_t>(l)].empty();
+            std::u16string_view label = piece;
+            if (named) {
+                CanonicalName(piece, (*levelNames)[static_cast<std::size_t>(l)], canonical);
+                label = canonical;
+            }
+            const uint64_t hash = ChildIndex::Hash(parent, label);
+            int child = index.Find(parent, label, hash);
             if (child < 0) {
                 // Only an item created at the pattern's last level records the entry; an item that
                 // already exists keeps whatever it was given when it was created.
                 const uint32_t itemData = l + 1 == levelCount ? static_cast<uint32_t>(k + 1) : 0;
                 child = static_cast<int>(tree.nodes.size());
-                tree.nodes.push_back(ResultTreeNode{std::u16string(piece), l + 1, itemData, {}});
+                tree.nodes.push_back(ResultTreeNode{std::u16string(label), l + 1, itemData, {}, {}});
                 parents.push_back(parent);
                 tree.nodes[parent].children.push_back(child);
                 index.Insert(child, hash);
+            }
+            if (named) {
+                std::vector<WrittenForm>& forms = tree.nodes[static_cast<std::size_t>(child)].forms;
+                auto form = std::find_if(forms.begin(), forms.end(),
+                                         [piece](const WrittenForm& f) { return f.text == piece; });
+                if (form == forms.end())
+                    forms.push_back(WrittenForm{std::u16string(piece), 1});
+                else
+                    ++form->count;
             }
             parent = child;
         }

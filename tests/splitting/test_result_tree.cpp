@@ -149,4 +149,29 @@ TEST(ResultTree, EveryLeafSpellsItsEntry) {
     EXPECT_EQ(leaves, texts.size());
 }
 
+// Named rows: the demo compound's ways of writing one building meet in one node, which lists the
+// forms that reached it; levels without a name, and rows without names, keep their pieces.
+TEST(ResultTree, NamedLevelsMergeTheWrittenFormsOfOnePlace) {
+    const std::vector<PatternRow> rows = {
+        {u"-", u"-", u"[n]"}, {u"楼", u"元", u"[n]"}, {u"）", u"元", u"室"}, {u"栋", u"元", u"室"}, {u"座"}};
+    const std::vector<LevelNames> names = {
+        {u"栋", u"单元", u"室"}, {u"栋", u"单元", u"室"}, {u"栋", u"单元", u"室"}, {u"栋", u"", u"室"}};
+    const auto entries = Entries({u"4-1-101", u"4号楼1单元101", u"４栋1单元101室", u"（4栋）1单元102室", u"四栋一单元102室",
+                                  u"13栋2单元301室", u"3栋2单元301室", u"A座"});
+    const ResultTree tree = BuildResultTree(u"阳光花园", entries, Patterns(rows), names);
+    EXPECT_EQ(Describe(tree), "阳光花园:0:0{4栋:1:0{1单元:2:0{101室:3:1 102室:3:4} 一单元:2:0{102室:3:5}} "
+                              "13栋:1:0{2单元:2:0{301室:3:6}} 3栋:1:0{2单元:2:0{301室:3:7}} A座:1:8}");
+    const ResultTreeNode& building = tree.nodes[tree.nodes[0].children[0]];
+    EXPECT_EQ(building.forms, (std::vector<WrittenForm>{{u"4-", 1}, {u"4号楼", 1}, {u"４栋", 1}, {u"（4栋）", 1}, {u"四栋", 1}}));
+    // Row 4's second level has no name: 一单元 stays as cut, 1单元 meets the named 1单元 by its label.
+    EXPECT_TRUE(tree.nodes[building.children[1]].forms.empty());
+    const MergedForms merged = tree.Merged();
+    EXPECT_EQ(merged.nodes, 3u); // 4栋, 1单元 of rows 1 and 2, 101室 under it
+    EXPECT_EQ(merged.forms, 5u + 2u + 2u);
+    // Without names the same entries give one node per written form.
+    const ResultTree asCut = BuildResultTree(u"阳光花园", entries, Patterns(rows));
+    EXPECT_EQ(asCut.nodes[0].children.size(), 8u);
+    EXPECT_EQ(asCut.Merged().nodes, 0u);
+}
+
 } // namespace

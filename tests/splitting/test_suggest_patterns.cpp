@@ -1,5 +1,6 @@
 // The suggested pattern rows: where each level ends, which texts get no row, which rows share
 // terminator sets, the order of rows that would take each other's texts, and what is left out.
+#include "splitting/LevelNames.h"
 #include "tests/splitting/PatternRows.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,62 @@ TEST(SuggestPatterns, GivesTheSameRowsForTheTextsInAnyOrder) {
     for (const std::u16string& text : texts)
         entries.push_back({text, u"", 0});
     EXPECT_EQ(SuggestPatterns(entries), expected);
+}
+
+// Two widenings can turn one row into another's superset (栋楼/室元 takes what 楼/元 was chosen
+// for): no row stays behind taking nothing, and every row takes its share of the texts.
+TEST(SuggestPatterns, KeepsNoRowThatTakesNoText) {
+    const std::vector<std::u16string> texts =
+        Texts({u"1栋2单元301室*3", u"5号楼2单元*6", u"5号楼301室*6", u"3栋301室*12", u"1栋2单元3层301室*3"});
+    const std::vector<PatternRow> rows = SuggestPatterns(texts);
+    const SplitMatcher matcher(BuildPatternSet(rows));
+    std::vector<int> taken(rows.size(), 0);
+    for (const std::u16string& text : texts)
+        if (const int row = matcher.Match(text); row >= 0)
+            ++taken[static_cast<std::size_t>(row)];
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        EXPECT_GE(taken[r], 1) << "row " << r << "\n" << DescribeSuggestion(texts, rows);
+}
+
+// Names for the suggested rows: each level takes the word most texts of its role carry; a level
+// whose texts carry no word takes the name of the same level of the row that takes most texts.
+TEST(SuggestPatterns, NamesEveryLevelWithTheWordMostTextsOfItsRoleCarry) {
+    struct NameCase {
+        const char* name;
+        std::vector<std::u16string> texts;
+        std::vector<std::u16string_view> rows; // P=NAMES, '=' and names left out for a row without
+    };
+    const NameCase cases[] = {
+        {"DemoForms", Texts({u"4栋1单元101室*10", u"4-1-101*6", u"4号楼1单元402*4"}),
+         {u"栋/元/室=栋/单元/室", u"-/-/[n]=栋/单元/室", u"楼/元/[n]=栋/单元/室"}},
+        {"MostCommonWordWins", Texts({u"3栋2单元501室*5", u"12号楼3单元502号*3"}),
+         {u"栋/元/室=栋/单元/室", u"楼/元/号=栋/单元/室"}},
+        {"EvenWhenItIsNotTheDominantRows", Texts({u"3幢2单元501室*3", u"12号楼3单元502号*2", u"5号楼1单元*2"}),
+         {u"幢/元/室=号楼/单元/室", u"楼/元=号楼/单元", u"楼/元/号=号楼/单元/室"}},
+        {"OtherWordsKeepTheirOwn", Texts({u"东区3栋2单元5层501室*3"}), {u"区/栋/元/层/室=区/栋/单元/层/室"}},
+        {"NoWordAnywhere", Texts({u"3-2-101*5"}), {u"-/-/[n]"}},
+    };
+    for (const NameCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<NamedPatternRow> rows = SuggestNamedPatterns(c.texts);
+        std::vector<std::string> shown;
+        for (const NamedPatternRow& row : rows) {
+            std::u16string text;
+            for (int l = 0; l < MaxLevels && !row.levels[l].empty(); ++l)
+                text += (l ? u"/" : u"") + row.levels[l];
+            if (row.HasNames()) {
+                text += u"=";
+                for (int l = 0; l < MaxLevels && !row.levels[l].empty(); ++l)
+                    text += (l ? u"/" : u"") + row.names[l];
+            }
+            shown.push_back(Utf8(text));
+        }
+        std::vector<std::string> expected;
+        for (std::u16string_view row : c.rows)
+            expected.push_back(Utf8(row));
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(LevelTextsOf(rows), SuggestPatterns(c.texts));
+    }
 }
 
 } // namespace
