@@ -25,7 +25,8 @@ constexpr int HostTemplateId = TemplateId::Host;
 
 DlgRun::DlgRun(QWidget* parent) : DlgRun(parent, {}) {}
 
-DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages) : QDialog(parent), m_testPages(std::move(pages)) {
+DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages)
+    : QDialog(parent), m_heldKeys(this), m_testPages(std::move(pages)) {
     WizardResources::LoadTemplate(HostTemplateId, this);
     BindButton(CancelButtonId, m_btnCancel);
     BindButton(BackButtonId, m_btnBack);
@@ -37,8 +38,6 @@ DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages) : QDialog(
         ok->setAutoDefault(false);
         connect(ok, &QPushButton::clicked, this, &DlgRun::OnOK);
     }
-    // Sees the keys of every control of the wizard before the control does (see eventFilter).
-    qApp->installEventFilter(this);
 }
 
 DlgRun::~DlgRun() {
@@ -214,21 +213,6 @@ bool DlgRun::event(QEvent* event) {
 }
 
 void DlgRun::paintEvent(QPaintEvent*) { OnPaint(); }
-
-// A key held down repeats under a window system (an X server sends a press every 40 ms after the
-// first 660). A held Enter counts once: its repeats would press the focused button again and again
-// (删除模式 deleting row after row until the pattern list is empty) or go on page after page, past
-// the second split page, whose own empty list looks like the first one's lost, up to Finish.
-bool DlgRun::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        const auto* widget = qobject_cast<const QWidget*>(watched);
-        if (key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
-            widget->window() == this)
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
 
 void DlgRun::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

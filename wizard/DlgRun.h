@@ -16,6 +16,7 @@
 #include "pages/DlgShowAddrResult.h"
 #include "pages/DlgShowDPResult.h"
 #include "pages/DlgVerifyCell.h"
+#include "wizard/HeldKeyFilter.h"
 #include "wizard/WizardButton.h"
 #include "wizard/WizardData.h"
 #include "wizard/WizardPageDialog.h"
@@ -69,7 +70,6 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     WizardButton m_btnCancel; // control 2
     WizardButton m_btnBack;   // control 3
@@ -90,6 +90,8 @@ private:
     void BindButton(int id, WizardButton& button);
     void ConnectResultPages();
 
+    // A held key presses one button once (Enter held on page 3 must not run on to Finish).
+    HeldKeyFilter m_heldKeys;
     std::vector<WizardPageDialog*> m_testPages;
     bool m_initialised = false;
 };

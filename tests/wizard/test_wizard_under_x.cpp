@@ -1,0 +1,125 @@
+// The wizard in a real X window with real keys (XTest through xdotool, on xvfb-run): what offscreen
+// tests cannot show. A key held down repeats as the X server sends it (a release and a press with
+// one timestamp, every 40 ms after 660 ms), and one press must act on one button once: Enter held
+// on a page moves one page and never reaches Finish; Enter or Space held on 删除模式 deletes one row.
+#include "tests/support/TestSupport.h"
+#include "tests/support/UnderX.h"
+#include "tests/support/WizardUnderTest.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A cell with DP addresses (page 3) and standard addresses without a DP (page 5).
+QStringList Cell() {
+    return {
+        u"insert into dpaddr97 (num,addr) values ('DP1','阳光小区3栋2单元501室')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP2','阳光小区3栋2单元502室')"_s,
+        u"insert into dpaddr97 (num,addr) values ('DP3','阳光小区5栋1单元101室')"_s,
+        u"insert into addr (id,name,grade,parentid) values (100,'阳光小区1栋101室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (100,'5550001',0)"_s,
+        u"insert into addr (id,name,grade,parentid) values (101,'阳光小区2栋201室',7,1)"_s,
+        u"insert into addr_ref (stdaddrid,oldid,refflag) values (101,'5550002',0)"_s,
+    };
+}
+
+class WizardUnderX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!UnderX::OnX())
+            return;
+        m_database.Load(Cell());
+        m_attached = std::make_unique<AttachedDatabase>(m_database);
+        m_wizard = std::make_unique<WizardUnderTest>();
+        ASSERT_TRUE(m_wizard->ShowActive());
+    }
+    void TearDown() override {
+        m_wizard.reset();
+        m_attached.reset();
+    }
+
+    int PageNumber() const {
+        const auto& pages = m_wizard->Pages();
+        return int(std::find(pages.begin(), pages.end(), m_wizard->CurrentPage()) - pages.begin()) + 1;
+    }
+    // From page 1 to page n with the mouse, 栋/元/室 on both split pages.
+    void GoToPage(int n) {
+        Type(m_wizard->CellNamePage().CellNameEdit(), u"阳光小区"_s);
+        while (PageNumber() < n) {
+            if (PageNumber() == 3 || PageNumber() == 5) {
+                DlgGetAddrSeparator& page = PageNumber() == 3 ? m_wizard->DpSplit() : m_wizard->AddrSplit();
+                Type(page.LevelEdit(1), u"栋"_s);
+                Type(page.LevelEdit(2), u"元"_s);
+                Type(page.LevelEdit(3), u"室"_s);
+            }
+            m_wizard->ClickNext();
+        }
+    }
+    qsizetype AddrRows() { return m_database.Rows(u"select id from addr"_s).size(); }
+
+    TestDatabase m_database;
+    MessageBoxRecorder m_boxes;
+    std::unique_ptr<AttachedDatabase> m_attached;
+    std::unique_ptr<WizardUnderTest> m_wizard;
+};
+
+// Enter held in a level edit of page 3, or Space held on the focused 下一步, or its mnemonic
+// Alt+N held: one page on. On page 5 the same goes to page 6 and stops there: Finish needs a press
+// of its own.
+TEST_F(WizardUnderX, AHeldKeyMovesTheWizardOnePageAndNeverFinishes) {
+    RUN_UNDER_X();
+    struct Case {
+        QString keys;
+        bool onNextButton;
+    };
+    for (const Case& held : {Case{u"Return"_s, false}, Case{u"space"_s, true}, Case{u"alt+n"_s, false}}) {
+        SCOPED_TRACE(held.keys.toStdString());
+        m_wizard = std::make_unique<WizardUnderTest>();
+        ASSERT_TRUE(m_wizard->ShowActive());
+        const qsizetype rowsBefore = AddrRows();
+        for (int from : {3, 5}) {
+            GoToPage(from);
+            if (held.onNextButton)
+                m_wizard->NextButton().setFocus();
+            else
+                (from == 3 ? m_wizard->DpSplit() : m_wizard->AddrSplit()).LevelEdit(3).setFocus();
+            ASSERT_TRUE(UnderX::HoldKeys(held.keys, 1500));
+            EXPECT_EQ(PageNumber(), from + 1);
+        }
+        EXPECT_TRUE(m_wizard->isVisible());
+        EXPECT_TRUE(m_wizard->m_strResultID.isEmpty()) << "Finish ran";
+        EXPECT_EQ(AddrRows(), rowsBefore);
+    }
+}
+
+// 删除模式 focused with four pattern rows: Space held deletes one, then Enter held one more.
+TEST_F(WizardUnderX, AHeldKeyOnTheDeleteButtonDeletesOneRow) {
+    RUN_UNDER_X();
+    GoToPage(3);
+    DlgGetAddrSeparator& page = m_wizard->DpSplit();
+    auto* newPattern = page.Control<QPushButton>(5022);
+    for (const QString& level : {u"栋"_s, u"单元"_s, u"室"_s, u"号"_s}) {
+        if (page.PatternList().FirstSelectedRow() >= 0 && !page.PatternList().CellText(0, 0).isEmpty())
+            QTest::mouseClick(newPattern, Qt::LeftButton);
+        Type(page.LevelEdit(1), level);
+    }
+    ASSERT_EQ(page.PatternList().rowCount(), 4);
+    auto* remove = page.Control<QPushButton>(5023);
+    remove->setFocus();
+    ASSERT_TRUE(UnderX::HoldKeys(u"space"_s, 1500));
+    EXPECT_EQ(page.PatternList().rowCount(), 3);
+    ASSERT_EQ(QApplication::focusWidget(), remove);
+    ASSERT_TRUE(UnderX::HoldKeys(u"Return"_s, 1500));
+    EXPECT_EQ(page.PatternList().rowCount(), 2);
+    EXPECT_EQ(PageNumber(), 3);
+}
+
+} // namespace
