@@ -14,6 +14,7 @@ struct CommitStats {
     int moved = 0;        // standard addresses of the cell's DPs moved below inner nodes
     int replaced = 0;     // unlinked standard addresses replaced by inner nodes (deleted)
     int linksCarried = 0; // further links of the replaced addresses carried over to their new nodes
+    int pathNodesNew = 0; // of nodesNew: the levels of the cell's own path that did not exist
 
     bool operator==(const CommitStats&) const = default;
 };

@@ -120,6 +120,7 @@ uint32_t InnerTreeCommit::FindOrCreateCellPath(CommitStatements& db, bool ownTra
         return 0;
     transaction.Commit();
     stats.nodesNew += made.nodesNew;
+    stats.pathNodesNew += made.pathNodesNew;
     return ids[CellGrade];
 }
 
@@ -183,6 +184,7 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
                                  {FormatList(Statements::AddrRow, rows, Statements::Space)})))
         return false;
     stats.nodesNew += count;
+    stats.pathNodesNew += count;
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 
@@ -38,10 +40,25 @@ const QStringList& Verbs() {
 
 // The verbs that name a control, and whether they take a number after it.
 bool NamesControl(const QString& verb) {
-    return verb != "key" && verb != "answer" && verb != "shot";
+    return verb != "key" && verb != "answer" && verb != "shot" && verb != "window";
 }
 bool TakesNumber(const QString& verb) {
     return verb == "select" || verb == "menu";
+}
+
+// The word of a `window` action: max, normal or WIDTHxHEIGHT (then put into `size`).
+bool WindowSize(const QString& word, QSize* size) {
+    if (word == u"max" || word == u"normal")
+        return true;
+    const QStringList parts = word.split(u'x');
+    bool wide = false, high = false;
+    const int width = parts.value(0).toInt(&wide);
+    const int height = parts.value(1).toInt(&high);
+    if (parts.size() != 2 || !wide || !high || width < 100 || height < 100)
+        return false;
+    if (size)
+        *size = QSize(width, height);
+    return true;
 }
 
 QString OneLine(QString text) {
@@ -180,6 +197,9 @@ bool OperatorScript::Parse(const QString& text, const QString& name, QString& er
                 action.text = action.text.toLower();
                 if (!QStringList{"yes", "no", "ok", "cancel"}.contains(action.text))
                     return bad(QStringLiteral("answer yes, no, ok or cancel"));
+            } else if (action.verb == "window") {
+                if (!WindowSize(action.text, nullptr))
+                    return bad(QStringLiteral("window max, normal or WIDTHxHEIGHT"));
             } else if (action.verb == "key") {
                 const QString key = action.text.compare(u"Enter", Qt::CaseInsensitive) == 0
                                         ? QStringLiteral("Return")
@@ -276,7 +296,7 @@ void OperatorScript::RunActions() {
     if (m_wizard && m_wizard->isVisible()) {
         if (m_err)
             m_err(QStringLiteral("%1: the script has ended with the wizard open: Cancel").arg(m_name));
-        m_wizard->close();
+        CancelWizard();
     }
 }
 
@@ -285,8 +305,16 @@ bool OperatorScript::Fail(const Action& action, const QString& what) {
     if (m_err)
         m_err(QStringLiteral("%1:%2: %3").arg(m_name).arg(action.line).arg(what));
     if (m_wizard && m_wizard->isVisible())
-        m_wizard->close(); // cancels the wizard
+        CancelWizard();
     return false;
+}
+
+void OperatorScript::CancelWizard() {
+    // The script's own end, not an operator's Cancel: no question about the rows typed.
+    if (auto* dialog = qobject_cast<QDialog*>(m_wizard.data()))
+        dialog->done(2);
+    else
+        m_wizard->close();
 }
 
 void OperatorScript::Settle() {
@@ -326,6 +354,8 @@ bool OperatorScript::Run(const Action& action) {
         return Key(action);
     if (action.verb == "shot")
         return Shot(action);
+    if (action.verb == "window")
+        return Window(action);
     QWidget* control = FindControl(action);
     if (!control)
         return false;
@@ -492,6 +522,29 @@ bool OperatorScript::Menu(const Action& action, QWidget* control) {
                                 .arg(action.id)
                                 .arg(itemCount)
                                 .arg(action.number));
+    return true;
+}
+
+bool OperatorScript::Window(const Action& action) {
+    QSize size;
+    WindowSize(action.text, &size);
+    if (action.text == u"max") {
+        if (!m_wizard->isMaximized())
+            m_normalGeometry = m_wizard->geometry();
+        m_wizard->showMaximized();
+    } else if (action.text == u"normal") {
+        m_wizard->showNormal();
+        if (m_normalGeometry.isValid())
+            m_wizard->setGeometry(m_normalGeometry);
+    } else {
+        m_wizard->resize(size);
+    }
+    // Without a window manager (offscreen, a bare X server) maximising is the platform's to do, or
+    // not: the wizard is then given the screen's room itself.
+    if (action.text == u"max" && m_wizard->screen() &&
+        m_wizard->frameGeometry().size() != m_wizard->screen()->availableGeometry().size())
+        m_wizard->setGeometry(m_wizard->screen()->availableGeometry());
+    Settle();
     return true;
 }
 

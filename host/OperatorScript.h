@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -71,8 +72,11 @@ private:
     bool SelectInView(const Action& action, QAbstractItemView* view);
     bool Menu(const Action& action, QWidget* control);
     bool Shot(const Action& action);
+    bool Window(const Action& action);
     bool Print(const Action& action, QWidget* control);
     void Settle();
+    // Ends the wizard with Cancel (2), asking nothing.
+    void CancelWizard();
 
     QString m_name;
     QList<Action> m_actions;
@@ -81,6 +85,7 @@ private:
     std::function<void(const QString&)> m_err;
     QStringList m_answers; // queued, in turn
     QPointer<QWidget> m_wizard;
+    QRect m_normalGeometry; // the wizard's place before `window max`
     std::unique_ptr<QTimer> m_poll; // made by Start (when the application exists), gone with Stop
     int m_pollsLeft = 0;
     bool m_started = false;

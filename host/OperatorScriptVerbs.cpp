@@ -57,7 +57,9 @@ QString OperatorScriptHelp() {
         "  menu 5012 0\n"
         "  select 5017 0\n"
         "  key Tab\n"
+        "  window max\n"
         "  shot patterns\n"
+        "  answer yes\n"
         "  click 2\n");
     return out;
 }

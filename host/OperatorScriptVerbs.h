@@ -14,7 +14,7 @@ struct OperatorScriptVerb {
     const char* what;
 };
 
-inline constexpr std::array<OperatorScriptVerb, 8> OperatorScriptVerbs{{
+inline constexpr std::array<OperatorScriptVerb, 9> OperatorScriptVerbs{{
     {"type", "type ID TEXT",
      "click into control ID (a line or text edit, or an editable combo box), select all and type TEXT: the "
      "rest of the line as it is, Chinese too, as one commit of the input method; `type ID` alone empties it"},
@@ -31,6 +31,9 @@ inline constexpr std::array<OperatorScriptVerb, 8> OperatorScriptVerbs{{
      "click menu button ID and choose item N (from 0; separators are not counted, the items of a submenu "
      "count in its place) of the menu it opens"},
     {"answer", "answer WORD", "the answer for the next message box: yes, no, ok or cancel (in any case)"},
+    {"window", "window SIZE",
+     "resize the wizard: max (maximised, as large as the screen allows), normal (back to its own size) or "
+     "WIDTHxHEIGHT in pixels"},
     {"shot", "shot NAME",
      "save a picture of the wizard as DIR/NAME.png (DIR: --screenshots; without it the shot is skipped "
      "with a note)"},

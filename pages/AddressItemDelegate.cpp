@@ -34,10 +34,18 @@ void AddressItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
                index.data(AddressListModel::PatternIndexRole).toInt(), background, textColor);
     painter->save();
     painter->fillRect(option.rect, background);
-    painter->setPen(textColor);
     painter->setFont(option.font);
-    painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      index.data(Qt::DisplayRole).toString());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty()) {
+        // An address that is the cell name alone: a blank line would look like nothing at all.
+        QColor faint = textColor;
+        faint.setAlphaF(0.55f);
+        painter->setPen(faint);
+        painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, EmptyText());
+    } else {
+        painter->setPen(textColor);
+        painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
     painter->restore();
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
@@ -49,6 +57,10 @@ void AddressItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         QStyle* style = option.widget ? option.widget->style() : QApplication::style();
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
     }
+}
+
+QString AddressItemDelegate::EmptyText() {
+    return QStringLiteral("（空）");
 }
 
 QSize AddressItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {

@@ -13,6 +13,9 @@ public:
     static void ItemColors(const QPalette& palette, bool selected, int patternIndex, QColor& background,
                            QColor& text);
 
+    // What an address with no text of its own (nothing after the cell name) shows: "（空）", faint.
+    static QString EmptyText();
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

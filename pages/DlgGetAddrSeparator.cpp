@@ -6,6 +6,7 @@
 #include "platform/ui/MessageBoxService.h"
 #include "wizard/WaitCursor.h"
 #include "wizard/WizardData.h"
+#include "wizard/WizardQuestion.h"
 #include "wizard/WizardResources.h"
 
 #include <QApplication>
@@ -66,11 +67,28 @@ bool DlgGetAddrSeparator::OnInitDialog() {
         connect(unmatchedOnly, &QCheckBox::toggled, this, [this](bool on) { m_listAddr.ShowUnmatchedOnly(on); });
     if (auto* suggest = BindControl<QPushButton>(SuggestButtonId))
         connect(suggest, &QPushButton::clicked, this, [this] { OnSuggestPatterns(); });
-    // How a level text cuts is the first thing an operator gets wrong: 单元 ends a level at 单.
+    // A larger window: the address list and the pattern list share the new width and take the new
+    // height; the count column and the buttons under the pattern list keep to its right edge; the
+    // rest below moves down with the bottom.
+    Anchor(&m_listAddr, {0, 0, 0.5, 1});
+    Anchor(&m_listPattern, {0.5, 0, 1, 1});
+    Anchor(&m_listCounts, {1, 0, 1, 1});
+    for (int id : {SuggestButtonId, int(SplitPatternsControl::NewPattern), int(SplitPatternsControl::DeletePattern)})
+        if (QWidget* button = Control(id))
+            Anchor(button, {1, 1, 1, 1});
+
+    // How a level text cuts is the first thing an operator gets wrong: 单元 ends a level at 单. In
+    // short lines, so the tip stays narrower than the wizard.
     for (QLineEdit& edit : m_editLevels)
-        edit.setToolTip(QStringLiteral("本级在其文本中任一字符首次出现处结束（写“单元”会在“单”处结束，应只写“元”），"
-                                       "[n]在一串阿拉伯数字末尾结束，[c]在一串英文字母末尾结束。"));
+        edit.setToolTip(LevelEditHelp());
     return true;
+}
+
+QString DlgGetAddrSeparator::LevelEditHelp() {
+    return QStringLiteral("本级在其文本中任一字符首次出现处结束：\n"
+                          "写“单元”会在“单”处结束，应只写“元”。\n"
+                          "[n]在一串阿拉伯数字末尾结束，\n"
+                          "[c]在一串英文字母末尾结束。");
 }
 
 bool DlgGetAddrSeparator::OnEnterPage() {
@@ -141,7 +159,8 @@ void DlgGetAddrSeparator::ShowCounts() {
     std::vector<int> counts(static_cast<std::size_t>(m_listPattern.rowCount()), 0);
     for (int row = 0; row < m_patternSet.count && row < m_listPattern.rowCount(); ++row)
         counts[static_cast<std::size_t>(row)] = model.EntriesTakenBy(row);
-    m_listCounts.SetCounts(counts);
+    m_listCounts.SetCounts(counts, MaxPatterns, MyListCtrl::UnusedRowText());
+    m_listPattern.MarkRows(MaxPatterns);
     if (m_labelUnmatched)
         m_labelUnmatched->setText(QStringLiteral("未匹配%1项").arg(model.EntriesTakenBy(-1)));
 }
@@ -216,9 +235,9 @@ bool DlgGetAddrSeparator::HoldsPatterns() const {
 }
 
 void DlgGetAddrSeparator::OnSuggestPatterns() {
-    if (HoldsPatterns() &&
-        MessageBoxService::Show(this, QStringLiteral("模式列表中已有模式，用建议的模式替换它们吗？"), {},
-                                MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // No by default: Enter alone never throws away the operator's rows.
+    if (HoldsPatterns() && !AskYesNo(this, QStringLiteral("模式列表中已有模式，用建议的模式替换它们吗？"),
+                                     MB_ICONQUESTION | MB_DEFBUTTON2))
         return;
     std::vector<PatternRow> rows;
     {
@@ -243,6 +262,8 @@ void DlgGetAddrSeparator::OnSuggestPatterns() {
     m_quietSelect = false;
     --m_resplitBlocked;
     LoadRowIntoEdits(0);
+    // The focus goes to the rows just filled: left on 建议模式, Enter would ask again.
+    m_listPattern.setFocus(Qt::OtherFocusReason);
 }
 
 void DlgGetAddrSeparator::OnMenuButton(int level) {

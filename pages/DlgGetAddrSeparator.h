@@ -48,6 +48,11 @@ public:
     QPushButton& MenuButton(int level) { return m_btnMenus[level - 1]; }
     PatternCountList& CountList() { return m_listCounts; }
 
+    // True when a row of the pattern list holds a level text (the operator's work, lost on Cancel).
+    bool HoldsPatterns() const;
+    // The level edits' hover text.
+    static QString LevelEditHelp();
+
     // Menu commands: insert the candidate character of that command, "[n]" (30051) or "[c]"
     // (30052) into the level edit that has the focus.
     void OnMenuCommand(int command);
@@ -82,7 +87,6 @@ private:
     // Fills the pattern list with the rows suggested for the entries, after asking when it already
     // holds patterns.
     void OnSuggestPatterns();
-    bool HoldsPatterns() const;
     void ShowCounts();
     void OnMenuButton(int level);
     // Puts row `row` into the five level edits in display form; as the edits' own changes would,

@@ -12,6 +12,10 @@ constexpr int PreviewHeight = 20; // taken from the bottom of the tree
 
 DlgShowAddrResult::DlgShowAddrResult(QWidget* parent) : DlgShowDPResult(parent) {}
 
+int DlgShowAddrResult::SourcePageNumber() const {
+    return 5;
+}
+
 bool DlgShowAddrResult::OnInitDialog() {
     DlgShowDPResult::OnInitDialog();
     m_labelPreview = new QLabel(this);
@@ -27,6 +31,7 @@ bool DlgShowAddrResult::OnInitDialog() {
             leftOut->move(leftOut->x(), leftOut->y() - PreviewHeight);
         }
         m_labelPreview->setGeometry(area.x(), bottom - PreviewHeight + 4, area.width(), PreviewHeight - 4);
+        Anchor(m_labelPreview, {0, 1, 1, 1});
     }
     return true;
 }
@@ -52,10 +57,16 @@ QString DlgShowAddrResult::PreviewText(const FinishPreview& preview) {
     if (!preview.outcome.ok)
         return QStringLiteral("完成时将无法写入：%1").arg(preview.outcome.failure);
     const CommitStats& stats = preview.outcome.stats;
-    return QStringLiteral("完成时将写入：新节点 %1，新关联 %2，移动地址 %3，替换地址 %4；未匹配而不写入的地址 %5")
+    // A path that page 2 could not find is made at Finish: its new levels are named, as page 2 warned.
+    const QString pathNodes =
+        stats.pathNodesNew > 0 ? QStringLiteral("（其中新建小区路径节点 %1）").arg(stats.pathNodesNew) : QString();
+    return QStringLiteral("完成时将写入：新节点 %1%2，新关联 %3，移动地址 %4，替换地址 %5；"
+                          "未匹配而不写入的地址：第3页 %6，第5页 %7")
         .arg(stats.nodesNew)
+        .arg(pathNodes)
         .arg(stats.linksNew)
         .arg(stats.moved)
         .arg(stats.replaced)
-        .arg(preview.unmatched);
+        .arg(preview.unmatchedDp)
+        .arg(preview.unmatchedAddr);
 }

@@ -30,6 +30,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    int SourcePageNumber() const override;
 
 private:
     void ShowPreview();

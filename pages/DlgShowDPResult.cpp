@@ -34,8 +34,15 @@ bool DlgShowDPResult::OnInitDialog() {
         m_labelLeftOut->setProperty("controlId", LeftOutId);
         m_labelLeftOut->setGeometry(treeRect.left(), treeRect.bottom() - LeftOutHeight + 3, treeRect.width(),
                                     LeftOutHeight - 2);
+        // A larger window is the tree's.
+        Anchor(m_treeResult, {0, 0, 1, 1});
+        Anchor(m_labelLeftOut, {0, 1, 1, 1});
     }
     return true;
+}
+
+int DlgShowDPResult::SourcePageNumber() const {
+    return 3;
 }
 
 void DlgShowDPResult::SetSource(const std::vector<AddressEntry>* entries, const SplitPatternSet* patterns) {
@@ -76,7 +83,9 @@ void DlgShowDPResult::TakeItemsBack() {
 void DlgShowDPResult::ShowTree() {
     if (m_labelLeftOut)
         m_labelLeftOut->setText(
-            QStringLiteral("%1项地址未匹配任何模式，不写入").arg(static_cast<qulonglong>(m_resultTree.unmatchedEntries)));
+            QStringLiteral("第%1页的地址中%2项未匹配任何模式，不写入")
+                .arg(SourcePageNumber())
+                .arg(static_cast<qulonglong>(m_resultTree.unmatchedEntries)));
     if (!m_treeResult)
         return;
     m_treeResult->setUpdatesEnabled(false);

@@ -51,6 +51,8 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    // The page whose addresses the tree shows (3 here, 5 on the last page), named in the left-out line.
+    virtual int SourcePageNumber() const;
     // The commit succeeded: 0 lets the wizard close.
     std::intptr_t OnWizardCommitted() override { return 0; }
 

@@ -5,6 +5,8 @@
 #include "wizard/WizardData.h"
 #include "wizard/WizardResources.h"
 
+#include <QLabel>
+
 namespace {
 constexpr int CellGrade = CellPathCandidates::CellGrade;
 constexpr int LevelImagesBitmapId = BitmapId::LevelImages;
@@ -31,7 +33,29 @@ bool DlgVerifyCell::OnInitDialog() {
     for (int grade = 1; grade <= CellGrade; ++grade)
         SubclassControl(FirstLevelEditId + grade, &m_editLevels[grade]);
     m_images = WizardResources::LoadImageList(LevelImagesBitmapId, 16, qRgb(255, 255, 255));
+
+    // Under the edits: the word that no path of this name exists, so Finish will make the one the
+    // edits show. Shown only then.
+    const QRect alias = m_editLevels[CellGrade].geometry();
+    const QRect combo = m_comboCandidates.geometry();
+    m_labelNoPath = new QLabel(this);
+    m_labelNoPath->setProperty("controlId", NoPathLabelId);
+    m_labelNoPath->setWordWrap(true);
+    m_labelNoPath->setText(NoPathText());
+    m_labelNoPath->setGeometry(combo.x(), alias.bottom() + alias.height() / 2, combo.width(), 3 * alias.height());
+    m_labelNoPath->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_labelNoPath->hide();
+    // A wider window gives the names more room.
+    Anchor(&m_comboCandidates, {0, 0, 1, 0});
+    for (int grade = 1; grade <= CellGrade; ++grade)
+        Anchor(&m_editLevels[grade], {0, 0, 1, 0});
+    Anchor(m_labelNoPath, {0, 0, 1, 0});
     return true;
+}
+
+QString DlgVerifyCell::NoPathText() {
+    return QStringLiteral("未找到此名称的已有小区地址路径。完成时将按上面各级新建这条路径，"
+                          "请核对各级名称。");
 }
 
 bool DlgVerifyCell::OnEnterPage() {
@@ -70,6 +94,8 @@ void DlgVerifyCell::FindCandidateCells() {
         m_comboCandidates.setItemData(position, IndentUnitsPerLevel * item.level, IndentedItemDelegate::IndentRole);
         m_comboCandidates.setItemData(position, item.level, ImageRole);
     }
+    if (m_labelNoPath)
+        m_labelNoPath->setVisible(m_candidates.Items().empty());
     const CellPathCandidates::PathNames path = m_candidates.ProposedPath(m_lastCellName);
     for (int grade = 1; grade <= CellGrade; ++grade)
         m_editLevels[grade].setText(path[grade]);

@@ -16,6 +16,8 @@
 #include <array>
 #include <cstdint>
 
+class QLabel;
+
 class DlgVerifyCell : public WizardPageDialog {
     Q_OBJECT
 public:
@@ -46,6 +48,10 @@ public:
     static constexpr int CandidateComboId = CellPathControl::CandidateCombo;
     static constexpr int FirstLevelEditId = CellPathControl::LevelEditBeforeGrade1; // grade g: + g
 
+    // Said under the edits when no path of the cell's name exists (Finish then makes one).
+    static QString NoPathText();
+    static constexpr int NoPathLabelId = CellPathControl::NoPathNote;
+
     QComboBox& CandidateCombo() { return m_comboCandidates; }
     QLineEdit& LevelEdit(int grade) { return m_editLevels[grade]; }
     const QString& LastCellName() const { return m_lastCellName; }
@@ -65,4 +71,5 @@ private:
     QList<QPixmap> m_images;
     // The cell name of the last build; empty until the first entry.
     QString m_lastCellName;
+    QLabel* m_labelNoPath = nullptr;
 };

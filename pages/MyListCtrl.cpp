@@ -1,5 +1,6 @@
 #include "pages/MyListCtrl.h"
 
+#include "pages/PatternCellDelegate.h"
 #include "pages/PatternTableLook.h"
 
 #include <QHeaderView>
@@ -12,6 +13,9 @@ MyListCtrl::MyListCtrl(QWidget* parent) : QTableWidget(parent) {
     // The list takes the focus from a click itself, and only from one that hits a row. (A window
     // that puts this list in place of a template's control sets this again after the swap.)
     setFocusPolicy(Qt::TabFocus);
+    // Tab leaves the list for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
+    setItemDelegate(new PatternCellDelegate(this));
 }
 
 int MyListCtrl::AppendEmptyRow() {
@@ -54,6 +58,32 @@ PatternRow MyListCtrl::Row(int row) const {
     for (int column = 0; column < MaxLevels && column < columnCount(); ++column)
         texts[column] = CellText(row, column).toStdU16String();
     return texts;
+}
+
+QString MyListCtrl::UnusedRowText() {
+    return QStringLiteral("只有前%1行模式参与拆分，本行不用").arg(MaxPatterns);
+}
+
+void MyListCtrl::MarkRows(int usedRows) {
+    const QBrush unused(palette().color(QPalette::Disabled, QPalette::Text));
+    for (int row = 0; row < rowCount(); ++row) {
+        for (int column = 0; column < columnCount(); ++column) {
+            QTableWidgetItem* cell = item(row, column);
+            if (!cell)
+                continue;
+            QStringList notes;
+            if (row >= usedRows)
+                notes << UnusedRowText();
+            if (PatternCellDelegate::HoldsHalfWidthMarks(cell->text()))
+                notes << QStringLiteral("含半角符号（底色标出），与全角符号不同");
+            const QString tip = notes.join(u'\n');
+            if (cell->toolTip() != tip)
+                cell->setToolTip(tip);
+            const QVariant foreground = row >= usedRows ? QVariant(unused) : QVariant();
+            if (cell->data(Qt::ForegroundRole) != foreground)
+                cell->setData(Qt::ForegroundRole, foreground);
+        }
+    }
 }
 
 bool MyListCtrl::HitsNoRow(const QMouseEvent* event) const {

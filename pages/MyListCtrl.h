@@ -1,6 +1,7 @@
 // The pattern list of a split page: a report list with full-row selection and grid lines whose
 // left-button presses and double clicks that hit no row are dropped, so a click on its empty area
-// never takes the selected row away, nor the focus.
+// never takes the selected row away, nor the focus. The list is one Tab stop; inside it the arrow
+// keys move a current cell that is drawn framed (PatternCellDelegate).
 #pragma once
 
 #include "splitting/Splitting.h"
@@ -21,6 +22,10 @@ public:
     QString CellText(int row, int column) const;
     void SetCellText(int row, int column, const QString& text);
     PatternRow Row(int row) const;
+    // Marks the rows from `usedRows` on as not used (greyed, the reason on hover), and notes
+    // half-width punctuation in a cell's hover text.
+    void MarkRows(int usedRows);
+    static QString UnusedRowText();
 
 signals:
     // The focus row has moved to `row` (not to another column of the same row). Sent once the

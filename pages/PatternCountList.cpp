@@ -33,13 +33,14 @@ void PatternCountList::Follow(QTableWidget& patternList) {
             [this] { FollowSelection(); });
 }
 
-void PatternCountList::SetCounts(const std::vector<int>& counts) {
+void PatternCountList::SetCounts(const std::vector<int>& counts, int usedRows, const QString& unusedText) {
     setRowCount(static_cast<int>(counts.size()));
     for (int row = 0; row < rowCount(); ++row) {
         if (m_patternList && rowHeight(row) != m_patternList->rowHeight(row))
             setRowHeight(row, m_patternList->rowHeight(row));
         const QString text = QString::number(counts[static_cast<std::size_t>(row)]);
-        if (QTableWidgetItem* cell = item(row, 0)) {
+        QTableWidgetItem* cell = item(row, 0);
+        if (cell) {
             if (cell->text() != text)
                 cell->setText(text);
         } else {
@@ -47,6 +48,11 @@ void PatternCountList::SetCounts(const std::vector<int>& counts) {
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             setItem(row, 0, cell);
         }
+        const bool used = row < usedRows;
+        const QVariant foreground = used ? QVariant() : QVariant(QBrush(palette().color(QPalette::Disabled, QPalette::Text)));
+        if (cell->data(Qt::ForegroundRole) != foreground)
+            cell->setData(Qt::ForegroundRole, foreground);
+        cell->setToolTip(used ? QString() : unusedText);
     }
     FollowSelection();
     if (m_patternList)

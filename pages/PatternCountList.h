@@ -5,6 +5,7 @@
 
 #include <QTableWidget>
 
+#include <climits>
 #include <vector>
 
 class PatternCountList : public QTableWidget {
@@ -14,8 +15,9 @@ public:
 
     // Rows as tall as the pattern list's, and scrolling and selection that follow it.
     void Follow(QTableWidget& patternList);
-    // One row per pattern row with its count.
-    void SetCounts(const std::vector<int>& counts);
+    // One row per pattern row with its count; rows from `usedRows` on are greyed as not used, with
+    // `unusedText` on hover.
+    void SetCounts(const std::vector<int>& counts, int usedRows = INT_MAX, const QString& unusedText = {});
 
 private:
     void FollowSelection();

@@ -6,11 +6,13 @@
 #include "wizard/ResourceIds.h"
 #include "wizard/WaitCursor.h"
 #include "wizard/WizardMessage.h"
+#include "wizard/WizardQuestion.h"
 #include "wizard/WizardResources.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
@@ -34,6 +36,18 @@ DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages)
     connect(&m_btnCancel, &QPushButton::clicked, this, &DlgRun::reject);
     connect(&m_btnBack, &QPushButton::clicked, this, &DlgRun::OnBack);
     connect(&m_btnNext, &QPushButton::clicked, this, &DlgRun::OnNext);
+    // The focus is always drawn, also where the mouse put it: Enter presses a focused button, so the
+    // operator must see which one that is. The style draws focus frames only while the window is
+    // marked as changed by the keyboard, a mark Qt takes away on a mouse press: it is put back
+    // whenever the focus moves in the wizard (at once, and once the press is done).
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now || now->window() != this)
+            return;
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        QMetaObject::invokeMethod(
+            this, [this] { setAttribute(Qt::WA_KeyboardFocusChange); }, Qt::QueuedConnection);
+    });
     if (auto* ok = qobject_cast<QPushButton*>(DialogTemplate::FindControl(this, OkButtonId))) {
         ok->setAutoDefault(false);
         connect(ok, &QPushButton::clicked, this, &DlgRun::OnOK);
@@ -79,19 +93,29 @@ bool DlgRun::OnInitDialog() {
                    &m_pageDpResult, &m_pageAddrSplit,  &m_pageAddrResult};
 
     // Pages fill the client area but for 5 pixels above and the strip of the buttons below.
-    const QRect client = rect();
     for (WizardPageDialog* page : m_pages) {
         page->Create(this);
-        page->setGeometry(0, 5, client.width(), client.height() - 60);
         page->m_pWizardData = &m_wizardData;
         for (QPushButton* button : page->findChildren<QPushButton*>())
             button->setAutoDefault(false);
     }
+    PlacePages();
+    for (WizardPageDialog* page : m_pages)
+        page->FixLayout();
     // The host's own controls (the etched line, the buttons) stay above the pages, which a larger
     // font can make reach into the strip below.
     for (QObject* child : children())
         if (auto* control = qobject_cast<QWidget*>(child); control && control->property(DialogTemplate::ControlIdProperty).isValid())
             control->raise();
+    // Tab follows the screen: a page's controls row by row, then Back, Next and Cancel.
+    QWidget* last = nullptr;
+    for (WizardPageDialog* page : m_pages)
+        last = page->OrderTabsByScreen(last);
+    if (last)
+        setTabOrder(last, &m_btnBack);
+    setTabOrder(&m_btnBack, &m_btnNext);
+    setTabOrder(&m_btnNext, &m_btnCancel);
+    MakeResizable();
     for (size_t i = 0; i + 1 < m_pages.size(); ++i)
         m_pages[i]->SetNextPage(m_pages[i + 1]);
     if (m_testPages.empty())
@@ -101,6 +125,43 @@ bool DlgRun::OnInitDialog() {
     if (m_pCurrentPage)
         m_pCurrentPage->OnEnterPage();
     return false; // the page has set the focus
+}
+
+void DlgRun::PlacePages() {
+    const QRect client = rect();
+    for (WizardPageDialog* page : m_pages)
+        page->setGeometry(0, 5, client.width(), client.height() - 60);
+}
+
+void DlgRun::MakeResizable() {
+    // Along the bottom: the buttons keep their distance from the right edge, the line spans the width.
+    for (QObject* child : children()) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (!control || !control->property(DialogTemplate::ControlIdProperty).isValid())
+            continue;
+        const bool button = qobject_cast<QPushButton*>(control) != nullptr;
+        m_hostAnchors.Set(control, button ? Anchors{1, 1, 1, 1} : Anchors{0, 1, 1, 1});
+    }
+    m_hostAnchors.CaptureGiven(this); // the pages are placed by PlacePages
+    const QSize templateSize = size();
+    QSize room = templateSize;
+    if (const QScreen* shown = screen()) {
+        // The title bar and the frame are the window manager's; leave them room as well.
+        room = shown->availableGeometry().size() - QSize(16, 48);
+        room = room.boundedTo(templateSize).expandedTo(QSize(320, 240));
+    }
+    setMinimumSize(room.boundedTo(templateSize * 3 / 4).expandedTo(QSize(320, 240)));
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    resize(room);
+}
+
+void DlgRun::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (!m_hostAnchors.Captured())
+        return;
+    m_hostAnchors.Apply(this);
+    PlacePages();
 }
 
 void DlgRun::ConnectResultPages() {
@@ -200,7 +261,16 @@ void DlgRun::setVisible(bool visible) {
     QDialog::setVisible(visible);
 }
 
-void DlgRun::reject() { done(IDCANCEL); }
+bool DlgRun::WorkWouldBeLost() const {
+    return m_testPages.empty() && (m_pageDpSplit.HoldsPatterns() || m_pageAddrSplit.HoldsPatterns());
+}
+
+void DlgRun::reject() {
+    // No by default: a held or stray Escape keeps the rows.
+    if (WorkWouldBeLost() && !AskYesNo(this, QStringLiteral("放弃已输入的模式？"), MB_ICONQUESTION | MB_DEFBUTTON2))
+        return;
+    done(IDCANCEL);
+}
 
 bool DlgRun::event(QEvent* event) {
     if (event->type() == WizardMessage::EventType()) {

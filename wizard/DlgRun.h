@@ -16,6 +16,7 @@
 #include "pages/DlgShowAddrResult.h"
 #include "pages/DlgShowDPResult.h"
 #include "pages/DlgVerifyCell.h"
+#include "wizard/ControlAnchors.h"
 #include "wizard/HeldKeyFilter.h"
 #include "wizard/WizardButton.h"
 #include "wizard/WizardData.h"
@@ -66,7 +67,12 @@ protected:
     std::intptr_t OnWizardButtonFocus(std::uintptr_t wParam, std::intptr_t lParam);
 
     void setVisible(bool visible) override;
-    void reject() override; // Cancel, Escape, close box: IDCANCEL
+    // Cancel, Escape, close box: IDCANCEL; first asks "放弃已输入的模式？" when patterns typed on
+    // pages 3 or 5 would be lost (No, the default, keeps the wizard open).
+    void reject() override;
+    // True when closing now would lose work the operator typed (the pattern rows).
+    virtual bool WorkWouldBeLost() const;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -88,10 +94,15 @@ protected:
 
 private:
     void BindButton(int id, WizardButton& button);
+    // The window may be resized and maximised: it opens at the template's size or the screen's,
+    // whichever is smaller, and the pages' lists and trees take the room it gains.
+    void MakeResizable();
+    void PlacePages();
     void ConnectResultPages();
 
     // A held key presses one button once (Enter held on page 3 must not run on to Finish).
     HeldKeyFilter m_heldKeys;
+    ControlAnchors m_hostAnchors; // the buttons and the line along the bottom
     std::vector<WizardPageDialog*> m_testPages;
     bool m_initialised = false;
 };

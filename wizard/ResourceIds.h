@@ -35,6 +35,7 @@ inline constexpr int NameEdit = 5000;
 namespace CellPathControl {
 inline constexpr int CandidateCombo = 5001;
 inline constexpr int LevelEditBeforeGrade1 = 5001; // the edit of grade g (1 to 7) is 5001 + g
+inline constexpr int NoPathNote = 5009;            // shown when no path of the cell's name exists
 } // namespace CellPathControl
 
 // Template 5002.

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHideEvent>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -158,6 +159,37 @@ bool WizardPageDialog::event(QEvent* event) {
         return true;
     }
     return QWidget::event(event);
+}
+
+void WizardPageDialog::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_anchors.Apply(this);
+}
+
+QWidget* WizardPageDialog::OrderTabsByScreen(QWidget* previous) {
+    std::vector<QWidget*> controls;
+    for (QObject* child : children())
+        if (auto* control = qobject_cast<QWidget*>(child);
+            control && !control->isWindow() && (control->focusPolicy() & Qt::TabFocus))
+            controls.push_back(control);
+    // Rows first: controls whose tops lie within a few pixels stand in one row, read left to right.
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    const int rowSlack = std::max(4, fontMetrics().height() / 2);
+    for (std::size_t start = 0; start < controls.size();) {
+        std::size_t end = start + 1;
+        while (end < controls.size() && controls[end]->y() - controls[start]->y() <= rowSlack)
+            ++end;
+        std::stable_sort(controls.begin() + std::ptrdiff_t(start), controls.begin() + std::ptrdiff_t(end),
+                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        start = end;
+    }
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    return previous;
 }
 
 void WizardPageDialog::showEvent(QShowEvent* event) {

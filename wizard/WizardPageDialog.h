@@ -38,6 +38,8 @@
 //   answers. The host is parentWidget(); its buttons are its controls 3 (Back) and 4 (Next).
 #pragma once
 
+#include "wizard/ControlAnchors.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -100,6 +102,16 @@ public:
     // True when the page keeps `w` as one of its controls.
     bool IsBoundControl(const QWidget* w) const;
 
+    // The window grows: how a control follows the page's size (see ControlAnchors); pages call it
+    // in OnInitDialog for the controls that take the room (lists, trees) and those beside them.
+    void Anchor(QWidget* control, Anchors anchors) { m_anchors.Set(control, anchors); }
+    // Called by the host once the page has its place: the layout as it is now is the template's.
+    void FixLayout() { m_anchors.Capture(this); }
+    // Chains the page's controls that Tab reaches in the order they stand on the screen (row by
+    // row from the top, left to right), after `previous` when given; returns the last one (or
+    // `previous` when the page has none).
+    QWidget* OrderTabsByScreen(QWidget* previous);
+
     WizardData* m_pWizardData = nullptr;     // set by the host right after Create
     WizardPageDialog* m_pNextPage = nullptr; // null on the last page
     WizardPageDialog* m_pPrevPage = nullptr; // null on the first page
@@ -116,6 +128,7 @@ protected:
     virtual void OnShowWindow(bool show);
 
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -125,4 +138,5 @@ private:
 
     int m_templateId;
     std::vector<QPointer<QWidget>> m_boundControls; // the controls the page keeps
+    ControlAnchors m_anchors;
 };

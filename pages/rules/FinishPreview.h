@@ -22,5 +22,7 @@ public:
     static FinishPreview Compute(const CellPathNames& path, const SplitPage& dp, const SplitPage& addr);
 
     CommitOutcome outcome;
-    int unmatched = 0; // loaded addresses of both pages that no pattern matched
+    int unmatched = 0;     // loaded addresses of both pages that no pattern matched
+    int unmatchedDp = 0;   // of them, page 3's (the DP addresses)
+    int unmatchedAddr = 0; // of them, page 5's (the addresses without a DP)
 };

@@ -25,22 +25,27 @@ struct Choice {
     int answer;
 };
 
-// Shows a box of two buttons: the first is the default, the second answers Escape.
-int AskBetween(QMessageBox& box, const Choice& first, const Choice& second) {
-    QPushButton* byDefault = box.addButton(first.text, first.role);
-    box.setEscapeButton(box.addButton(second.text, second.role));
-    box.setDefaultButton(byDefault);
+// Shows a box of two buttons: the first is the default unless `secondByDefault`; the second answers
+// Escape.
+int AskBetween(QMessageBox& box, const Choice& first, const Choice& second, bool secondByDefault) {
+    QPushButton* firstButton = box.addButton(first.text, first.role);
+    QPushButton* secondButton = box.addButton(second.text, second.role);
+    box.setEscapeButton(secondButton);
+    box.setDefaultButton(secondByDefault ? secondButton : firstButton);
     box.exec();
-    return box.clickedButton() == byDefault ? first.answer : second.answer;
+    return box.clickedButton() == firstButton ? first.answer : second.answer;
 }
 } // namespace
 
 QString MessageBoxService::ApplicationTitle() { return QStringLiteral("tessel"); }
 
 int MessageBoxService::DefaultAnswer(unsigned flags) {
+    const bool second = flags & MB_DEFBUTTON2;
     switch (flags & 0xF) {
     case MB_YESNO:
-        return IDYES;
+        return second ? IDNO : IDYES;
+    case MB_OKCANCEL:
+        return second ? IDCANCEL : IDOK;
     default:
         return IDOK;
     }
@@ -84,10 +89,10 @@ int MessageBoxService::Show(QWidget* owner, const QString& text, const QString& 
     switch (flags & 0xF) {
     case MB_YESNO:
         return AskBetween(box, {QStringLiteral("是(&Y)"), QMessageBox::YesRole, IDYES},
-                          {QStringLiteral("否(&N)"), QMessageBox::NoRole, IDNO});
+                          {QStringLiteral("否(&N)"), QMessageBox::NoRole, IDNO}, flags & MB_DEFBUTTON2);
     case MB_OKCANCEL:
         return AskBetween(box, {QStringLiteral("确定"), QMessageBox::AcceptRole, IDOK},
-                          {QStringLiteral("取消"), QMessageBox::RejectRole, IDCANCEL});
+                          {QStringLiteral("取消"), QMessageBox::RejectRole, IDCANCEL}, flags & MB_DEFBUTTON2);
     default: {
         QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);

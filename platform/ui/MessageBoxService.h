@@ -18,6 +18,7 @@ inline constexpr unsigned MB_ICONERROR = 0x10;
 inline constexpr unsigned MB_ICONQUESTION = 0x20;
 inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+inline constexpr unsigned MB_DEFBUTTON2 = 0x100; // the second button is the default (Enter, and a box nobody answers)
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
@@ -46,6 +47,6 @@ public:
     // An empty responder restores real boxes.
     static Responder SetResponder(Responder responder);
 
-    // The default answer of a button set (its first button).
+    // The default answer of a button set: its first button, or its second with MB_DEFBUTTON2.
     static int DefaultAnswer(unsigned flags);
 };

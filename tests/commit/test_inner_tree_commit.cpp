@@ -284,7 +284,7 @@ struct DryRunCase {
 // included.
 const DryRunCase DryRunCases[] = {
     {"ExistingPath", true, true, {.nodesNew = 6, .linksNew = 5, .moved = 3, .replaced = 2, .linksCarried = 1}},
-    {"PathToMake", false, false, {.nodesNew = 10, .linksNew = 3}},
+    {"PathToMake", false, false, {.nodesNew = 10, .linksNew = 3, .pathNodesNew = 5}},
 };
 
 TEST_P(InnerTreeCommitTest, DryRunCountsWhatFinishWritesAndWritesNothing) {

@@ -168,18 +168,18 @@ TEST_F(ResultPages, OpenOnTheFirstLevelAndCountTheAddressesLeftOut) {
     EXPECT_TRUE(root->isExpanded());
     ASSERT_EQ(root->childCount(), 2);
     EXPECT_FALSE(root->child(0)->isExpanded());
-    EXPECT_EQ(leftOut(m_host.m_dpResult), u"2项地址未匹配任何模式，不写入"_s);
+    EXPECT_EQ(leftOut(m_host.m_dpResult), u"第3页的地址中2项未匹配任何模式，不写入"_s);
 
     QTest::mouseClick(m_host.Button(4), Qt::LeftButton);
     ASSERT_EQ(m_host.CurrentPage(), &m_host.m_addrResult);
     EXPECT_TRUE(m_host.m_addrResult.GetTreeCtrl()->topLevelItem(0)->isExpanded());
-    EXPECT_EQ(leftOut(m_host.m_addrResult), u"0项地址未匹配任何模式，不写入"_s);
+    EXPECT_EQ(leftOut(m_host.m_addrResult), u"第5页的地址中0项未匹配任何模式，不写入"_s);
 
     // Back on page 4 with a pattern that takes 门卫 too: the count follows the rebuilt tree.
     m_host.m_dpPatterns = BuildPatternSet({{u"栋", u"元"}, {u"栋"}, {u"卫"}});
     QTest::mouseClick(m_host.Button(3), Qt::LeftButton);
     ASSERT_EQ(m_host.CurrentPage(), &m_host.m_dpResult);
-    EXPECT_EQ(leftOut(m_host.m_dpResult), u"1项地址未匹配任何模式，不写入"_s);
+    EXPECT_EQ(leftOut(m_host.m_dpResult), u"第3页的地址中1项未匹配任何模式，不写入"_s);
     EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
 }
 

@@ -93,7 +93,8 @@ TEST_F(SplitPagesFeedbackScript, SuggestionCountsAndUnmatchedAddressesFollowTheO
                               "print 5008\n"
                               "click 5029\n"
                               "print 5008\n" // 13: all again
-                              "click 2\n"_s);
+                              "answer yes\n"
+                              "click 2\n"_s); // the rows would be lost: asked first
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.prints.size(), 14) << run.out.toStdString();
     const int all = NumberIn(run.prints[0].head);
@@ -115,7 +116,9 @@ TEST_F(SplitPagesFeedbackScript, SuggestionCountsAndUnmatchedAddressesFollowTheO
     EXPECT_LT(unmatchedByRow, unmatchedByDong);
     EXPECT_EQ(NumberIn(run.prints[6].head), unmatchedByRow);
 
-    ASSERT_EQ(run.boxes.size(), 2) << run.out.toStdString();
+    ASSERT_EQ(run.boxes.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(run.boxes[2].contains(u"放弃已输入的模式？"_s) && run.boxes[2].endsWith(u"-> yes"_s))
+        << run.boxes[2].toStdString();
     EXPECT_TRUE(run.boxes[0].contains(u"已有模式"_s) && run.boxes[0].endsWith(u"-> no"_s))
         << run.boxes[0].toStdString();
     EXPECT_EQ(run.prints[7].items, QStringList{u"栋\t元\t室\t\t"_s});
@@ -161,7 +164,7 @@ TEST_F(SplitPagesFeedbackScript, AThirdRowOfLongMixedTextsLeavesTheOtherRowsAsTh
               "select 5017 2\nkey Up\nkey Up\nkey Down\nkey Up\nkey Down\nkey Down\nkey Down\n"
               "print 5017\nprint 5002\n"
               "click 5023\n"_s +
-              showRows + u"print 5000\nprint 5002\nclick 2\n"_s;
+              showRows + u"print 5000\nprint 5002\nanswer yes\nclick 2\n"_s;
 
     const ScriptRun run = Run(script);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

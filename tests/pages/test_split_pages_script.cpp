@@ -36,6 +36,7 @@ TEST(SplitPagesScript, ScriptActionsReachEveryControlOfBothPages) {
                                           "click 4\n"
                                           "menu 5012 55\n"
                                           "print 5001\n"
+                                          "answer yes\n"
                                           "click 2\n")
                                .arg(many);
     const TesselRun run = RunWizardScript(database.Url(), script.toUtf8(), dir.path());
@@ -43,7 +44,7 @@ TEST(SplitPagesScript, ScriptActionsReachEveryControlOfBothPages) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
 
     const QStringList lines = out.split(u'\n');
-    ASSERT_GE(lines.size(), 9) << out.toStdString();
+    ASSERT_GE(lines.size(), 10) << out.toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("5026: 共"))) << lines[0].toStdString();
     // Two rows; "阿拉伯数字" went into level 3 of the second.
     EXPECT_EQ(lines[1], QStringLiteral("5017: 2 items"));
@@ -56,5 +57,7 @@ TEST(SplitPagesScript, ScriptActionsReachEveryControlOfBothPages) {
     // Page 5's candidates are page 3's levels: 楼, the sixty characters, code 1. Item 55 (after the
     // two token items) is candidate 53, the third item of the "更多" submenu.
     EXPECT_EQ(lines[7], QStringLiteral("5001: ") + many.mid(52, 1));
-    EXPECT_EQ(lines[8], QStringLiteral("result: 2"));
+    // Cancel with patterns typed asks first.
+    EXPECT_EQ(lines[8], QStringLiteral("message box \"提示\": 放弃已输入的模式？ -> yes"));
+    EXPECT_EQ(lines[9], QStringLiteral("result: 2"));
 }

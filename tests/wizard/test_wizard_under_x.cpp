@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -120,6 +122,33 @@ TEST_F(WizardUnderX, AHeldKeyOnTheDeleteButtonDeletesOneRow) {
     ASSERT_TRUE(UnderX::HoldKeys(u"Return"_s, 1500));
     EXPECT_EQ(page.PatternList().rowCount(), 2);
     EXPECT_EQ(PageNumber(), 3);
+}
+
+// The wizard opens within the screen and may be resized: the lists of page 3 and the tree of page 4
+// take the room it gains, and the buttons keep to the bottom right.
+TEST_F(WizardUnderX, TheWindowGrowsAndItsListsAndTreesTakeTheRoom) {
+    RUN_UNDER_X();
+    const QRect screen = m_wizard->screen()->availableGeometry();
+    EXPECT_LE(m_wizard->frameGeometry().width(), screen.width());
+    EXPECT_LE(m_wizard->frameGeometry().height(), screen.height());
+    GoToPage(4);
+    const QSize tree = m_wizard->DpResult().GetTreeCtrl()->size();
+    m_wizard->ClickBack();
+    DlgGetAddrSeparator& page = m_wizard->DpSplit();
+    const QSize addresses = page.AddressList().size();
+    const QSize patterns = page.PatternList().size();
+    const QPoint next = m_wizard->NextButton().pos();
+    const QSize before = m_wizard->size();
+
+    const QSize grown = before + QSize(300, 200);
+    m_wizard->resize(grown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_wizard->size() == grown; }, 5000)) << "the window did not grow";
+    QTest::qWait(100);
+    EXPECT_EQ(page.AddressList().size(), addresses + QSize(150, 200));
+    EXPECT_EQ(page.PatternList().size(), patterns + QSize(150, 200));
+    EXPECT_EQ(m_wizard->NextButton().pos(), next + QPoint(300, 200));
+    m_wizard->ClickNext();
+    EXPECT_EQ(m_wizard->DpResult().GetTreeCtrl()->size(), tree + QSize(300, 200));
 }
 
 } // namespace
