@@ -118,6 +118,13 @@ TEST_F(PagesAsOperator, EnterAfterSuggestAndAfterBackDoesWhatTheScreenShows) {
     Key(Qt::Key_Return);
     EXPECT_EQ(m_boxes.Count(), 2);
     EXPECT_EQ(Dp().PatternList().Row(0), suggested);
+
+    // A click on the button that has the focus already leaves its focus drawn.
+    QPushButton* remove = Button(SplitPatternsControl::DeletePattern);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), remove);
+    EXPECT_TRUE(FocusShows(*remove));
 }
 
 // Escape and the close box cancel at once while nothing typed would be lost; with pattern rows

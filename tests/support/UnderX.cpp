@@ -14,7 +14,7 @@ namespace UnderX {
 
 bool OnX() { return QGuiApplication::platformName() == u"xcb"_s; }
 
-void RunCurrentTestInChild() {
+void RunCurrentTestInChild(const QString& screen, const QStringList& environment) {
     const QString xvfbRun = QStandardPaths::findExecutable(u"xvfb-run"_s);
     if (xvfbRun.isEmpty() || QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
         GTEST_SKIP() << "no virtual X server: xvfb-run or xdotool is not installed (scripts/setup installs both)";
@@ -22,11 +22,13 @@ void RunCurrentTestInChild() {
     const QString name = QString::fromUtf8(test->test_suite_name()) + u'.' + QString::fromUtf8(test->name());
 
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-    child.setProcessEnvironment(environment);
+    QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+    childEnvironment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    for (const QString& setting : environment)
+        childEnvironment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    child.setProcessEnvironment(childEnvironment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(xvfbRun, {u"-a"_s, u"-s"_s, u"-screen 0 1280x1024x24"_s, QCoreApplication::applicationFilePath(),
+    child.start(xvfbRun, {u"-a"_s, u"-s"_s, u"-screen 0 "_s + screen, QCoreApplication::applicationFilePath(),
                           u"--gtest_filter="_s + name, u"--gtest_brief=1"_s});
     // A test drives a few held keys of 1.5 s each; a minute is far more than it needs.
     const bool finished = child.waitForFinished(60000);

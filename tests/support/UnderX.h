@@ -11,21 +11,25 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace UnderX {
 // True when this process talks to an X server.
 bool OnX();
-// Runs the current test in a child on a virtual X server; records its failure or a skip.
-void RunCurrentTestInChild();
+// Runs the current test in a child on a virtual X server with a screen of `screen`
+// (WIDTHxHEIGHTxDEPTH) and the further `environment` (NAME=VALUE); records its failure or a skip.
+void RunCurrentTestInChild(const QString& screen = QStringLiteral("1280x1024x24"),
+                           const QStringList& environment = {});
 // Holds `keys` (xdotool's names: "Return", "space", "alt+n") down for `ms` milliseconds through
 // XTest, keeping this process's event loop running meanwhile; false when xdotool failed.
 bool HoldKeys(const QString& keys, int ms);
 } // namespace UnderX
 
-#define RUN_UNDER_X()                                                                                        \
+// RUN_UNDER_X() or RUN_UNDER_X(screen, environment): see RunCurrentTestInChild.
+#define RUN_UNDER_X(...)                                                                                     \
     do {                                                                                                     \
         if (!UnderX::OnX()) {                                                                                \
-            UnderX::RunCurrentTestInChild();                                                                 \
+            UnderX::RunCurrentTestInChild(__VA_ARGS__);                                                      \
             return;                                                                                          \
         }                                                                                                    \
     } while (false)

@@ -151,4 +151,23 @@ TEST_F(WizardUnderX, TheWindowGrowsAndItsListsAndTreesTakeTheRoom) {
     EXPECT_EQ(m_wizard->DpResult().GetTreeCtrl()->size(), tree + QSize(300, 200));
 }
 
+// Scaled by 1.5 on a small screen (1024x600 pixels: 682x400 at that scale) the template's size
+// does not fit: the wizard opens within the screen, and its buttons and lists stay in it.
+TEST_F(WizardUnderX, ScaledOnASmallScreenItOpensWithinTheScreen) {
+    RUN_UNDER_X(u"1024x600x24"_s, {u"QT_SCALE_FACTOR=1.5"_s});
+    const QRect screen = m_wizard->screen()->availableGeometry();
+    ASSERT_LT(screen.height(), 504) << "the screen is not smaller than the wizard's template";
+    EXPECT_LE(m_wizard->frameGeometry().width(), screen.width());
+    EXPECT_LE(m_wizard->frameGeometry().height(), screen.height());
+    GoToPage(3);
+    const QRect client = m_wizard->rect();
+    EXPECT_TRUE(client.contains(m_wizard->NextButton().geometry()));
+    DlgGetAddrSeparator& page = m_wizard->DpSplit();
+    for (QWidget* control : {static_cast<QWidget*>(&page.AddressList()), static_cast<QWidget*>(&page.PatternList()),
+                             static_cast<QWidget*>(&page.LevelEdit(5))}) {
+        EXPECT_GT(control->height(), 0);
+        EXPECT_TRUE(client.contains(QRect(control->mapTo(m_wizard.get(), QPoint(0, 0)), control->size())));
+    }
+}
+
 } // namespace
