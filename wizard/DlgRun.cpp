@@ -150,7 +150,9 @@ void DlgRun::MakeResizable() {
         room = shown->availableGeometry().size() - QSize(16, 48);
         room = room.boundedTo(templateSize).expandedTo(QSize(320, 240));
     }
-    setMinimumSize(room.boundedTo(templateSize * 3 / 4).expandedTo(QSize(320, 240)));
+    // Never smaller than the template where the screen has room for it: the template's controls
+    // would overlap.
+    setMinimumSize(room);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(room);
