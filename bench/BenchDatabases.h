@@ -35,10 +35,12 @@ inline QString DataDirectory() {
     return QDir(dir).absolutePath();
 }
 
-// A short mark of the SQLite schema script, for the names of cached files.
+// A short mark of the SQLite schema scripts, for the names of cached files.
 inline QString SchemaMark() {
     return QString::fromLatin1(
-        QCryptographicHash::hash(AddressSchema::Script(SqlDialect::SQLite).toUtf8(), QCryptographicHash::Sha1)
+        QCryptographicHash::hash(
+            (AddressSchema::Script(SqlDialect::SQLite) + AddressSchema::JournalScript(SqlDialect::SQLite)).toUtf8(),
+            QCryptographicHash::Sha1)
             .toHex()
             .left(8));
 }

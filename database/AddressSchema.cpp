@@ -23,12 +23,24 @@ const char* ScriptName(SqlDialect dialect) {
     return "";
 }
 
+const char* JournalScriptName(SqlDialect dialect) {
+    switch (dialect) {
+    case SqlDialect::SQLite:
+        return "schema/journal-sqlite.sql";
+    case SqlDialect::PostgreSQL:
+        return "schema/journal-postgresql.sql";
+    case SqlDialect::Oracle:
+        return "schema/journal-oracle.sql";
+    }
+    return "";
+}
+
 // The statements of a script: "--" comments dropped (the scripts hold no "--" or ";" inside
 // literals), split at ";".
-QStringList AllStatements(SqlDialect dialect) {
+QStringList ScriptStatements(const QString& script) {
     QStringList statements;
     QString current;
-    for (const QString& line : AddressSchema::Script(dialect).split(u'\n')) {
+    for (const QString& line : script.split(u'\n')) {
         QString code = line.left(line.indexOf(u"--"_s) >= 0 ? line.indexOf(u"--"_s) : line.size());
         for (;;) {
             const qsizetype end = code.indexOf(u';');
@@ -45,6 +57,10 @@ QStringList AllStatements(SqlDialect dialect) {
     if (!current.trimmed().isEmpty())
         statements.append(current.simplified());
     return statements;
+}
+
+QStringList AllStatements(SqlDialect dialect) {
+    return ScriptStatements(AddressSchema::Script(dialect)) + ScriptStatements(AddressSchema::JournalScript(dialect));
 }
 
 bool IsIndex(const QString& statement) {
@@ -65,6 +81,14 @@ void RunAll(QSqlDatabase& database, const QStringList& statements) {
 
 QString AddressSchema::Script(SqlDialect dialect) {
     return QString::fromUtf8(EmbeddedFile(ScriptName(dialect)));
+}
+
+QString AddressSchema::JournalScript(SqlDialect dialect) {
+    return QString::fromUtf8(EmbeddedFile(JournalScriptName(dialect)));
+}
+
+QStringList AddressSchema::JournalStatements(SqlDialect dialect) {
+    return ScriptStatements(JournalScript(dialect));
 }
 
 QStringList AddressSchema::TableStatements(SqlDialect dialect) {
@@ -93,6 +117,14 @@ void AddressSchema::CreateTables(QSqlDatabase& database) {
 
 void AddressSchema::CreateIndexes(QSqlDatabase& database) {
     RunAll(database, IndexStatements(RequireDialect(database)));
+}
+
+void AddressSchema::CreateJournal(QSqlDatabase& database) {
+    RunAll(database, JournalStatements(RequireDialect(database)));
+}
+
+bool AddressSchema::HasJournal(const QSqlDatabase& database) {
+    return database.tables().contains(u"journal_run"_s, Qt::CaseInsensitive);
 }
 
 void AddressSchema::ResetSequence(QSqlDatabase& database) {

@@ -1,6 +1,7 @@
-// tessel init-db URL [--demo] [--size N] [--seed S] [--force]: creates the address database's
-// tables, sequence and indexes, and with --demo or --size fills them with generated data, all in one
-// transaction.
+// tessel init-db URL [--demo] [--size N] [--seed S] [--force] [--journal]: creates the address
+// database's tables, sequence and indexes with the journal of Finish, and with --demo or --size
+// fills them with generated data, all in one transaction; --journal adds only the journal to an
+// existing database.
 #include "host/Command.h"
 #include "host/CommandLine.h"
 
@@ -8,6 +9,7 @@
 #include "database/AddressSchema.h"
 #include "host/Interruption.h"
 #include "host/ProgressLine.h"
+#include "host/UsageError.h"
 #include "database/QtSqlConnection.h"
 #include "platform/dataaccess/ConnectionString.h"
 #include "platform/ui/QtApplication.h"
@@ -15,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 
 #include <cstdio>
 #include <cstdint>
@@ -26,7 +29,37 @@ namespace {
 // SQLite's files beside the database, which go with a database file this run created.
 const char* const kSqliteCompanions[] = {"", "-journal", "-wal", "-shm"};
 
+// Adds the journal's tables, sequence and indexes to an existing database, in one transaction.
+int AddJournal(const CommandLine& line) {
+    for (const char* other : {"demo", "size", "seed", "force"})
+        if (line.IsSet(QString::fromLatin1(other)))
+            throw UsageError(QStringLiteral("--journal adds the journal alone; it takes no --%1").arg(other));
+    const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
+    try {
+        QtSqlConnection connection(line.Argument(0));
+        QSqlDatabase& database = connection.Database();
+        if (AddressSchema::HasJournal(database))
+            return line.Fail(QStringLiteral("the database has a journal already (nothing was written)"));
+        if (!database.transaction())
+            throw std::runtime_error("cannot begin a transaction: " + database.lastError().text().toStdString());
+        try {
+            AddressSchema::CreateJournal(database);
+            if (!database.commit())
+                throw std::runtime_error("cannot commit: " + database.lastError().text().toStdString());
+        } catch (...) {
+            database.rollback();
+            throw;
+        }
+        std::printf("added the journal\n");
+        return 0;
+    } catch (const std::exception& e) {
+        return line.Fail(QStringLiteral("%1 (nothing was written)").arg(QString::fromUtf8(e.what())));
+    }
+}
+
 int RunInitDb(const CommandLine& line) {
+    if (line.IsSet(QStringLiteral("journal")))
+        return AddJournal(line);
     const QString url = line.Argument(0);
     AddressDatabaseGenerator::Options options;
     bool withData = line.IsSet(QStringLiteral("demo"));
@@ -92,9 +125,13 @@ const CommandRegistration registration{{
     .options = {{{"demo"}, "", "generate the demo database (about 2000 addr rows)"},
                 {{"size"}, "N", "generate about N addr rows (a million takes well under a minute on SQLite)"},
                 {{"seed"}, "S", "the generator's seed (default 1); the same seed and size give the same rows"},
-                {{"force"}, "", "replace the tables and the sequence where they exist"}},
+                {{"force"}, "", "replace the tables and the sequence where they exist"},
+                {{"journal"}, "", "add only the journal of Finish to an existing database"}},
     .description = "Creates the tables addr, addr_ref, dpaddr97, telnum_dp97, the sequence seq_addr and "
-                   "their indexes in an empty database. With --demo or --size it also fills them with a "
+                   "their indexes in an empty database, with the journal in which every Finish records what "
+                   "it changed (the tables journal_*, the sequence seq_journal; see tessel history and "
+                   "tessel undo). With --journal it adds only the journal to an existing database and "
+                   "changes nothing else. With --demo or --size it also fills them with a "
                    "generated, realistic address database: real city, district and town names, made-up "
                    "roads, compounds with DP addresses in the forms operators meet, telephone numbers and "
                    "standard addresses. The compound 阳光花园 is always there, ready for the wizard.\n\n"
