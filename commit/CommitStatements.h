@@ -13,6 +13,7 @@
 #include <vector>
 
 class ComError;
+class FinishJournal;
 
 class CommitStatements {
 public:
@@ -34,10 +35,15 @@ public:
     }
     const std::vector<uint32_t>& AddressesWritten() const { return m_addressesWritten; }
 
+    // The journal the steps report their changes to; none in a dry run or without journal tables.
+    FinishJournal* Journal() const { return m_journal; }
+    void SetJournal(FinishJournal* journal) { m_journal = journal; }
+
 private:
     void NoteFailure();
 
     int m_reportMode;
     QString m_failure;
     std::vector<uint32_t> m_addressesWritten;
+    FinishJournal* m_journal = nullptr;
 };

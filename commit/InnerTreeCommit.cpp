@@ -1,15 +1,20 @@
 #include "commit/InnerTreeCommit.h"
 
 #include "commit/CommitStatements.h"
+#include "commit/FinishJournal.h"
 #include "commit/LinkedAddressMover.h"
 #include "commit/ResultTreeWriter.h"
+#include "commit/Transaction.h"
 #include "database/AddressGrade.h"
 #include "database/CADODatabase.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
 #include "platform/automation/ComError.h"
 
+#include <QStringList>
+
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -17,35 +22,6 @@ namespace {
 
 constexpr int CellGrade = AddressGrade::Cell;
 
-// A transaction that ends on every path: Commit when asked, else a rollback when it goes out of
-// scope, including while an exception passes (a programming error leaves nothing half written).
-class Transaction {
-public:
-    Transaction() {
-        g_pDatabase->TransBegin();
-        m_open = true;
-    }
-    ~Transaction() {
-        if (!m_open)
-            return;
-        try {
-            g_pDatabase->TransRollback();
-        } catch (const ComError&) {
-            // The connection has ended it already (a COMMIT the server refused), or it is gone.
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    // Throws ComError when the server refuses; the destructor then rolls back.
-    void Commit() {
-        g_pDatabase->TransCommit();
-        m_open = false;
-    }
-
-private:
-    bool m_open = false;
-};
 
 } // namespace
 
@@ -69,6 +45,13 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
     bool ok = false;
     try {
         if (mode == CommitMode::Write) {
+            // The journal, where the database has one, records what this Finish writes (a dry run
+            // records nothing). Asked before any transaction: the question fails where it has none.
+            std::optional<FinishJournal> journal;
+            if (FinishJournal::Present()) {
+                journal.emplace(db, JournalIdentity::OfThisProcess());
+                db.SetJournal(&*journal);
+            }
             // The path is made before the trees' transaction: a later rollback keeps its nodes, and
             // a repeated Finish finds them.
             const uint32_t cellId = FindOrCreateCellPath(db, true, stats);
@@ -174,6 +157,8 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
         newIds.push_back(row[0].toUInt());
     std::sort(newIds.begin(), newIds.end());
     db.NoteAddressesWritten(newIds);
+    if (FinishJournal* journal = db.Journal())
+        journal->NoteNewNodes(newIds);
     std::vector<std::vector<SqlArg>> rows;
     for (int grade = missing; grade <= CellGrade; ++grade) {
         ids[grade] = newIds[grade - missing];
@@ -195,5 +180,28 @@ bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitSt
         return false;
     return ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, stats).Write(cellId) &&
            LinkedAddressMover(db, stats).Move(cellId) &&
-           ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId);
+           ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId) &&
+           RecordJournal(db, cellId, stats);
+}
+
+bool InnerTreeCommit::RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const {
+    FinishJournal* journal = db.Journal();
+    return !journal || journal->Close(cellId, m_cellPath[CellGrade - 1], m_patternText, stats);
+}
+
+QString JournalPatternText(const std::vector<PatternRow>& dpRows, const std::vector<PatternRow>& addrRows) {
+    const auto rowsText = [](const std::vector<PatternRow>& rows) {
+        QStringList texts;
+        for (const PatternRow& row : rows) {
+            QStringList levels;
+            for (const std::u16string& level : row) {
+                if (level.empty())
+                    break;
+                levels.append(QString::fromStdU16String(level));
+            }
+            texts.append(levels.join(u'/'));
+        }
+        return texts.join(QStringLiteral(" | "));
+    };
+    return QStringLiteral("dp: %1; addr: %2").arg(rowsText(dpRows), rowsText(addrRows));
 }

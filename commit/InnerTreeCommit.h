@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CommitStatements;
@@ -35,6 +36,9 @@ public:
     InnerTreeCommit(CellPathNames cellPath, const ResultTree& dpTree,
                     const std::vector<AddressEntry>& dpEntries, const ResultTree& addrTree,
                     const std::vector<AddressEntry>& addrEntries);
+
+    // The pattern rows the trees were cut with, as the journal records them (JournalPatternText).
+    void SetPatternText(QString patterns) { m_patternText = std::move(patterns); }
 
     // Finish in the wizard: Run(Write) with the error box; true when the transaction was committed.
     bool CommitInnerTree();
@@ -60,6 +64,8 @@ private:
     // inserts the levels still missing. False after a failure.
     bool CreatePath(CommitStatements& db, int from, std::array<uint32_t, 8>& ids, CommitStats& stats) const;
     bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;
+    // The journal's rows of this Finish, last in the trees' transaction (when there is a journal).
+    bool RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const;
 
     CellPathNames m_cellPath;
     const ResultTree& m_dpTree;
@@ -67,4 +73,9 @@ private:
     const ResultTree& m_addrTree;
     const std::vector<AddressEntry>& m_addrEntries;
     QString m_strResultID = QStringLiteral("0");
+    QString m_patternText;
 };
+
+// The pattern rows of both split pages as one text for the journal: "dp: 栋/元/室 | ...; addr: ...",
+// each row's level texts up to its first empty one.
+QString JournalPatternText(const std::vector<PatternRow>& dpRows, const std::vector<PatternRow>& addrRows);

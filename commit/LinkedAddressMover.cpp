@@ -1,5 +1,6 @@
 #include "commit/LinkedAddressMover.h"
 
+#include "commit/FinishJournal.h"
 #include "commit/TrailingAsciiRun.h"
 #include "database/AddressMove.h"
 #include "database/SqlStatement.h"
@@ -67,7 +68,9 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
     }
     m_db.NoteAddressesWritten(movedIds);
     if (!ForEachChunk(moves, RowsPerInsert, [&](const std::vector<AddressMove>& chunk) {
-            return m_db.Exec(FormatAddressMoves(chunk));
+            // The journal keeps each address as it was, before it moves.
+            FinishJournal* journal = m_db.Journal();
+            return (!journal || journal->RecordMoves(chunk)) && m_db.Exec(FormatAddressMoves(chunk));
         }))
         return false;
     m_stats.moved += static_cast<int>(moves.size());

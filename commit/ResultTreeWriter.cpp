@@ -1,5 +1,6 @@
 #include "commit/ResultTreeWriter.h"
 
+#include "commit/FinishJournal.h"
 #include "database/AddressGrade.h"
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
@@ -122,6 +123,8 @@ bool ResultTreeWriter::InsertNewNodes() {
     for (size_t i = 0; i < fresh.size(); ++i)
         m_nodes[fresh[i]].id = ids[i];
     m_db.NoteAddressesWritten(ids);
+    if (FinishJournal* journal = m_db.Journal())
+        journal->NoteNewNodes(ids);
 
     std::vector<std::vector<SqlArg>> rows;
     rows.reserve(fresh.size());
@@ -177,6 +180,8 @@ bool ResultTreeWriter::WriteLinks() {
         if (!m_links[id].insert(oldId).second)
             continue;
         rows.push_back({id, SqlText::Quote(oldId), refflag});
+        if (FinishJournal* journal = m_db.Journal())
+            journal->NoteNewLink(id, oldId, refflag);
         if (m_kind == Kind::Address)
             m_replacements.emplace_back(id, entry.stdAddrId);
     }
@@ -219,8 +224,11 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
         auto& links = oldLinks[oldNode];
         std::sort(links.begin(), links.end());
         for (const auto& [oldId, refflag] : links)
-            if (m_links[newNode].insert(oldId).second)
+            if (m_links[newNode].insert(oldId).second) {
                 carried.push_back({newNode, SqlText::Quote(oldId), refflag});
+                if (FinishJournal* journal = m_db.Journal())
+                    journal->NoteNewLink(newNode, oldId, refflag);
+            }
     }
     const auto insertRows = [&](const std::vector<std::vector<SqlArg>>& chunk) {
         return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
@@ -232,7 +240,10 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
     const auto deleteLinks = [&](const std::vector<uint32_t>& chunk) {
         return m_db.Exec(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
     };
-    if (!ForEachChunk(carried, RowsPerInsert, insertRows) || !ForEachChunk(oldNodes, ValuesPerList, deleteNodes) ||
+    // The journal keeps each old address whole, with all its links, before they go.
+    FinishJournal* journal = m_db.Journal();
+    if (!ForEachChunk(carried, RowsPerInsert, insertRows) || (journal && !journal->RecordReplaced(oldNodes)) ||
+        !ForEachChunk(oldNodes, ValuesPerList, deleteNodes) ||
         !ForEachChunk(oldNodes, ValuesPerList, deleteLinks))
         return false;
     m_stats.linksCarried += static_cast<int>(carried.size());

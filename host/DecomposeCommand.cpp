@@ -4,6 +4,7 @@
 #include "host/Command.h"
 #include "host/CommandLine.h"
 #include "host/LineWriter.h"
+#include "host/OpenDatabase.h"
 #include "host/PatternRowArgument.h"
 #include "host/UsageError.h"
 
@@ -126,39 +127,6 @@ Arguments ReadArguments(const CommandLine& line) {
     }
     return arguments;
 }
-
-// The process's database object on the URL's connection, as the dealer holds the host's.
-class OpenDatabase {
-public:
-    bool Open(const QString& url, QString& error) {
-        try {
-            ThrowIfFailed(CreateConnection(m_connection.Put()));
-            const BstrText text(url);
-            ThrowIfFailed(m_connection->Open(text.Get(), nullptr, nullptr, -1));
-        } catch (const ComError& e) {
-            error = e.HasDescription() ? QString::fromStdU16String(e.Description())
-                                       : QStringLiteral("error 0x%1").arg(uint32_t(e.Error()), 8, 16, QChar(u'0'));
-            return false;
-        }
-        m_database.AttachConnection(m_connection.Get());
-        m_previous = g_pDatabase;
-        g_pDatabase = &m_database;
-        return true;
-    }
-    ~OpenDatabase() {
-        if (g_pDatabase == &m_database) {
-            m_database.DetachConnection();
-            g_pDatabase = m_previous;
-        }
-        if (m_connection)
-            m_connection->Close();
-    }
-
-private:
-    ComPtr<_Connection> m_connection;
-    CADODatabase m_database;
-    CADODatabase* m_previous = nullptr;
-};
 
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);

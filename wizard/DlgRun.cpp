@@ -71,11 +71,30 @@ std::u16string DlgRun::GetSeparatorText() const {
     return m_pageDpSplit.SeparatorText();
 }
 
+namespace {
+
+// A page's pattern rows in display form, as the operator typed them.
+std::vector<PatternRow> PatternRows(const SplitPatternSet& set) {
+    std::vector<PatternRow> rows;
+    for (int i = 0; i < set.count; ++i) {
+        PatternRow row;
+        const SplitPattern& pattern = set.patterns[static_cast<size_t>(i)];
+        for (int level = 0; level < pattern.levelCount; ++level)
+            row[static_cast<size_t>(level)] = ToDisplayForm(pattern.levelTexts[static_cast<size_t>(level)]);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
 bool DlgRun::CommitInnerTree() {
     // The cell's path as page 2's edits hold it now, the two trees as last shown, and the entries
     // their items point to.
     InnerTreeCommit commit(CellPath(), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
                            m_pageAddrSplit.Entries());
+    commit.SetPatternText(
+        JournalPatternText(PatternRows(m_pageDpSplit.PatternSet()), PatternRows(m_pageAddrSplit.PatternSet())));
     const bool committed = commit.CommitInnerTree();
     m_strResultID = commit.ResultId(); // set whatever the outcome
     return committed;

@@ -1,0 +1,105 @@
+#include "commit/FinishJournal.h"
+
+#include "database/CADODatabase.h"
+#include "database/JournalStatements.h"
+#include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
+#include "database/Statements.h"
+
+#include <stdexcept>
+#include <utility>
+
+using StatementBatches::ForEachChunk;
+using StatementBatches::RowsPerInsert;
+using StatementBatches::ValuesPerList;
+
+FinishJournal::FinishJournal(CommitStatements& statements, JournalIdentity identity)
+    : m_db(statements), m_identity(std::move(identity)) {}
+
+bool FinishJournal::Present() {
+    if (!g_pDatabase)
+        return false;
+    // Quiet: a database without a journal is no error to show.
+    const RowSource rows = g_pDatabase->RunQuery(FormatStatement(JournalStatements::Present, {}), 1);
+    return static_cast<bool>(rows);
+}
+
+void FinishJournal::NoteNewNodes(const std::vector<uint32_t>& ids) {
+    m_newNodes.insert(ids.begin(), ids.end());
+}
+
+void FinishJournal::NoteNewLink(uint32_t node, const QString& oldId, int refflag) {
+    // Links of new nodes are copied with the nodes; only those of older nodes are kept here.
+    if (!m_newNodes.count(node))
+        m_newLinks.emplace_back(node, oldId, refflag);
+}
+
+bool FinishJournal::DrawRun() {
+    if (m_run != 0)
+        return true;
+    const auto rows = m_db.Rows(FormatStatement(JournalStatements::NextRun, {}), 1);
+    if (!rows)
+        return false;
+    if (rows->size() != 1)
+        throw std::logic_error("the journal's sequence gave no run number");
+    m_run = rows->front()[0].toUInt();
+    return true;
+}
+
+bool FinishJournal::RecordMoves(const std::vector<AddressMove>& moves) {
+    if (moves.empty())
+        return true;
+    if (!DrawRun())
+        return false;
+    std::vector<std::vector<SqlArg>> names, grades, parents;
+    std::vector<uint32_t> ids;
+    for (const AddressMove& move : moves) {
+        names.push_back({move.address, SqlText::Quote(move.name)});
+        grades.push_back({move.address, move.grade});
+        parents.push_back({move.address, move.parent});
+        ids.push_back(move.address);
+    }
+    using namespace Statements;
+    return m_db.Exec(FormatStatement(JournalStatements::RecordMoves,
+                                     {m_run, FormatList(WhenIdText, names, Space), FormatList(WhenIdGrade, grades, Space),
+                                      FormatList(WhenIdId, parents, Space), FormatIdList(ids)}));
+}
+
+bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
+    if (addresses.empty())
+        return true;
+    if (!DrawRun())
+        return false;
+    return ForEachChunk(addresses, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+        return m_db.Exec(FormatStatement(JournalStatements::RecordGoneAddrs, {m_run, FormatIdList(chunk)})) &&
+               m_db.Exec(FormatStatement(JournalStatements::RecordGoneLinks, {m_run, FormatIdList(chunk)}));
+    });
+}
+
+bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QString& patterns,
+                          const CommitStats& stats) {
+    if (stats.nodesNew == 0 && stats.linksNew == 0 && stats.moved == 0 && stats.replaced == 0 &&
+        stats.linksCarried == 0 && m_run == 0)
+        return true; // a Finish that changed nothing leaves no run
+    if (!DrawRun())
+        return false;
+    const std::vector<uint32_t> nodes(m_newNodes.begin(), m_newNodes.end());
+    if (!ForEachChunk(nodes, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+            return m_db.Exec(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)})) &&
+                   m_db.Exec(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
+        }))
+        return false;
+    std::vector<std::vector<SqlArg>> links;
+    for (const auto& [node, oldId, refflag] : m_newLinks)
+        links.push_back({m_run, node, SqlText::Quote(oldId), refflag});
+    if (!ForEachChunk(links, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+            return m_db.Exec(FormatStatement(JournalStatements::RecordLinkRows,
+                                             {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
+        }))
+        return false;
+    return m_db.Exec(FormatStatement(
+        JournalStatements::RecordRun,
+        {m_run, SqlText::Quote(m_identity.osUser), SqlText::Quote(m_identity.host), SqlText::Quote(m_identity.version),
+         cellId, SqlText::Quote(cellName), SqlText::Quote(patterns), stats.nodesNew, stats.linksNew,
+         stats.moved, stats.replaced}));
+}
