@@ -53,23 +53,30 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
                 db.SetJournal(&*journal);
             }
             // The path is made before the trees' transaction: a later rollback keeps its nodes, and
-            // a repeated Finish finds them.
-            const uint32_t cellId = FindOrCreateCellPath(db, true, stats);
-            m_strResultID = QString::number(cellId);
-            if (cellId != 0) { // nothing can be written below a cell that is not there
+            // a repeated Finish finds them. An undo may take the path away between the two: found
+            // gone under the lock, it is looked up (and made) again.
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const uint32_t cellId = FindOrCreateCellPath(db, true, stats);
+                m_strResultID = QString::number(cellId);
+                if (cellId == 0) // nothing can be written below a cell that is not there
+                    break;
                 const CommitStats kept = stats;
                 Transaction transaction;
-                ok = WriteTrees(db, cellId, stats);
+                const std::optional<bool> there = LockCell(db, cellId);
+                if (there == false)
+                    continue;
+                ok = there.has_value() && WriteTrees(db, cellId, stats);
                 if (ok)
                     transaction.Commit();
                 else
                     stats = kept;
+                break;
             }
         } else {
             Transaction transaction; // rolled back when it goes out of scope: nothing is written
             const uint32_t cellId = FindOrCreateCellPath(db, false, stats);
             m_strResultID = QString::number(cellId);
-            ok = cellId != 0 && WriteTrees(db, cellId, stats);
+            ok = cellId != 0 && LockCell(db, cellId).value_or(false) && WriteTrees(db, cellId, stats);
         }
     } catch (const ComError& error) {
         // A transaction that could not begin or end (a COMMIT the server refused), a reading that
@@ -174,14 +181,19 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
 }
 
 bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const {
-    // Writers of this cell wait here for each other; what they look up next sees the rows of any
-    // Finish that came before.
-    if (!db.Exec(FormatStatement(Statements::LockAddrRow, {cellId})))
-        return false;
     return ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, stats).Write(cellId) &&
            LinkedAddressMover(db, stats).Move(cellId) &&
            ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId) &&
            RecordJournal(db, cellId, stats);
+}
+
+std::optional<bool> InnerTreeCommit::LockCell(CommitStatements& db, uint32_t cellId) {
+    // Writers of this cell (and undo) wait here for each other; what they look up next sees the
+    // rows of any Finish that came before.
+    const auto locked = db.Rows(FormatStatement(Statements::LockAddrRow, {cellId}), 1);
+    if (!locked)
+        return std::nullopt;
+    return !locked->empty();
 }
 
 bool InnerTreeCommit::RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const {

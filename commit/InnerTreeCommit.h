@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -63,6 +64,10 @@ private:
     // Locks the parent of grade `from` (the table for grade 1), looks again from there and
     // inserts the levels still missing. False after a failure.
     bool CreatePath(CommitStatements& db, int from, std::array<uint32_t, 8>& ids, CommitStats& stats) const;
+    // Locks the cell's row in the trees' transaction: false when the row is gone (taken back by an
+    // undo since the path step found it), nothing after a failure.
+    static std::optional<bool> LockCell(CommitStatements& db, uint32_t cellId);
+    // Writes below the locked cell.
     bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;
     // The journal's rows of this Finish, last in the trees' transaction (when there is a journal).
     bool RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const;

@@ -28,8 +28,11 @@ bool DlgGetCellName::OnLeaveForward() {
     if (CountInnerNodes(cellName) == 0)
         return true;
     // The name goes into the question as it is, never through a format of its own.
-    const QString question =
-        QStringLiteral("发现") + cellName + QStringLiteral("的内部地址树存在，仍要继续？");
+    QString question = QStringLiteral("发现") + cellName + QStringLiteral("的内部地址树存在，仍要继续？");
+    // Where the journal knows who wrote the tree and when, the operator sees it below the question.
+    const QString madeBy = ExistingInnerTree::MadeBy(cellName);
+    if (!madeBy.isEmpty())
+        question += QStringLiteral("\n（由 ") + madeBy + QStringLiteral(" 写入）");
     return MessageBoxService::Show(this, question, QStringLiteral("提示"), MB_YESNO) != IDNO;
 }
 

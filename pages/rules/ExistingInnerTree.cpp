@@ -1,8 +1,10 @@
 #include "pages/rules/ExistingInnerTree.h"
 
+#include "commit/JournalHistory.h"
 #include "database/CADODatabase.h"
 #include "database/CADORecordset.h"
 #include "database/SqlStatement.h"
+#include "database/JournalStatements.h"
 #include "database/Statements.h"
 #include "platform/automation/ComError.h"
 
@@ -23,4 +25,28 @@ int ExistingInnerTree::CountInnerNodes(const QString& cellName) {
         return 0;
     }
     return count;
+}
+
+QString ExistingInnerTree::MadeBy(const QString& cellName) {
+    if (!g_pDatabase)
+        return {};
+    // Quiet: a database without the journal simply has nothing to tell.
+    const RowSource rows = g_pDatabase->RunQuery(
+        FormatStatement(JournalStatements::LatestRunOfCell, {SqlText::Quote(cellName)}), 1);
+    if (!rows)
+        return {};
+    CADORecordset reading(rows);
+    try {
+        if (reading.AtEnd())
+            return {};
+        QString at, dbUser, osUser, host;
+        reading.ReadColumn(1, at, nullptr);
+        reading.ReadColumn(2, dbUser, nullptr);
+        reading.ReadColumn(3, osUser, nullptr);
+        reading.ReadColumn(4, host, nullptr);
+        reading.CloseQuery();
+        return QStringLiteral("%1，%2 (UTC)").arg(JournalHistory::Who(dbUser, osUser, host), at);
+    } catch (const ComError&) {
+        return {};
+    }
 }

@@ -8,4 +8,8 @@ public:
     // The number of nodes of grade above 7 whose parent bears exactly this name; 0 when the count
     // cannot be read (the database layer has reported why).
     static int CountInnerNodes(const QString& cellName);
+    // Who made it and when, from the journal's latest run kept for this name: "root@host，
+    // 2026-03-01 13:45:00 (UTC)"; empty when the database has no journal or it knows no such run
+    // (no box either way).
+    static QString MadeBy(const QString& cellName);
 };

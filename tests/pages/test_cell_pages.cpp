@@ -8,6 +8,7 @@
 #include "pages/IndentedItemDelegate.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
+#include "database/QtSqlConnection.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WizardOnDatabase.h"
 
@@ -175,6 +176,28 @@ TEST_P(CellPages, AsksBeforeGoingOnWhenAnInnerTreeExistsAndStoresTheNameEitherWa
     EXPECT_EQ(boxes.Last().text, u"发现O'Brien小区的内部地址树存在，仍要继续？"_s);
     EXPECT_TRUE(OnCellNamePage());
     EXPECT_EQ(Wizard().Data().m_strCellName, u"O'Brien小区"_s);
+}
+
+TEST_P(CellPages, TheQuestionTellsWhoMadeTheInnerTreeWhenTheJournalKnows) {
+    // Run 1 made 月亮湾's tree; run 2 was taken back, so it made nothing that is still there.
+    Database().Load({
+        u"insert into journal_run (run,at,db_user,os_user,host,version,cell_id,cell_name,patterns,nodes_new,"
+        u"links_new,moved,replaced) values(1,'2026-03-01 13:45:00','clerk','ops','desk','1.0',20,'月亮湾','',3,1,0,0)"_s,
+        u"insert into journal_run (run,at,db_user,os_user,host,version,cell_id,cell_name,patterns,nodes_new,"
+        u"links_new,moved,replaced) values(2,'2026-03-02 09:00:00',null,'eve','lab','1.0',20,'月亮湾','',1,0,0,0)"_s,
+        u"insert into journal_undo (run,os_user,host,version) values(2,'eve','lab','1.0')"_s,
+    });
+    MessageBoxRecorder boxes(IDNO);
+    EnterCell(u"月亮湾"_s);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().text,
+              u"发现月亮湾的内部地址树存在，仍要继续？\n（由 clerk (ops@desk)，2026-03-01 13:45:00 (UTC) 写入）"_s);
+    // Without the journal the question is as it always was, and no error box shows.
+    QtSqlConnection::Exec(Database().Native(), u"drop table journal_undo"_s);
+    QtSqlConnection::Exec(Database().Native(), u"drop table journal_run"_s);
+    ClickNext();
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.Last().text, u"发现月亮湾的内部地址树存在，仍要继续？"_s);
 }
 
 TEST_P(CellPages, CountsInnerTreesBelowNodesOfExactlyThatName) {
