@@ -201,17 +201,17 @@ bool InnerTreeCommit::RecordJournal(CommitStatements& db, uint32_t cellId, const
     return !journal || journal->Close(cellId, m_cellPath[CellGrade - 1], m_patternText, stats);
 }
 
-QString JournalPatternText(const std::vector<PatternRow>& dpRows, const std::vector<PatternRow>& addrRows) {
-    const auto rowsText = [](const std::vector<PatternRow>& rows) {
+QString JournalPatternText(const std::vector<NamedPatternRow>& dpRows,
+                           const std::vector<NamedPatternRow>& addrRows) {
+    const auto rowsText = [](const std::vector<NamedPatternRow>& rows) {
         QStringList texts;
-        for (const PatternRow& row : rows) {
-            QStringList levels;
-            for (const std::u16string& level : row) {
-                if (level.empty())
-                    break;
-                levels.append(QString::fromStdU16String(level));
+        for (const NamedPatternRow& row : rows) {
+            QStringList levels, names;
+            for (size_t i = 0; i < row.levels.size() && !row.levels[i].empty(); ++i) {
+                levels.append(QString::fromStdU16String(row.levels[i]));
+                names.append(QString::fromStdU16String(row.names[i]));
             }
-            texts.append(levels.join(u'/'));
+            texts.append(row.HasNames() ? levels.join(u'/') + u'=' + names.join(u'/') : levels.join(u'/'));
         }
         return texts.join(QStringLiteral(" | "));
     };

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "commit/CommitOutcome.h"
+#include "splitting/LevelNames.h"
 #include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
 
@@ -81,6 +82,6 @@ private:
     QString m_patternText;
 };
 
-// The pattern rows of both split pages as one text for the journal: "dp: 栋/元/室 | ...; addr: ...",
-// each row's level texts up to its first empty one.
-QString JournalPatternText(const std::vector<PatternRow>& dpRows, const std::vector<PatternRow>& addrRows);
+// The pattern rows of both split pages as one text for the journal: "dp: 栋/元/室=栋/单元/室 | ...;
+// addr: ...", each row's level texts up to its first empty one, and its names after "=" when it has any.
+QString JournalPatternText(const std::vector<NamedPatternRow>& dpRows, const std::vector<NamedPatternRow>& addrRows);

@@ -94,7 +94,8 @@ bool DlgRun::CommitInnerTree() {
     InnerTreeCommit commit(CellPath(), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
                            m_pageAddrSplit.Entries());
     commit.SetPatternText(
-        JournalPatternText(PatternRows(m_pageDpSplit.PatternSet()), PatternRows(m_pageAddrSplit.PatternSet())));
+        JournalPatternText(WithoutNames(PatternRows(m_pageDpSplit.PatternSet())),
+                           WithoutNames(PatternRows(m_pageAddrSplit.PatternSet()))));
     const bool committed = commit.CommitInnerTree();
     m_strResultID = commit.ResultId(); // set whatever the outcome
     return committed;

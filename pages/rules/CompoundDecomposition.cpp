@@ -111,7 +111,7 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellNam
     for (int grade = 1; grade <= CellPathCandidates::CellGrade; ++grade)
         names[grade - 1] = path[grade];
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
-    commit.SetPatternText(JournalPatternText(m_options.dpRows, m_options.addrRows));
+    commit.SetPatternText(JournalPatternText(WithoutNames(m_options.dpRows), WithoutNames(m_options.addrRows)));
     const CommitOutcome committed =
         commit.Run(m_options.dryRun ? CommitMode::DryRun : CommitMode::Write, CommitReporting::Quiet);
     if (search && !m_options.dryRun)
