@@ -83,9 +83,17 @@ TEST_P(WizardEndToEnd, FinishWritesBothTreesWithTheirLinks) {
     // A second Finish with the same patterns finds every node and link: nothing new is written.
     const QString nodes = One("select count(*) from addr");
     const QString links = One("select count(*) from addr_ref");
+    // The question says who wrote the tree and when: the first Finish, as the journal recorded it.
+    const QStringList run =
+        Database().Rows(QStringLiteral("select db_user,os_user,host,at from journal_run")).value(0);
+    ASSERT_EQ(run.size(), 4);
+    const QString who = run[0] == u"NULL" ? QStringLiteral("%1@%2").arg(run[1], run[2])
+                                          : QStringLiteral("%1 (%2@%3)").arg(run[0], run[1], run[2]);
     EXPECT_EQ(RunScript(kWholeJob).toStdString(),
-              "message box \"提示\": 发现阳光花园的内部地址树存在，仍要继续？ -> yes\n"
-              "result: 1\nid: " +
+              "message box \"提示\": 发现阳光花园的内部地址树存在，仍要继续？\\n（由 " +
+                  QStringLiteral("%1，%2 (UTC)").arg(who, run[3]).toStdString() +
+                  " 写入） -> yes\n"
+                  "result: 1\nid: " +
                   cell.toStdString() + "\n");
     EXPECT_EQ(One("select count(*) from addr"), nodes);
     EXPECT_EQ(One("select count(*) from addr_ref"), links);
