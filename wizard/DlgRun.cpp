@@ -44,6 +44,7 @@ DlgRun::DlgRun(QWidget* parent, std::vector<WizardPageDialog*> pages)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || now->window() != this)
             return;
+        ShowDefaultFor(now);
         setAttribute(Qt::WA_KeyboardFocusChange);
         QMetaObject::invokeMethod(
             this, [this] { setAttribute(Qt::WA_KeyboardFocusChange); }, Qt::QueuedConnection);
@@ -147,6 +148,31 @@ bool DlgRun::OnInitDialog() {
     return false; // the page has set the focus
 }
 
+void DlgRun::ShowDefaultFor(QWidget* focus) {
+    if (!focus || focus->window() != this)
+        return;
+    // A page's button with the focus is what Enter presses: it wears the default look meanwhile,
+    // and 下一步 gets it back when the focus leaves for a control that is no button. The host's own
+    // buttons are left to the page protocol.
+    auto* focusedButton = qobject_cast<QPushButton*>(focus);
+    if (focusedButton && focusedButton->parentWidget() == this)
+        return;
+    bool pageButtonWasDefault = false;
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button == focusedButton || button->parentWidget() == this || !button->isDefault())
+            continue;
+        button->setDefault(false);
+        pageButtonWasDefault = true;
+    }
+    if (focusedButton) {
+        for (QPushButton* hostButton : {&m_btnBack, &m_btnNext, &m_btnCancel})
+            hostButton->setDefault(false);
+        focusedButton->setDefault(true);
+    } else if (pageButtonWasDefault && m_btnNext.isEnabled()) {
+        WizardPageDialog::MakeDefaultButton(this, NextButtonId);
+    }
+}
+
 void DlgRun::PlacePages() {
     const QRect client = rect();
     for (WizardPageDialog* page : m_pages)
@@ -227,6 +253,7 @@ void DlgRun::OnNext() {
     m_pCurrentPage = m_pCurrentPage->m_pNextPage;
     m_pCurrentPage->OnEnterPage(); // enables Back and Next as the page answers
     m_btnCancel.setEnabled(true);
+    ShowDefaultFor(QApplication::focusWidget());
 }
 
 void DlgRun::OnBack() {
@@ -243,6 +270,7 @@ void DlgRun::OnBack() {
             focusNextChild();
     }
     m_pCurrentPage->OnEnterPage();
+    ShowDefaultFor(QApplication::focusWidget());
 }
 
 void DlgRun::OnOK() {

@@ -98,6 +98,7 @@ private:
     // whichever is smaller, and the pages' lists and trees take the room it gains.
     void MakeResizable();
     void PlacePages();
+    void ShowDefaultFor(QWidget* focus);
     void ConnectResultPages();
 
     // A held key presses one button once (Enter held on page 3 must not run on to Finish).

@@ -98,6 +98,8 @@ TEST_F(PagesAsOperator, EnterAfterSuggestAndAfterBackDoesWhatTheScreenShows) {
     EXPECT_EQ(m_boxes.Last().caption, QuestionTitle());
     EXPECT_TRUE(m_boxes.Last().flags & MB_DEFBUTTON2) << "the replace question must default to No";
     EXPECT_EQ(QApplication::focusWidget(), &Dp().PatternList());
+    EXPECT_TRUE(Wizard().NextButton().isDefault());
+    EXPECT_FALSE(suggest->isDefault());
     const PatternRow suggested = Dp().PatternList().Row(0);
 
     Key(Qt::Key_Return);
@@ -113,6 +115,9 @@ TEST_F(PagesAsOperator, EnterAfterSuggestAndAfterBackDoesWhatTheScreenShows) {
     Wizard().ClickBack();
     ASSERT_EQ(QApplication::focusWidget(), suggest);
     EXPECT_TRUE(FocusShows(*suggest));
+    // It also wears the default look, not 下一步.
+    EXPECT_TRUE(suggest->isDefault());
+    EXPECT_FALSE(Wizard().NextButton().isDefault());
     m_boxes.Clear();
     Key(Qt::Key_Return); // the box's default: No
     Key(Qt::Key_Return);
