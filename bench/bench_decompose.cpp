@@ -6,6 +6,7 @@
 // Goal: at least 50 compounds a second on SQLite.
 #include "bench/QtBenchmarkMain.h"
 #include "pages/rules/CompoundDecomposition.h"
+#include "pages/rules/CompoundReference.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -41,18 +42,22 @@ CompoundDecomposition::Options DemoOptions(bool dryRun) {
     return options;
 }
 
-// The compounds of a generated database: grade-7 nodes whose names hold no digit (the standard
-// addresses of grade 7 are named after their compound with the inner part, 3栋2单元501室, behind).
-QStringList CompoundNames(TestDatabase& db, int count) {
+// The compounds of a generated database, by node id (a name may stand for several): grade-7 nodes
+// whose names hold no digit (the standard addresses of grade 7 are named after their compound with
+// the inner part, 3栋2单元501室, behind), one of each name.
+std::vector<CompoundReference> Compounds(TestDatabase& db, int count) {
     QStringList names;
-    for (const QStringList& row : db.Rows(u"select name from addr where grade=7 order by id"_s)) {
-        const bool digits = std::any_of(row[0].begin(), row[0].end(), [](QChar c) { return c.isDigit(); });
-        if (!digits && !names.contains(row[0]))
-            names << row[0];
+    std::vector<CompoundReference> compounds;
+    for (const QStringList& row : db.Rows(u"select id,name from addr where grade=7 order by id"_s)) {
+        const bool digits = std::any_of(row[1].begin(), row[1].end(), [](QChar c) { return c.isDigit(); });
+        if (!digits && !names.contains(row[1])) {
+            names << row[1];
+            compounds.push_back(CompoundReference::ById(row[0].toUInt()));
+        }
         if (names.size() == count)
             break;
     }
-    return names;
+    return compounds;
 }
 
 void Decompose(benchmark::State& state, Backend backend, bool dryRun) {
@@ -64,8 +69,8 @@ void Decompose(benchmark::State& state, Backend backend, bool dryRun) {
         state.PauseTiming();
         auto db = std::make_unique<TestDatabase>(backend);
         db->Generate(DatabaseSize);
-        const QStringList cells = CompoundNames(*db, CompoundCount);
-        if (cells.size() < CompoundCount) {
+        const std::vector<CompoundReference> cells = Compounds(*db, CompoundCount);
+        if (static_cast<int>(cells.size()) < CompoundCount) {
             state.SkipWithError("the generated database holds fewer compounds");
             return;
         }
@@ -75,7 +80,7 @@ void Decompose(benchmark::State& state, Backend backend, bool dryRun) {
         int nodes = 0;
         state.ResumeTiming();
 
-        for (const QString& cell : cells) {
+        for (const CompoundReference& cell : cells) {
             const CompoundDecomposition::Outcome outcome = decomposition.Run(cell);
             statuses[CompoundDecomposition::StatusText(outcome).section(u':', 0, 0)]++;
             nodes += outcome.nodesNew;

@@ -17,6 +17,13 @@ inline constexpr char16_t TopNodeName[] = u"select name from addr where parentid
 inline constexpr char16_t AddressPathUp[] = // node id
     u"select id,name,parentid from addr start with id=%u connect by id = Prior parentid order by level desc";
 
+// Naming a compound without an operator (decompose): the grade-7 nodes whose names begin with a
+// name, by id (cell name (like), 7); one node by its id; the inner nodes right below one node.
+inline constexpr char16_t CompoundsNamedLike[] =
+    u"select id,name,parentid from addr where name like '%s%%' escape '\\' and grade=%d order by id";
+inline constexpr char16_t NodeById[] = u"select name,grade,parentid from addr where id=%u";
+inline constexpr char16_t CountInnerNodesBelow[] = u"select count(*) from addr where grade>7 and parentid=%u";
+
 // DP split page. (cell name, like)
 inline constexpr char16_t DpAddresses[] =
     u"select num,addr from dpaddr97 where addr like '%%%s%%' escape '\\'";
@@ -44,9 +51,11 @@ inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id
 // commits (this connection's own commits leave it as it was).
 inline constexpr char16_t SqliteDataVersion[] = u"pragma data_version";
 
-// Commit: the path step, a node at a time (at most six), and the links below the cell.
-inline constexpr char16_t FindPathNodeUnnamed[] = u"select id from addr where parentid=%u and name is null";
-inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s'";
+// Commit: the path step, a node at a time (at most six), and the links below the cell. Where two
+// children of one node share a name, the first by id is taken, on every database.
+inline constexpr char16_t FindPathNodeUnnamed[] =
+    u"select id from addr where parentid=%u and name is null order by id";
+inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s' order by id";
 inline constexpr char16_t SubtreeLinks[] = // cell id
     u"select a.id,a.grade,b.oldid as dpid from (select id,grade from addr start with id=%u connect by Prior "
     u"id=parentid) A, addr_ref B where B.stdaddrid=A.id";

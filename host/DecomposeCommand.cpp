@@ -3,6 +3,7 @@
 // tab-separated line of figures per compound.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/CompoundList.h"
 #include "host/LineWriter.h"
 #include "host/OpenDatabase.h"
 #include "host/PatternRowArgument.h"
@@ -10,6 +11,7 @@
 
 #include "platform/dataaccess/BstrText.h"
 #include "database/CADODatabase.h"
+#include "database/RecordsetText.h"
 #include "pages/rules/CompoundDecomposition.h"
 #include "platform/automation/ComError.h"
 #include "platform/automation/ComPtr.h"
@@ -17,7 +19,6 @@
 #include "platform/ui/QtApplication.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <unistd.h>
@@ -32,45 +33,33 @@ const char kHeader[] =
     "cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\treplaced\tresult_id\t"
     "status";
 
-// The compound names of a --cells file: one a line, taken as they are (a CR before the newline and
-// a byte order mark are no part of a name); empty lines name nothing.
-bool ReadCellNames(const QString& fileName, QStringList& names, QString& error) {
-    QFile file;
-    const bool opened = fileName == u"-" ? file.open(stdin, QIODevice::ReadOnly)
-                                         : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        error = QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            names.append(QString::fromUtf8(line));
-    }
-    return true;
-}
-
 QString OutcomeLine(const QString& cell, const CompoundDecomposition::Outcome& o) {
     QStringList fields{cell};
     for (int figure : {o.dpLoaded, o.dpMatched, o.addrLoaded, o.addrMatched, o.nodesNew, o.linksNew, o.moved,
                        o.replaced})
         fields.append(QString::number(figure));
     fields.append(o.resultId);
-    // One line a compound, whatever the database said.
-    fields.append(CompoundDecomposition::StatusText(o).simplified());
-    return fields.join(u'\t');
+    fields.append(CompoundDecomposition::StatusText(o));
+    // One line a compound, whatever the name or the database said: tabs, line breaks and
+    // backslashes inside a field are written as tessel sql writes them.
+    return RecordsetText::Line(fields);
+}
+
+// A line that names no compound: reported with zeros, nothing done.
+CompoundDecomposition::Outcome Unnamed(const QString& why) {
+    CompoundDecomposition::Outcome outcome;
+    outcome.status = CompoundDecomposition::Status::Failed;
+    outcome.message = why;
+    return outcome;
 }
 
 struct Arguments {
     QString url;
-    QStringList cells;
+    CompoundList cells;
     CompoundDecomposition::Options options;
     QString reportFile;
     bool fromFile = false;
+    QString cellsNotUtf8; // why the --cells file is refused
 };
 
 // Reads the command line into `arguments`. Throws UsageError.
@@ -87,9 +76,9 @@ Arguments ReadArguments(const CommandLine& line) {
             throw UsageError(QStringLiteral("--%1 is given once").arg(option));
     }
     if (line.IsSet(cell)) {
-        arguments.cells = line.Values(cell);
-        if (arguments.cells[0].isEmpty())
+        if (line.Value(cell).isEmpty())
             throw UsageError(QStringLiteral("--cell needs a name"));
+        arguments.cells.Add(line.Value(cell));
     }
 
     for (const QString& value : line.Values(QStringLiteral("path-level"))) {
@@ -122,14 +111,24 @@ Arguments ReadArguments(const CommandLine& line) {
     if (line.IsSet(cells)) {
         arguments.fromFile = true;
         QString error;
-        if (!ReadCellNames(line.Value(cells), arguments.cells, error))
+        switch (arguments.cells.ReadFile(line.Value(cells), error)) {
+        case CompoundList::Reading::Read:
+            break;
+        case CompoundList::Reading::Unreadable:
             throw UsageError(error);
+        case CompoundList::Reading::NotUtf8:
+            arguments.cellsNotUtf8 = error;
+            break;
+        }
     }
     return arguments;
 }
 
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);
+    // Input that is not text runs nothing at all, as tessel suggest refuses it.
+    if (!arguments.cellsNotUtf8.isEmpty())
+        return line.Fail(arguments.cellsNotUtf8);
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
 
     std::FILE* report = nullptr;
@@ -153,25 +152,26 @@ int RunDecompose(const CommandLine& line) {
     }
 
     const bool progress = arguments.fromFile && isatty(STDERR_FILENO);
-    const CompoundDecomposition decomposition(arguments.options,
-                                              arguments.cells.size() >= CompoundDecomposition::ManyCompoundsFrom
-                                                  ? CompoundDecomposition::Scope::ManyCompounds
-                                                  : CompoundDecomposition::Scope::OneCompound);
+    const qsizetype total = arguments.cells.Size();
+    const CompoundDecomposition decomposition(arguments.options, total >= CompoundDecomposition::ManyCompoundsFrom
+                                                                     ? CompoundDecomposition::Scope::ManyCompounds
+                                                                     : CompoundDecomposition::Scope::OneCompound);
     printLine(QString::fromLatin1(kHeader));
     int status = 0;
-    const qsizetype total = arguments.cells.size();
     for (qsizetype i = 0; i < total; ++i) {
-        const QString& cell = arguments.cells[i];
+        const CompoundList::Entry& cell = arguments.cells.Entries()[static_cast<std::size_t>(i)];
         if (progress)
             std::fprintf(stderr, "\r\033[K%lld/%lld %s", static_cast<long long>(i + 1), static_cast<long long>(total),
-                         cell.toUtf8().constData());
-        const CompoundDecomposition::Outcome outcome = decomposition.Run(cell);
-        if (outcome.status == CompoundDecomposition::Status::Failed ||
-            outcome.status == CompoundDecomposition::Status::NotFound)
+                         RecordsetText::Line({cell.text}).toUtf8().constData());
+        const CompoundDecomposition::Outcome outcome =
+            cell.reference ? decomposition.Run(*cell.reference) : Unnamed(cell.error);
+        using Status = CompoundDecomposition::Status;
+        if (outcome.status == Status::Failed || outcome.status == Status::NotFound ||
+            outcome.status == Status::Ambiguous)
             status = 1;
         if (progress)
             std::fputs("\r\033[K", stderr);
-        printLine(OutcomeLine(cell, outcome));
+        printLine(OutcomeLine(cell.text, outcome));
     }
     if (report && std::fclose(report) != 0) {
         return line.Fail(QStringLiteral("cannot write %1").arg(arguments.reportFile));
@@ -183,11 +183,11 @@ const CommandRegistration registration{{
     .name = "decompose",
     .summary = "decompose compounds as the wizard does, without a window",
     .arguments = {UrlArgument()},
-    .options = {{{"cell"}, "NAME", "the one compound"},
-                {{"cells"}, "FILE", "compound names, one a line (UTF-8; - for standard input)"},
+    .options = {{{"cell"}, "NAME", "the one compound: its name, #ID (its node id) or its path (see below)"},
+                {{"cells"}, "FILE", "compounds, one a line as --cell takes them (UTF-8; - for standard input)"},
                 {{"path-level"}, "G=TEXT",
-                 "the name of grade G (2 district to 6 number) instead of the proposed one; G= leaves that "
-                 "level without a name",
+                 "the name of grade G (2 district to 6 number) instead of the one of the compound's path; G= "
+                 "leaves that level without a name",
                  true},
                 {{"dp-pattern"}, "P", "one row of the DP pattern list, as tessel split -p takes it (栋/元/室)", true},
                 {{"addr-pattern"}, "P",
@@ -200,19 +200,31 @@ const CommandRegistration registration{{
                 {{"dry-run"}, "", "run every commit and roll it back: exact figures, nothing written"},
                 {{"report"}, "FILE", "also write the lines to FILE"}},
     .description =
-        "Decomposes compounds as the wizard does, without a window: for each compound the name (page 1), the "
-        "first candidate path (page 2), its DP addresses split by the --dp-pattern rows (pages 3 and 4), its "
-        "unlinked standard addresses split by the --addr-pattern rows (pages 5 and 6), then Finish. Each "
-        "compound is written in its own transaction; a failure is reported on its line and the run goes on. "
-        "A compound that no standard address path leads to is not found, and nothing is written for it.\n\n"
-        "Output: a header line, then one line a compound, tab-separated: cell, dp_loaded, dp_matched, "
-        "addr_loaded, addr_matched, nodes_new, links_new, moved, replaced, result_id, status (written, "
-        "dry-run, skipped-existing, not-found, or failed: MESSAGE). A progress line goes to standard error "
-        "when it is a terminal.",
+        "Decomposes compounds as the wizard does, without a window: for each compound its one existing address "
+        "path (page 2), its DP addresses split by the --dp-pattern rows (pages 3 and 4), its unlinked standard "
+        "addresses split by the --addr-pattern rows (pages 5 and 6), then Finish. Each compound is written in "
+        "its own transaction; a failure is reported on its line and the run goes on.\n\n"
+        "With no operator to choose, a path is never guessed. A compound is named by its name, by its node id "
+        "(#12345), or by its path from the city down, a level a /: 南京市/鼓楼区//北京西路//10号/锦绣华庭 "
+        "(city, district, town, road, street, number, compound; an empty level for a grade without a name). "
+        "A name takes the paths above the compounds (grade 7) whose names begin with it, and only those of "
+        "exactly that name when there are some; when these are not exactly one path the compound is "
+        "ambiguous, its line lists one node id a path, and nothing is written for it: name it again by #ID "
+        "or by its path. A path must exist as written; #ID must be a compound below a full path. A level "
+        "that two nodes of one parent share by name is ambiguous too. --path-level then changes single "
+        "levels of that one path. A compound with an inner tree below its node is skipped unless "
+        "--existing continue. A compound that no path leads to is not found, and nothing is written for it.\n\n"
+        "Names are data: a --cells file that is not UTF-8 is refused with its line number before anything "
+        "runs, and a line that holds a control character fails on its own line.\n\n"
+        "Output: a header line, then one line a compound, tab-separated: cell (as given), dp_loaded, "
+        "dp_matched, addr_loaded, addr_matched, nodes_new, links_new, moved, replaced, result_id, status "
+        "(written, dry-run, skipped-existing, not-found, ambiguous: IDS, or failed: MESSAGE). A tab, line "
+        "break, carriage return or backslash inside a field is written \\t, \\n, \\r, \\\\ as tessel sql "
+        "writes it. A progress line goes to standard error when it is a terminal.",
     .notes = "example: tessel decompose sqlite:tessel-demo.db --cell 阳光花园 --dp-pattern 栋/元/室 "
              "--addr-pattern 栋/元/室 --dry-run",
-    .exitStatus = "0 every compound written, dry-run or skipped; 1 any failed or not found, or the database "
-                  "could not be opened; 2 bad usage.",
+    .exitStatus = "0 every compound written, dry-run or skipped; 1 any failed, not found or ambiguous, a "
+                  "--cells file that is not UTF-8, or the database could not be opened; 2 bad usage.",
     .run = RunDecompose}};
 
 } // namespace

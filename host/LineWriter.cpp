@@ -7,7 +7,9 @@
 #include <cstring>
 
 void PrintLine(std::FILE* to, const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), to);
+    // Written by its length: a NUL inside the text must not end the line before its break.
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
     std::fflush(to);
 }
 

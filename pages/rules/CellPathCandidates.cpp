@@ -98,9 +98,36 @@ void CellPathCandidates::ReadTopNodeName(CADORecordset& reading) {
 }
 
 bool CellPathCandidates::AddAddressPath(uint32_t nodeId) {
+    std::optional<Path> path;
+    if (!ReadPath(nodeId, path))
+        return false;
+    if (path)
+        AddPath(*path);
+    return true;
+}
+
+void CellPathCandidates::AddPath(const Path& path) {
+    for (int grade = 1; grade <= PathLength; ++grade) {
+        const uint32_t id = path.ids[grade];
+        if (FindItem(id) >= 0)
+            continue;
+        // Directly below the parent's line; the root, whose parent is not listed, goes first.
+        const int position = grade == 1 ? 0 : FindItem(path.ids[grade - 1]) + 1;
+        const QString& name = path.names[grade];
+        Item item{id, name, grade - 1};
+        if (name.isEmpty())
+            item.label = QStringLiteral("<未知") + GradeNames()[grade] + QStringLiteral(">");
+        else
+            m_levelNames[grade] = name;
+        m_items.insert(m_items.begin() + position, std::move(item));
+    }
+}
+
+bool CellPathCandidates::ReadPath(uint32_t numberId, std::optional<Path>& path) {
+    path.reset();
     CADORecordset reading(g_pDatabase);
     SetCountedReadingOptions(reading);
-    if (!reading.OpenQuery(FormatStatement(Statements::AddressPathUp, {nodeId})))
+    if (!reading.OpenQuery(FormatStatement(Statements::AddressPathUp, {numberId})))
         return false;
     try {
         // Only a number-level node, below city, district, town, road and street, makes a path.
@@ -108,29 +135,16 @@ bool CellPathCandidates::AddAddressPath(uint32_t nodeId) {
             reading.CloseQuery();
             return true;
         }
-        for (int i = 0; i < PathLength; ++i) {
-            const int grade = i + 1;
-            uint32_t id = 0;
-            uint32_t parentId = 0;
-            QString name;
-            reading.ReadColumn(0, id, 0u);
-            reading.ReadColumn(1, name, nullptr);
-            reading.ReadColumn(2, parentId, 0u);
+        Path read;
+        for (int grade = 1; grade <= PathLength; ++grade) {
+            reading.ReadColumn(0, read.ids[grade], 0u);
+            reading.ReadColumn(1, read.names[grade], nullptr);
             if (FetchFailed(reading))
                 return false;
-            if (FindItem(id) < 0) {
-                // Directly below the parent's line; the root, whose parent is not listed, goes first.
-                const int position = FindItem(parentId) + 1;
-                Item item{id, name, i};
-                if (name.isEmpty())
-                    item.label = QStringLiteral("<未知") + GradeNames()[grade] + QStringLiteral(">");
-                else
-                    m_levelNames[grade] = name;
-                m_items.insert(m_items.begin() + position, std::move(item));
-            }
             reading.Next();
         }
         reading.CloseQuery();
+        path = std::move(read);
     } catch (const ComError& error) {
         reading.ReportError(error, 0);
         return false;

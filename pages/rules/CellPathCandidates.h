@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class CADORecordset;
@@ -24,6 +25,16 @@ public:
 
     // The names of the seven levels, index g for grade g (index 0 is not used).
     using PathNames = std::array<QString, 8>;
+
+    // The six nodes above a cell, index g for grade g (1 the city to 6 the number; 0 is not used).
+    struct Path {
+        std::array<uint32_t, 7> ids{};
+        std::array<QString, 7> names; // empty for a node without a name
+    };
+    // Reads the path from the top of the tree down to `numberId`, the parent of a grade-7 node:
+    // `path` stays empty unless it has exactly six nodes (the rule that makes a candidate path).
+    // False when reading failed (the database layer has reported it).
+    static bool ReadPath(uint32_t numberId, std::optional<Path>& path);
 
     // Lists the paths above the nodes of grade 7 whose names begin with `cellName` and proposes
     // their names. Every build starts a new outline; the proposed names of grades the build does not
@@ -54,6 +65,7 @@ private:
     // Adds the path from the top of the tree down to `nodeId` when it has exactly six nodes. False
     // when reading failed (the database layer has reported it).
     bool AddAddressPath(uint32_t nodeId);
+    void AddPath(const Path& path);
 
     std::vector<Item> m_items;
     PathNames m_levelNames;

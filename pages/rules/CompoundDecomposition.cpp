@@ -2,11 +2,15 @@
 
 #include "pages/rules/AddressEntryLoader.h"
 #include "pages/rules/CellPathCandidates.h"
+#include "pages/rules/CompoundLocator.h"
+#include "pages/rules/CompoundReference.h"
 #include "pages/rules/CompoundSearchCache.h"
 #include "pages/rules/ErrorBoxCapture.h"
 #include "pages/rules/ExistingInnerTree.h"
 #include "commit/InnerTreeCommit.h"
 #include "splitting/ResultTree.h"
+
+#include <QStringList>
 
 namespace {
 
@@ -45,13 +49,19 @@ QString CompoundDecomposition::StatusText(const Outcome& outcome) {
         return QStringLiteral("skipped-existing");
     case Status::NotFound:
         return QStringLiteral("not-found");
+    case Status::Ambiguous: {
+        QStringList ids;
+        for (const uint32_t id : outcome.candidates)
+            ids.append(QString::number(id));
+        return QStringLiteral("ambiguous: ") + ids.join(u',');
+    }
     case Status::Failed:
         break;
     }
     return QStringLiteral("failed: ") + outcome.message;
 }
 
-CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellName) const {
+CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReference& compound) const {
     Outcome outcome;
     ErrorBoxCapture errors;
     auto failed = [&]() -> Outcome& {
@@ -60,28 +70,35 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const QString& cellNam
         return outcome;
     };
 
-    // Page 1: an inner tree below a node of this name is the operator's question.
-    const int innerNodes = ExistingInnerTree::CountInnerNodes(cellName);
+    // Page 2, without an operator to choose: the compound's one existing path, with the levels
+    // given instead.
+    const CompoundLocator::Location location = CompoundLocator::Locate(compound, m_options.pathLevels);
+    switch (location.status) {
+    case CompoundLocator::Status::Found:
+        break;
+    case CompoundLocator::Status::NotFound:
+        outcome.status = Status::NotFound;
+        return outcome;
+    case CompoundLocator::Status::Ambiguous:
+        outcome.status = Status::Ambiguous;
+        outcome.candidates = location.candidates;
+        return outcome;
+    case CompoundLocator::Status::Failed:
+        failed();
+        if (outcome.message.isEmpty())
+            outcome.message = location.message;
+        return outcome;
+    }
+    const CellPathCandidates::PathNames& path = location.path;
+    const QString& cellName = path[CellPathCandidates::CellGrade];
+
+    // Page 1's question, about this compound: an inner tree below its node.
+    const int innerNodes = location.cellId != 0 ? ExistingInnerTree::CountInnerNodesBelow(location.cellId) : 0;
     if (errors.Any())
         return failed();
     if (innerNodes != 0 && !m_options.continueExisting) {
         outcome.status = Status::SkippedExisting;
         return outcome;
-    }
-
-    // Page 2: the first candidate path, as the page proposes it, with the levels given instead.
-    CellPathCandidates candidates;
-    candidates.Build(cellName);
-    if (errors.Any())
-        return failed();
-    if (candidates.Items().empty()) {
-        outcome.status = Status::NotFound;
-        return outcome;
-    }
-    CellPathCandidates::PathNames path = candidates.ProposedPath(cellName);
-    for (int grade = 2; grade <= CellPathCandidates::PathLength; ++grade) {
-        if (m_options.pathLevels[grade])
-            path[grade] = *m_options.pathLevels[grade];
     }
 
     // Pages 3 to 6: both address sets split and made into trees.

@@ -1,5 +1,6 @@
-// One compound taken through the wizard's data rules without a window: the page-1 check for an
-// inner tree, the path page 2 proposes (levels may be given instead), the DP addresses of page 3
+// One compound taken through the wizard's data rules without a window: its one existing path (see
+// CompoundLocator; single levels may be given instead), the page-1 check for an inner tree below
+// it, the DP addresses of page 3
 // and the unlinked addresses of page 5 split by the given pattern rows, the result trees of pages 4
 // and 6, and Finish's commit.
 #pragma once
@@ -9,16 +10,18 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class CompoundReference;
 class CompoundSearchCache;
 
 class CompoundDecomposition {
 public:
     struct Options {
-        // Texts that replace the names page 2 proposes, by grade (2 to 6 are taken).
+        // Texts that replace the names of the compound's path, by grade (2 to 6 are taken).
         std::array<std::optional<QString>, 8> pathLevels;
         // The rows of the two pattern lists; none means the single empty row a page starts with.
         std::vector<PatternRow> dpRows;
@@ -30,7 +33,7 @@ public:
         bool dryRun = false;
     };
 
-    enum class Status { Written, DryRun, SkippedExisting, NotFound, Failed };
+    enum class Status { Written, DryRun, SkippedExisting, NotFound, Ambiguous, Failed };
 
     struct Outcome {
         Status status = Status::Failed;
@@ -44,6 +47,7 @@ public:
         int replaced = 0;
         QString resultId; // the cell node's id; empty when the commit did not run
         QString message;  // the database's message of a failure
+        std::vector<uint32_t> candidates; // Ambiguous: one node a candidate path (CompoundLocator)
     };
 
     // A run over one compound, or over many one after the other on the same connection: then, on
@@ -57,9 +61,10 @@ public:
     ~CompoundDecomposition();
 
     // Takes one compound through every step on g_pDatabase. A compound that no standard address
-    // path leads to is not found and nothing is written for it. A database failure before the
-    // commit ends the compound as failed with nothing written.
-    Outcome Run(const QString& cellName) const;
+    // path leads to is not found, one that is not on exactly one path is ambiguous, and nothing is
+    // written for either. A database failure before the commit ends the compound as failed with
+    // nothing written.
+    Outcome Run(const CompoundReference& compound) const;
 
     // The status as the decompose command prints it.
     static QString StatusText(const Outcome& outcome);

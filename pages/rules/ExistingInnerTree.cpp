@@ -9,10 +9,17 @@
 #include "platform/automation/ComError.h"
 
 int ExistingInnerTree::CountInnerNodes(const QString& cellName) {
+    return Count(FormatStatement(Statements::CountInnerNodes, {SqlText::Quote(cellName)}));
+}
+
+int ExistingInnerTree::CountInnerNodesBelow(uint32_t cellId) {
+    return Count(FormatStatement(Statements::CountInnerNodesBelow, {cellId}));
+}
+
+int ExistingInnerTree::Count(const QString& statement) {
     if (!g_pDatabase)
         return 0;
-    const RowSource rows =
-        g_pDatabase->RunQuery(FormatStatement(Statements::CountInnerNodes, {SqlText::Quote(cellName)}));
+    const RowSource rows = g_pDatabase->RunQuery(statement);
     if (!rows)
         return 0; // the failed statement has been reported; reading the empty result would report again
     CADORecordset reading(rows);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace Qt::Literals::StringLiterals;
@@ -140,13 +141,15 @@ protected:
     }
 
     // Compound names of the generated database without an inner tree, other than the demo ones, with
-    // DP addresses of the form 3栋2单元501室.
+    // DP addresses of the form 3栋2单元501室, and whose name leads to one path only (page 2 proposes
+    // that path, and decompose takes it).
     QStringList GeneratedCompounds(int count) {
         QStringList names;
         for (const QStringList& row : Database().Rows(
                  u"select name from addr a where grade=7 and name<>'阳光花园' and not exists (select b.id from addr b "
                  u"where b.parentid=a.id and b.grade>7) and exists (select d.num from dpaddr97 d where d.addr like "
-                 u"'%' || a.name || '%栋%单元%室') order by id"_s)) {
+                 u"'%' || a.name || '%栋%单元%室') and not exists (select c.id from addr c where c.grade=7 and "
+                 u"c.parentid<>a.parentid and c.name like a.name || '%') order by id"_s)) {
             if (names.size() < count && !names.contains(row[0]))
                 names << row[0];
         }
@@ -255,8 +258,7 @@ TEST_P(DecomposeCommand, DryRunCountsExactlyAndWritesNothing) {
     EXPECT_EQ(dryLines[1].last(), u"skipped-existing"_s);
 
     // The real run writes what the dry run counted. Only the first compound meets the database as the
-    // dry run saw it: the others come after what was written before them (and a name found under
-    // several paths may then be proposed under another).
+    // dry run saw it: the others come after what was written before them.
     const Outcome real = Decompose(options);
     ASSERT_EQ(real.exitCode, 0) << real.out.toStdString() << real.err.toStdString();
     const QList<QStringList> realLines = Lines(real.out);
@@ -388,6 +390,156 @@ TEST(DecomposeUsage, BadUsageWritesNothing) {
     QFile after(file);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_TRUE(after.readAll() == bytes);
+}
+
+// Names repeat across a city. A name that leads to several paths is reported with one compound id a
+// path and writes nothing; each compound named by its id or by its path is written below its own
+// node, and no path node or compound node is made; both backends print the same report.
+TEST(DecomposeRepeatedNames, EveryCompoundLandsBelowItsOwnNodeAndNothingIsGuessed) {
+    std::vector<Backend> backends = {Backend::SQLite};
+    if (TestDatabase::Available(Backend::PostgreSQL))
+        backends.push_back(Backend::PostgreSQL);
+    QStringList reports;
+    for (const Backend backend : backends) {
+        SCOPED_TRACE(TestDatabase::BackendName(backend));
+        TestDatabase db(backend);
+        db.Generate(6000);
+
+        // Compound names (no digits: grade-7 standard addresses carry their inner part) under several
+        // numbers, with their nodes.
+        std::map<QString, QStringList> compounds; // name -> ids, smallest first
+        for (const QStringList& row : db.Rows(u"select id,name from addr where grade=7 order by id"_s)) {
+            if (!std::any_of(row[1].begin(), row[1].end(), [](QChar c) { return c.isDigit(); }))
+                compounds[row[1]] << row[0];
+        }
+        QStringList repeated;
+        for (const auto& [name, ids] : compounds) {
+            if (ids.size() > 1 && repeated.size() < 2)
+                repeated << name;
+        }
+        ASSERT_EQ(repeated.size(), 2) << "the generated database holds fewer repeated names";
+        auto pathOf = [&](const QString& id) {
+            QStringList names;
+            for (const QStringList& row : db.Rows(u"select id,name,parentid from addr start with id=%1 connect by id = "
+                                                  u"Prior parentid order by level desc"_s.arg(id)))
+                names << (row[1] == u"NULL"_s ? QString() : row[1]);
+            return names.join(u'/');
+        };
+
+        // Alone, the repeated names write nothing.
+        const QList<QStringList> before = AllRows(db);
+        const Outcome ambiguous = Tessel({u"decompose"_s, db.Url(), u"--cell"_s, repeated[0], u"--dp-pattern"_s,
+                                          u"栋/元/室"_s});
+        EXPECT_EQ(ambiguous.exitCode, 1);
+        EXPECT_EQ(Lines(ambiguous.out).value(0),
+                  (QStringList{repeated[0], u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, QString(),
+                               u"ambiguous: "_s + compounds[repeated[0]].join(u',')}));
+        EXPECT_EQ(AllRows(db), before);
+
+        // Each compound by its id or by its path, the names in between.
+        const QStringList first = compounds[repeated[0]];
+        const QStringList second = compounds[repeated[1]];
+        QStringList lines = {repeated[0], pathOf(first[0])};
+        QStringList expectedIds = {QString(), first[0]};
+        for (const QString& id : first.mid(1) + second) {
+            lines << u"#"_s + id;
+            expectedIds << id;
+        }
+        lines << repeated[1] << u"阳光花园"_s;
+        expectedIds << QString() << db.Rows(u"select id from addr where name='阳光花园'"_s).value(0).value(0);
+        QTemporaryDir dir;
+        QFile list(dir.filePath(u"cells.txt"_s));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(lines.join(u'\n').toUtf8() + "\n");
+        list.close();
+        const QString lastId = db.Rows(u"select max(id) from addr"_s).value(0).value(0);
+        std::map<QString, QString> pathsBefore;
+        for (const QString& id : first + second)
+            pathsBefore[id] = pathOf(id);
+        const Outcome run = Tessel({u"decompose"_s, db.Url(), u"--cells"_s, list.fileName(), u"--existing"_s,
+                                    u"continue"_s, u"--dp-pattern"_s, u"栋/元/室"_s, u"--addr-pattern"_s, u"栋/元/室"_s});
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        const QList<QStringList> report = Lines(run.out);
+        ASSERT_EQ(report.size(), lines.size()) << run.out.toStdString();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(report[i][0], lines[i]);
+            EXPECT_EQ(report[i][9], expectedIds[i]) << report[i].join(u' ').toStdString();
+            if (expectedIds[i].isEmpty()) {
+                EXPECT_TRUE(report[i][10].startsWith(u"ambiguous: "_s)) << report[i].join(u' ').toStdString();
+            } else {
+                EXPECT_EQ(report[i][10], u"written"_s) << report[i].join(u' ').toStdString();
+            }
+        }
+        EXPECT_EQ(report.last()[10], u"written"_s);
+        // New nodes are inner nodes only, each right below a compound written by id or path, or
+        // below a new inner node.
+        EXPECT_EQ(db.Rows(u"select count(*) from addr where grade<8 and id>"_s + lastId).value(0).value(0), u"0"_s);
+        const QList<QStringList> parents =
+            db.Rows(u"select distinct parentid from addr where grade=8 and id>"_s + lastId);
+        EXPECT_FALSE(parents.isEmpty());
+        for (const QStringList& parent : parents) {
+            EXPECT_TRUE(expectedIds.contains(parent[0])) << parent[0].toStdString();
+        }
+        for (const QString& id : first + second) { // each still where it was
+            EXPECT_EQ(pathOf(id), pathsBefore[id]);
+        }
+        reports << run.out;
+    }
+    if (reports.size() == 2) {
+        EXPECT_EQ(reports[0], reports[1]);
+    }
+}
+
+// Names from a file are data: a file that is not UTF-8 runs nothing and says which line; a line with
+// a control character fails on its own line; what is printed is escaped as tessel sql escapes it.
+TEST(DecomposeNamesAreData, NotUtf8RefusedControlCharactersFailOnTheirOwnLine) {
+    TestDatabase db;
+    db.Generate(500);
+    QTemporaryDir dir;
+    const QString report = dir.filePath(u"report.tsv"_s);
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QList<QStringList> before = AllRows(db);
+
+    const QByteArray notUtf8[] = {"阳光花园\n金色家园\n\xE9\x98\n", "阳光花园\n\n\xC0\xAF\n", "\xED\xA0\x80x\n"};
+    const int badLine[] = {3, 3, 1};
+    for (int i = 0; i < 3; ++i) {
+        const QString file = write(u"bad%1.txt"_s.arg(i), notUtf8[i]);
+        const Outcome bad = Tessel({u"decompose"_s, db.Url(), u"--cells"_s, file, u"--report"_s, report});
+        EXPECT_EQ(bad.exitCode, 1);
+        EXPECT_TRUE(bad.out.isEmpty()) << bad.out.toStdString();
+        EXPECT_EQ(bad.err, u"tessel decompose: %1: line %2 is not valid UTF-8\n"_s.arg(file).arg(badLine[i]));
+        EXPECT_FALSE(QFile::exists(report));
+    }
+    EXPECT_EQ(AllRows(db), before);
+
+    // Each name with a control character on its own line; the run goes on to the compounds after them.
+    const QByteArray names = QByteArray("a\tb\n") + QByteArray("x\0y\n", 4) + "c\rd\n" + "e\x1b[2Jf\n" +
+                             "g\xC2\x85h\n" + "c\\d\n" + "阳光花园\n";
+    const Outcome run = Tessel({u"decompose"_s, db.Url(), u"--cells"_s, write(u"names.txt"_s, names),
+                                u"--dp-pattern"_s, u"栋/元/室"_s});
+    EXPECT_EQ(run.exitCode, 1);
+    const QList<QStringList> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 7) << run.out.toStdString();
+    const QString shown[] = {u"a\\tb"_s, QString::fromUtf16(u"x\0y", 3), u"c\\rd"_s, u"e\x1b[2Jf"_s,
+                             QString::fromUtf16(u"g\x85" u"h"), u"c\\\\d"_s, u"阳光花园"_s};
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(lines[i].size(), 11) << i;
+        EXPECT_EQ(lines[i][0], shown[i]) << i;
+        EXPECT_EQ(lines[i].mid(1, 8), QStringList(8, u"0"_s)) << i;
+        EXPECT_EQ(lines[i][10], i == 5 ? u"not-found"_s : u"failed: name holds a control character"_s) << i;
+    }
+    EXPECT_EQ(lines[6][10], u"written"_s);
+
+    // The same from --cell.
+    const Outcome one = Tessel({u"decompose"_s, db.Url(), u"--cell"_s, u"金色\n家园"_s});
+    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_EQ(Lines(one.out).value(0).value(0), u"金色\\n家园"_s);
+    EXPECT_EQ(Lines(one.out).value(0).value(10), u"failed: name holds a control character"_s);
 }
 
 } // namespace
