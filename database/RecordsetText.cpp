@@ -82,18 +82,25 @@ QList<QStringList> RecordsetText::ReadRows(_Recordset* reading) {
 }
 
 void RecordsetText::ForEachRow(_Recordset* reading, const std::function<bool(const QStringList& row)>& take) {
+    ForEachRow(reading, [&](const QStringList& row, const std::vector<bool>&) { return take(row); });
+}
+
+void RecordsetText::ForEachRow(_Recordset* reading,
+                               const std::function<bool(const QStringList& row, const std::vector<bool>& nulls)>& take) {
     LONG state = adStateClosed;
     if (!reading || FAILED(reading->get_State(&state)) || state == adStateClosed)
         return; // a statement without rows
     LONG columns = 0;
     ThrowIfFailed(reading->get_FieldCount(&columns));
     QStringList row;
+    std::vector<bool> nulls;
     for (;;) {
         VARIANT_BOOL eof = VARIANT_FALSE;
         ThrowIfFailed(reading->get_EOF(&eof));
         if (eof != VARIANT_FALSE)
             break;
         row.clear();
+        nulls.clear();
         for (LONG c = 0; c < columns; ++c) {
             VARIANT position;
             VariantInit(&position);
@@ -102,6 +109,7 @@ void RecordsetText::ForEachRow(_Recordset* reading, const std::function<bool(con
             VARIANT value;
             VariantInit(&value);
             ThrowIfFailed(reading->GetFieldValue(position, &value));
+            nulls.push_back(value.vt == VT_NULL);
             try {
                 row.append(ValueText(value));
             } catch (...) {
@@ -110,7 +118,7 @@ void RecordsetText::ForEachRow(_Recordset* reading, const std::function<bool(con
             }
             VariantClear(&value);
         }
-        if (!take(row))
+        if (!take(row, nulls))
             return;
         ThrowIfFailed(reading->MoveNext());
     }

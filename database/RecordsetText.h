@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class RecordsetText {
 public:
@@ -18,6 +19,9 @@ public:
     static QList<QStringList> ReadRows(_Recordset* reading);
     // The same rows one at a time, none kept: `row` answers false to stop early.
     static void ForEachRow(_Recordset* reading, const std::function<bool(const QStringList& row)>& row);
+    // The same with which values are NULL (their text is "NULL", as a text 'NULL' reads).
+    static void ForEachRow(_Recordset* reading,
+                           const std::function<bool(const QStringList& row, const std::vector<bool>& nulls)>& row);
     // One row as one line, without its line break: columns separated by tabs, and a tab, line break,
     // carriage return or backslash inside a value written \t, \n, \r, \\.
     static QString Line(const QStringList& row);

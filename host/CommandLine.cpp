@@ -1,5 +1,6 @@
 #include "host/CommandLine.h"
 
+#include "host/PrintableText.h"
 #include "host/UsageError.h"
 
 #include <QRegularExpression>
@@ -12,7 +13,8 @@ const QString HelpOption = QStringLiteral("help");
 
 void PrintError(const QString& line) {
     std::fflush(stdout); // what was printed before comes first
-    std::fputs((line + u'\n').toUtf8().constData(), stderr);
+    // One line, whatever an argument or a database's message held.
+    std::fputs((PrintableText(line) + u'\n').toUtf8().constData(), stderr);
     std::fflush(stderr);
 }
 

@@ -4,9 +4,12 @@
 #include "host/Command.h"
 #include "host/CommandLine.h"
 #include "host/CompoundList.h"
+#include "host/DatabaseUrl.h"
 #include "host/LineWriter.h"
 #include "host/OpenDatabase.h"
 #include "host/PatternRowArgument.h"
+#include "host/PrintableText.h"
+#include "host/TableFormat.h"
 #include "host/UsageError.h"
 
 #include "platform/dataaccess/BstrText.h"
@@ -19,13 +22,19 @@
 #include "platform/ui/QtApplication.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -33,16 +42,16 @@ const char kHeader[] =
     "cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\treplaced\tresult_id\t"
     "status";
 
-QString OutcomeLine(const QString& cell, const CompoundDecomposition::Outcome& o) {
-    QStringList fields{cell};
+// One row a compound; the table format writes it as one line whatever the name or the database
+// said (in tsv tabs, line breaks and backslashes inside a field as tessel sql writes them).
+std::vector<TableFormat::Value> OutcomeRow(const QString& cell, const CompoundDecomposition::Outcome& o) {
+    std::vector<TableFormat::Value> fields{cell};
     for (int figure : {o.dpLoaded, o.dpMatched, o.addrLoaded, o.addrMatched, o.nodesNew, o.linksNew, o.moved,
                        o.replaced})
-        fields.append(QString::number(figure));
-    fields.append(o.resultId);
-    fields.append(CompoundDecomposition::StatusText(o));
-    // One line a compound, whatever the name or the database said: tabs, line breaks and
-    // backslashes inside a field are written as tessel sql writes them.
-    return RecordsetText::Line(fields);
+        fields.emplace_back(QString::number(figure));
+    fields.emplace_back(o.resultId);
+    fields.emplace_back(CompoundDecomposition::StatusText(o));
+    return fields;
 }
 
 // A line that names no compound: reported with zeros, nothing done.
@@ -58,6 +67,7 @@ struct Arguments {
     CompoundList cells;
     CompoundDecomposition::Options options;
     QString reportFile;
+    TableFormat::Kind format = TableFormat::Kind::Tsv;
     bool fromFile = false;
     QString cellsNotUtf8; // why the --cells file is refused
 };
@@ -89,10 +99,17 @@ Arguments ReadArguments(const CommandLine& line) {
             throw UsageError(QStringLiteral("--path-level '%1': give G=TEXT with G from 2 to 6").arg(value));
         arguments.options.pathLevels[grade] = value.mid(equals + 1);
     }
-    const std::pair<QString, std::vector<PatternRow>*> patternLists[] = {
-        {QStringLiteral("dp-pattern"), &arguments.options.dpRows},
-        {QStringLiteral("addr-pattern"), &arguments.options.addrRows}};
-    for (const auto& [option, rows] : patternLists) {
+    const std::tuple<QString, std::vector<PatternRow>*, bool*> patternLists[] = {
+        {QStringLiteral("dp-pattern"), &arguments.options.dpRows, &arguments.options.suggestDpRows},
+        {QStringLiteral("addr-pattern"), &arguments.options.addrRows, &arguments.options.suggestAddrRows}};
+    for (const auto& [option, rows, suggest] : patternLists) {
+        if (line.Values(option).contains(QStringLiteral("auto"))) {
+            // The rows tessel suggest gives for the compound's texts, each compound its own.
+            if (line.Values(option).size() > 1)
+                throw UsageError(QStringLiteral("--%1 auto takes the place of every row").arg(option));
+            *suggest = true;
+            continue;
+        }
         for (const QString& value : line.Values(option)) {
             rows->emplace_back();
             if (auto error = ParsePatternRowText(value.toStdU16String(), value.toStdString(), rows->back()))
@@ -107,6 +124,7 @@ Arguments ReadArguments(const CommandLine& line) {
     arguments.options.continueExisting = mode == u"continue";
     arguments.options.dryRun = line.IsSet(QStringLiteral("dry-run"));
     arguments.reportFile = line.Value(QStringLiteral("report"));
+    arguments.format = TableFormat::FromLine(line);
 
     if (line.IsSet(cells)) {
         arguments.fromFile = true;
@@ -124,40 +142,64 @@ Arguments ReadArguments(const CommandLine& line) {
     return arguments;
 }
 
+// Whether two paths name one file (the second exists; the first may not yet).
+bool SameFile(const QString& a, const QString& b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return first.absoluteFilePath() == second.absoluteFilePath();
+}
+
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);
     // Input that is not text runs nothing at all, as tessel suggest refuses it.
     if (!arguments.cellsNotUtf8.isEmpty())
         return line.Fail(arguments.cellsNotUtf8);
+    const DatabaseUrl url(arguments.url);
+    if (const auto missing = url.MissingFile())
+        return line.Fail(*missing);
+    if (!arguments.reportFile.isEmpty() && url.IsSqlite() && SameFile(arguments.reportFile, url.SqlitePath()))
+        throw UsageError(QStringLiteral("--report %1 is the database itself").arg(arguments.reportFile));
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
-
-    std::FILE* report = nullptr;
-    if (!arguments.reportFile.isEmpty()) {
-        report = std::fopen(arguments.reportFile.toUtf8().constData(), "w");
-        if (!report)
-            throw UsageError(QStringLiteral("cannot write %1").arg(arguments.reportFile));
-    }
-    auto printLine = [&](const QString& text) {
-        PrintLine(stdout, text);
-        if (report)
-            PrintLine(report, text);
-    };
 
     OpenDatabase database;
     QString error;
-    if (!database.Open(arguments.url, error)) {
-        if (report)
-            std::fclose(report);
-        return line.Fail(QStringLiteral("cannot open %1: %2").arg(arguments.url, error));
+    if (!database.Open(url.Text(), error))
+        return line.Fail(url.OpenFailure(error));
+
+    // The report is opened once the database is: a database that cannot be opened leaves an
+    // earlier report as it was. "-" is standard output, where the lines go anyway.
+    std::FILE* report = nullptr;
+    if (!arguments.reportFile.isEmpty() && arguments.reportFile != u"-") {
+        report = std::fopen(QFile::encodeName(arguments.reportFile).constData(), "w");
+        if (!report)
+            return line.Fail(QStringLiteral("cannot write %1: %2")
+                                 .arg(arguments.reportFile, QString::fromLocal8Bit(std::strerror(errno))));
     }
+    LineWriter out;
+    std::optional<LineWriter> reportOut;
+    if (report)
+        reportOut.emplace(report);
+    auto printLines = [&](const QStringList& lines) {
+        for (const QString& text : lines) {
+            out.Write(text);
+            if (reportOut)
+                reportOut->Write(text);
+        }
+    };
 
     const bool progress = arguments.fromFile && isatty(STDERR_FILENO);
     const qsizetype total = arguments.cells.Size();
     const CompoundDecomposition decomposition(arguments.options, total >= CompoundDecomposition::ManyCompoundsFrom
                                                                      ? CompoundDecomposition::Scope::ManyCompounds
                                                                      : CompoundDecomposition::Scope::OneCompound);
-    printLine(QString::fromLatin1(kHeader));
+    TableFormat table(arguments.format, QString::fromLatin1(kHeader).split(u'\t'),
+                      {false, true, true, true, true, true, true, true, true, true, false});
+    printLines(table.Begin(true));
     int status = 0;
+    using Status = CompoundDecomposition::Status;
+    std::map<Status, int> counts;
     for (qsizetype i = 0; i < total; ++i) {
         const CompoundList::Entry& cell = arguments.cells.Entries()[static_cast<std::size_t>(i)];
         if (progress)
@@ -165,17 +207,28 @@ int RunDecompose(const CommandLine& line) {
                          RecordsetText::Line({cell.text}).toUtf8().constData());
         const CompoundDecomposition::Outcome outcome =
             cell.reference ? decomposition.Run(*cell.reference) : Unnamed(cell.error);
-        using Status = CompoundDecomposition::Status;
+        ++counts[outcome.status];
         if (outcome.status == Status::Failed || outcome.status == Status::NotFound ||
             outcome.status == Status::Ambiguous)
             status = 1;
         if (progress)
             std::fputs("\r\033[K", stderr);
-        printLine(OutcomeLine(cell.text, outcome));
+        printLines({table.Row(OutcomeRow(cell.text, outcome))});
     }
-    if (report && std::fclose(report) != 0) {
-        return line.Fail(QStringLiteral("cannot write %1").arg(arguments.reportFile));
-    }
+    printLines(table.End());
+    const LineWriter::State outState = out.Finish();
+    const bool reportFailed = reportOut && (reportOut->Finish() != LineWriter::State::Open || std::fclose(report) != 0);
+    line.Note(QStringLiteral("%1 written, %2 dry-run, %3 skipped, %4 not found, %5 ambiguous, %6 failed")
+                  .arg(counts[Status::Written])
+                  .arg(counts[Status::DryRun])
+                  .arg(counts[Status::SkippedExisting])
+                  .arg(counts[Status::NotFound])
+                  .arg(counts[Status::Ambiguous])
+                  .arg(counts[Status::Failed]));
+    if (outState == LineWriter::State::Failed)
+        return line.Fail(QStringLiteral("cannot write the lines: %1").arg(out.Error()));
+    if (reportFailed)
+        return line.Fail(QStringLiteral("cannot write %1: %2").arg(arguments.reportFile, reportOut->Error()));
     return status;
 }
 
@@ -189,16 +242,19 @@ const CommandRegistration registration{{
                  "the name of grade G (2 district to 6 number) instead of the one of the compound's path; G= "
                  "leaves that level without a name",
                  true},
-                {{"dp-pattern"}, "P", "one row of the DP pattern list, as tessel split -p takes it (栋/元/室)", true},
+                {{"dp-pattern"}, "P", "one row of the DP pattern list, as tessel split -p takes it (栋/元/室); auto: "
+                                      "the rows tessel suggest gives for each compound's own DP addresses", true},
                 {{"addr-pattern"}, "P",
                  "one row of the unlinked-address pattern list; without rows a list holds the single empty row "
-                 "a page starts with",
+                 "a page starts with; auto: the rows tessel suggest gives for each compound's own addresses",
                  true},
-                {{"existing"}, "MODE",
+                {{"existing"}, "skip|continue",
                  "a compound that already has an inner tree: skip (the default) leaves it alone, continue goes "
                  "on as answering Yes"},
                 {{"dry-run"}, "", "run every commit and roll it back: exact figures, nothing written"},
-                {{"report"}, "FILE", "also write the lines to FILE"}},
+                {{"report"}, "FILE", "also write the lines to FILE (- : standard output only); opened once "
+                                     "the database is, and never the database file itself"},
+                TableFormat::Option()},
     .description =
         "Decomposes compounds as the wizard does, without a window: for each compound its one existing address "
         "path (page 2), its DP addresses split by the --dp-pattern rows (pages 3 and 4), its unlinked standard "
@@ -213,14 +269,19 @@ const CommandRegistration registration{{
         "or by its path. A path must exist as written; #ID must be a compound below a full path. A level "
         "that two nodes of one parent share by name is ambiguous too. --path-level then changes single "
         "levels of that one path. A compound with an inner tree below its node is skipped unless "
-        "--existing continue. A compound that no path leads to is not found, and nothing is written for it.\n\n"
+        "--existing continue. A compound that no path leads to is not found, and nothing is written for it, "
+        "unless --path-level names every grade from 2 to 6: then the path and the compound are created as "
+        "Finish creates them after page 2's edits (a dry run counts them).\n\n"
         "Names are data: a --cells file that is not UTF-8 is refused with its line number before anything "
         "runs, and a line that holds a control character fails on its own line.\n\n"
         "Output: a header line, then one line a compound, tab-separated: cell (as given), dp_loaded, "
         "dp_matched, addr_loaded, addr_matched, nodes_new, links_new, moved, replaced, result_id, status "
         "(written, dry-run, skipped-existing, not-found, ambiguous: IDS, or failed: MESSAGE). A tab, line "
         "break, carriage return or backslash inside a field is written \\t, \\n, \\r, \\\\ as tessel sql "
-        "writes it. A progress line goes to standard error when it is a terminal.",
+        "writes it; --format csv or json writes the same columns in that form. A progress line goes to standard "
+        "error when it is a terminal, and at the end a summary line: how many compounds were written, dry-run, "
+        "skipped, not found, ambiguous and failed. Output that cannot be written (a full disk) is a failure.\n\n"
+        "Only tessel init-db creates a database: an SQLite file that is not there is an error.",
     .notes = "example: tessel decompose sqlite:tessel-demo.db --cell 阳光花园 --dp-pattern 栋/元/室 "
              "--addr-pattern 栋/元/室 --dry-run",
     .exitStatus = "0 every compound written, dry-run or skipped; 1 any failed, not found or ambiguous, a "

@@ -4,6 +4,7 @@
 // existing database.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/DatabaseUrl.h"
 
 #include "database/AddressDatabaseGenerator.h"
 #include "database/AddressSchema.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <cstdio>
 #include <cstdint>
@@ -34,9 +36,13 @@ int AddJournal(const CommandLine& line) {
     for (const char* other : {"demo", "size", "seed", "force"})
         if (line.IsSet(QString::fromLatin1(other)))
             throw UsageError(QStringLiteral("--journal adds the journal alone; it takes no --%1").arg(other));
+    // Added to a database that is there: a file that is not is never made here.
+    const DatabaseUrl databaseUrl(line.Argument(0));
+    if (const auto missing = databaseUrl.MissingFile())
+        return line.Fail(*missing);
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
     try {
-        QtSqlConnection connection(line.Argument(0));
+        QtSqlConnection connection(databaseUrl.Text());
         QSqlDatabase& database = connection.Database();
         if (AddressSchema::HasJournal(database))
             return line.Fail(QStringLiteral("the database has a journal already (nothing was written)"));
@@ -53,14 +59,24 @@ int AddJournal(const CommandLine& line) {
         std::printf("added the journal\n");
         return 0;
     } catch (const std::exception& e) {
-        return line.Fail(QStringLiteral("%1 (nothing was written)").arg(QString::fromUtf8(e.what())));
+        return line.Fail(QStringLiteral("%1: %2 (nothing was written)")
+                             .arg(databaseUrl.Shown(), databaseUrl.Explained(QString::fromUtf8(e.what()))));
     }
+}
+
+// Whether the database already holds the address tables (the first of them, addr).
+bool HoldsSchema(QSqlDatabase& database) {
+    QSqlQuery probe(database);
+    return probe.exec(QStringLiteral("select id from addr where 1=0"));
 }
 
 int RunInitDb(const CommandLine& line) {
     if (line.IsSet(QStringLiteral("journal")))
         return AddJournal(line);
-    const QString url = line.Argument(0);
+    const DatabaseUrl databaseUrl(line.Argument(0));
+    const QString url = databaseUrl.Text();
+    if (const auto problem = databaseUrl.CannotCreate())
+        return line.Fail(*problem);
     AddressDatabaseGenerator::Options options;
     bool withData = line.IsSet(QStringLiteral("demo"));
     if (const auto size = line.Number(QStringLiteral("size"), 1, 100'000'000)) {
@@ -77,7 +93,7 @@ int RunInitDb(const CommandLine& line) {
     const auto parsed = dataaccess::ConnectionString::Parse(url, nullptr);
     const QString driver = parsed ? parsed->driver : QString();
     const QString newFile =
-        driver == u"QSQLITE" && !QFileInfo::exists(parsed->database) ? parsed->database : QString();
+        databaseUrl.IsSqlite() && !QFileInfo::exists(databaseUrl.SqlitePath()) ? databaseUrl.SqlitePath() : QString();
     const Interruption interruption;
     ProgressLine progress(withData ? options.size : 0, QStringLiteral("addr rows"));
     options.progress = [&](qint64 rows) {
@@ -88,6 +104,11 @@ int RunInitDb(const CommandLine& line) {
         AddressDatabaseGenerator::Figures figures;
         {
             QtSqlConnection connection(url);
+            if (!options.replaceExisting && HoldsSchema(connection.Database())) {
+                progress.Finish();
+                return line.Fail(QStringLiteral("%1 already holds the address tables; --force replaces them")
+                                     .arg(databaseUrl.Shown()));
+            }
             if (driver == u"QSQLITE")
                 QtSqlConnection::Exec(connection.Database(), QStringLiteral("pragma synchronous=off"));
             if (driver == u"QPSQL") // no notice that --force found nothing to drop
@@ -114,7 +135,8 @@ int RunInitDb(const CommandLine& line) {
             line.Note(QStringLiteral("interrupted; %1").arg(kept));
             return 130; // as a shell reports a command that Ctrl-C ended
         }
-        return line.Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(e.what()), kept));
+        return line.Fail(
+            QStringLiteral("%1: %2 (%3)").arg(databaseUrl.Shown(), databaseUrl.Explained(QString::fromUtf8(e.what())), kept));
     }
 }
 

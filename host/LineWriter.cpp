@@ -13,6 +13,17 @@ void PrintLine(std::FILE* to, const QString& line) {
     std::fflush(to);
 }
 
+std::optional<QString> OutputError(std::FILE* out) {
+    errno = 0;
+    const bool flushed = std::fflush(out) == 0;
+    const int error = errno;
+    if (flushed && !std::ferror(out))
+        return std::nullopt;
+    if (error == EPIPE)
+        return std::nullopt;
+    return QString::fromUtf8(std::strerror(error ? error : EIO));
+}
+
 LineWriter::LineWriter(std::FILE* out) : m_out(out) {
     std::signal(SIGPIPE, SIG_IGN);
 }

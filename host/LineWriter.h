@@ -5,9 +5,14 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 
 // One line (UTF-8, a line break, flushed at once) for commands that print little: results, notes.
 void PrintLine(std::FILE* to, const QString& line);
+
+// Flushes a stream written with stdio and tells why what was written to it did not all arrive (a
+// full disk), or nothing. A reader that went away (EPIPE) is no failure.
+std::optional<QString> OutputError(std::FILE* out);
 
 class LineWriter {
 public:

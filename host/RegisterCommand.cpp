@@ -2,6 +2,7 @@
 // its DllRegisterServer, then prints the entries that registration wrote.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/ComponentChoice.h"
 #include "host/ComponentLocation.h"
 #include "platform/dataaccess/BstrText.h"
 #include "platform/automation/Automation.h"
@@ -81,6 +82,7 @@ int RunRegister(const CommandLine& line) {
         Query(key, value);
         std::printf("%s = %s\n", Utf16(key).toUtf8().constData(), Utf16(value).toUtf8().constData());
     }
+    std::printf("%s\n", ComponentChoice::Description(ComponentChoice::EnvironmentAsksRegistered()).toUtf8().constData());
     return 0;
 }
 
@@ -91,7 +93,9 @@ const CommandRegistration registration{{
                              "installation keeps it", ArgumentCount::Optional}},
     .description = "Registers the address decomposition component: loads MODULE, calls its "
                    "DllRegisterServer and prints the registry entries written for the class tessel.dealer. "
-                   "Loading the module also registers its type library.\n\n"
+                   "Loading the module also registers its type library. Then two lines tell which module is "
+                   "registered and which one a tessel program runs: the one installed beside the program, "
+                   "unless --registered or TESSEL_USE_REGISTERED=1 asks for the registered one.\n\n"
                    "The registry is the file named by TESSEL_REGISTRY, else tessel/registry in the user's "
                    "configuration folder ($XDG_CONFIG_HOME or ~/.config).",
     .exitStatus = "0 registered, 1 the module cannot be loaded or its entries are not in the registry, 2 "

@@ -2,7 +2,9 @@
 // prints, per line, the index of the pattern that matched and the pieces it cut.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/LineWriter.h"
 #include "host/PatternRowArgument.h"
+#include "host/TableFormat.h"
 #include "host/TextInput.h"
 #include "host/UsageError.h"
 #include "splitting/Splitting.h"
@@ -36,6 +38,20 @@ int RunSplit(const CommandLine& line) {
             throw UsageError(QString::fromStdString(*error));
     }
     const bool candidates = line.IsSet(QStringLiteral("candidates"));
+    const TableFormat::Kind format = TableFormat::FromLine(line);
+    if (candidates && line.IsSet(QStringLiteral("format")))
+        throw UsageError(QStringLiteral("--candidates prints one line; --format does not apply"));
+    std::string out;
+    // csv and json: the pattern index and up to five pieces, named columns.
+    std::optional<TableFormat> table;
+    if (format != TableFormat::Kind::Tsv) {
+        QStringList columns{QStringLiteral("pattern")};
+        for (int l = 1; l <= MaxLevels; ++l)
+            columns << QStringLiteral("level%1").arg(l);
+        table.emplace(format, columns, std::vector<bool>{true});
+        for (const QString& text : table->Begin(true))
+            AppendUtf8((text + u'\n').toStdU16String(), out);
+    }
     std::string bytes;
     if (const std::optional<QString> error = ReadFileArgument(line.Arguments(), bytes))
         return line.Fail(*error);
@@ -44,7 +60,6 @@ int RunSplit(const CommandLine& line) {
     const SplitMatcher matcher(BuildPatternSet(rows));
     std::vector<AddressEntry> entries;
     std::u16string text;
-    std::string out;
     SplitCuts cuts;
     std::size_t lineNumber = 0;
     while (!input.empty()) {
@@ -59,7 +74,24 @@ int RunSplit(const CommandLine& line) {
             entries.push_back({text, u"", 0});
             continue;
         }
-        out += std::to_string(matcher.Match(text, cuts));
+        const int matched = matcher.Match(text, cuts);
+        if (table) {
+            std::vector<TableFormat::Value> row{QString::number(matched)};
+            std::size_t start = 0;
+            for (int l = 0; l < MaxLevels; ++l) {
+                if (l < cuts.levelCount) {
+                    row.emplace_back(QString::fromStdU16String(text.substr(start, cuts.ends[l] - start)));
+                    start = cuts.ends[l];
+                } else {
+                    row.push_back(TableFormat::Value::Null());
+                }
+            }
+            AppendUtf8((table->Row(row) + u'\n').toStdU16String(), out);
+            if (out.size() > (1 << 16))
+                Flush(out);
+            continue;
+        }
+        out += std::to_string(matched);
         std::size_t start = 0;
         for (int l = 0; l < cuts.levelCount; ++l) {
             out.push_back('\t');
@@ -74,8 +106,13 @@ int RunSplit(const CommandLine& line) {
         AppendUtf8(CollectCandidateChars(entries), out);
         out.push_back('\n');
     }
+    if (table)
+        for (const QString& closing : table->End())
+            AppendUtf8((closing + u'\n').toStdU16String(), out);
     Flush(out);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    if (const auto error = OutputError(stdout))
+        return line.Fail(QStringLiteral("cannot write the lines: %1").arg(*error));
+    return 0;
 }
 
 const CommandRegistration registration{{
@@ -94,12 +131,14 @@ const CommandRegistration registration{{
          {{"candidates"},
           "",
           "print instead one line: the characters the split page would offer as separators for these "
-          "texts"}},
+          "texts"},
+         TableFormat::Option()},
     .description = "Splits address texts, one per line (UTF-8, from FILE or standard input; a trailing CR "
                    "is dropped), with split patterns, as the wizard's split pages do, and prints one line "
                    "per text: the index of the first pattern that matched the whole text (-1 when none "
-                   "did), then each piece, separated by tabs.",
-    .exitStatus = "0 done, 1 unreadable input or input that is not UTF-8, 2 bad usage.",
+                   "did), then each piece, separated by tabs. With --format csv or json the columns are pattern and "
+                   "level1 to level5 (empty, or null in json, past the last piece).",
+    .exitStatus = "0 done, 1 unreadable input or input that is not UTF-8, or output that cannot be written (a full disk), 2 bad usage.",
     .run = RunSplit}};
 
 } // namespace

@@ -2,6 +2,9 @@
 // as the system's own statements run, and prints its rows tab-separated.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/DatabaseUrl.h"
+#include "host/TableFormat.h"
+#include "platform/dataaccess/Recordset.h"
 
 #include "platform/dataaccess/BstrText.h"
 #include "database/CADOBase.h"
@@ -41,21 +44,45 @@ QString FailureText(const ComError& error) {
 }
 
 int RunSql(const CommandLine& line) {
+    const TableFormat::Kind format = TableFormat::FromLine(line);
+    const DatabaseUrl url(line.Argument(0));
+    if (const auto missing = url.MissingFile())
+        return line.Fail(*missing);
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
 
+    ComPtr<_Connection> connection;
     try {
-        ComPtr<_Connection> connection;
         ThrowIfFailed(CreateConnection(connection.Put()));
-        const BstrText url(line.Argument(0));
-        ThrowIfFailed(connection->Open(url.Get(), nullptr, nullptr, -1));
+        const BstrText text(url.Text());
+        ThrowIfFailed(connection->Open(text.Get(), nullptr, nullptr, -1));
+    } catch (const ComError& error) {
+        return line.Fail(url.OpenFailure(FailureText(error)));
+    }
+    try {
         const BstrText statement(line.Argument(1) == u"-" ? StandardInput() : line.Argument(1));
         ComPtr<_Recordset> reading;
         ThrowIfFailed(connection->Execute(statement.Get(), nullptr, adCmdUnspecified, reading.Put()));
         // Each row is written as it arrives and none is kept: a million rows take no more memory
         // than one.
         LineWriter out;
-        RecordsetText::ForEachRow(reading.Get(),
-                                  [&](const QStringList& row) { return out.Write(RecordsetText::Line(row)); });
+        LONG state = adStateClosed;
+        const bool hasRows = reading && SUCCEEDED(reading->get_State(&state)) && state != adStateClosed;
+        TableFormat table(format, hasRows ? dataaccess::Recordset::FieldNames(reading.Get()) : QStringList());
+        if (line.IsSet(QStringLiteral("null")))
+            table.SetNullText(line.Value(QStringLiteral("null")));
+        if (hasRows)
+            for (const QString& text : table.Begin(line.IsSet(QStringLiteral("header"))))
+                out.Write(text);
+        RecordsetText::ForEachRow(reading.Get(), [&](const QStringList& row, const std::vector<bool>& nulls) {
+            std::vector<TableFormat::Value> values;
+            values.reserve(size_t(row.size()));
+            for (qsizetype c = 0; c < row.size(); ++c)
+                values.push_back(nulls[size_t(c)] ? TableFormat::Value::Null() : TableFormat::Value(row[c]));
+            return out.Write(table.Row(values));
+        });
+        if (hasRows)
+            for (const QString& text : table.End())
+                out.Write(text);
         if (out.Finish() == LineWriter::State::Closed) {
             // The reader went away (| head): end at once. Closing the statement would have the
             // driver read every remaining row first (PostgreSQL's does), for no one.
@@ -67,7 +94,7 @@ int RunSql(const CommandLine& line) {
             return line.Fail(QStringLiteral("cannot write the rows: %1").arg(out.Error()));
         return 0;
     } catch (const ComError& error) {
-        return line.Fail(FailureText(error));
+        return line.Fail(url.Explained(FailureText(error)));
     }
 }
 
@@ -76,12 +103,17 @@ const CommandRegistration registration{{
     .summary = "run one statement (Oracle dialect) and print its rows",
     .arguments = {UrlArgument(),
                   {"STATEMENT", "one statement in the Oracle dialect; - reads it from standard input"}},
+    .options = {TableFormat::Option(),
+                {{"header"}, "", "a first line with the column names (csv and json have them anyway)"},
+                {{"null"}, "TEXT", "what a NULL reads in tsv and csv (default: NULL in tsv, nothing in csv); "
+                                   "json writes null"}},
     .description = "Runs one statement in the Oracle dialect (start with ... connect by, dual, "
                    "seq_addr.nextval, delete without from, '' as NULL) on the database, translated for it "
                    "as the wizard's own statements are, and prints the rows as they arrive, one a line, "
                    "columns separated by tabs: numbers as plain decimals, dates and times as "
                    "2024-03-01 13:45:00, NULL as NULL; a tab, line break, carriage return or backslash inside "
-                   "a value as \\t, \\n, \\r, \\\\. A statement without rows prints nothing. A failing "
+                   "a value as \\t, \\n, \\r, \\\\ (--null tells NULL from a text 'NULL'; --format csv or json "
+                   "writes the rows in that form). A statement without rows prints nothing. A failing "
                    "statement prints the database's message on standard error and exits with 1, as does "
                    "output that cannot be written (a full disk); a reader that stops early (| head) ends the "
                    "output quietly.",

@@ -4,10 +4,13 @@
 // dialog result and the result id. With a script, operator actions drive the wizard.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/ComponentChoice.h"
+#include "host/DatabaseUrl.h"
 #include "host/LineWriter.h"
 #include "host/UsageError.h"
 
 #include "database/AddressDatabaseGenerator.h"
+#include "database/QtSqlConnection.h"
 #include "platform/dataaccess/BstrText.h"
 #include "host/ComponentLocation.h"
 #include "host/LateBoundCall.h"
@@ -22,6 +25,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSqlQuery>
 
 #include <dlfcn.h>
 
@@ -33,45 +37,7 @@
 
 namespace {
 
-const char16_t kProgId[] = u"tessel.dealer";
 const char kDemoDatabase[] = "tessel-demo.db";
-
-// The default value of a key under the classes root; empty when it is not there.
-QString RegistryValue(const std::u16string& key) {
-    return QString::fromStdU16String(automation::RegistryText(key).value_or(u""));
-}
-
-// The file registered as tessel.dealer's server, empty when the class is not registered.
-QString RegisteredServer() {
-    const QString clsid = RegistryValue(u"tessel.dealer\\CLSID");
-    if (clsid.isEmpty())
-        return {};
-    return RegistryValue(
-        (QStringLiteral("CLSID\\") + clsid + QStringLiteral("\\InProcServer32")).toStdU16String());
-}
-
-// Registers this installation's component as a registration tool does.
-bool RegisterComponent(QString& error) {
-    const QString module = QFileInfo(ComponentLocation::Module()).canonicalFilePath();
-    if (module.isEmpty()) {
-        error = QStringLiteral("the component is not registered and %1 does not exist").arg(ComponentLocation::Module());
-        return false;
-    }
-    void* handle = ::dlopen(module.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        error = QStringLiteral("cannot load %1: %2").arg(module, QString::fromLocal8Bit(::dlerror()));
-        return false;
-    }
-    auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(::dlsym(handle, "DllRegisterServer"));
-    if (registerServer)
-        registerServer();
-    ::dlclose(handle);
-    if (RegisteredServer().isEmpty()) {
-        error = QStringLiteral("registering %1 left no tessel.dealer in the registry").arg(module);
-        return false;
-    }
-    return true;
-}
 
 // The offscreen platform says, for every popup, that it cannot raise windows or grab the keyboard;
 // a script run needs neither, so those lines are left out.
@@ -99,6 +65,21 @@ void HoldStartupMessages(QtMsgType type, const QMessageLogContext&, const QStrin
     PrintLine(stderr, QStringLiteral("tessel wizard: cannot open the display %1 (%2): the wizard cannot be shown")
                           .arg(display, reason));
     std::_Exit(1);
+}
+
+// Whether an SQLite file holds no table at all: an empty file some earlier command left, which the
+// demo replaces.
+bool HoldsNoTables(const QString& path) {
+    if (QFileInfo(path).size() == 0)
+        return true;
+    try {
+        QtSqlConnection connection(QStringLiteral("sqlite:") + path);
+        QSqlQuery count(connection.Database());
+        return count.exec(QStringLiteral("select count(*) from sqlite_master where type='table'")) && count.next() &&
+               count.value(0).toLongLong() == 0;
+    } catch (const std::exception&) {
+        return false; // not a database: opening it says so
+    }
 }
 
 int RunWizard(const CommandLine& line) {
@@ -141,7 +122,7 @@ int RunWizard(const CommandLine& line) {
 
     if (url.isEmpty()) {
         url = QStringLiteral("sqlite:") + QString::fromLatin1(kDemoDatabase);
-        if (!QFileInfo::exists(QString::fromLatin1(kDemoDatabase))) {
+        if (!QFileInfo::exists(QString::fromLatin1(kDemoDatabase)) || HoldsNoTables(QString::fromLatin1(kDemoDatabase))) {
             line.Note(QStringLiteral("creating the demo database %1").arg(QString::fromLatin1(kDemoDatabase)));
             try {
                 AddressDatabaseGenerator().CreateSqliteFile(QString::fromLatin1(kDemoDatabase));
@@ -152,31 +133,22 @@ int RunWizard(const CommandLine& line) {
         }
     }
 
+    const DatabaseUrl databaseUrl(url);
+    if (const auto missing = databaseUrl.MissingFile())
+        return line.Fail(*missing);
     ComPtr<_Connection> connection;
     HRESULT hr = CreateConnection(connection.Put());
     if (SUCCEEDED(hr)) {
-        const BstrText connectionString(url);
+        const BstrText connectionString(databaseUrl.Text());
         hr = connection->Open(connectionString.Get(), nullptr, nullptr, -1);
     }
     if (FAILED(hr))
-        return line.Fail(QStringLiteral("cannot open %1: %2")
-                             .arg(dataaccess::ConnectionString::WithoutPassword(url), LateBoundCall::ErrorText(hr)));
+        return line.Fail(databaseUrl.OpenFailure(LateBoundCall::ErrorText(hr)));
 
-    if (RegisteredServer().isEmpty() || !QFileInfo::exists(RegisteredServer())) {
-        QString error;
-        if (!RegisterComponent(error)) {
-            return line.Fail(error);
-        }
-    }
-    CLSID clsid{};
     ComPtr<IDispatch> dealer;
-    hr = CLSIDFromProgID(kProgId, &clsid);
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(dealer.Put()));
-    if (FAILED(hr)) {
-        return line.Fail(QStringLiteral("cannot create tessel.dealer: %1").arg(LateBoundCall::ErrorText(hr)));
-    }
+    QString componentError;
+    if (FAILED(ComponentChoice(ComponentChoice::RegisteredRequested(line)).CreateDealer(dealer.Put(), componentError)))
+        return line.Fail(componentError);
 
     VARIANT connectionArg;
     VariantInit(&connectionArg);
@@ -225,7 +197,9 @@ const CommandRegistration registration{{
                       "in the current directory, generated on first use", ArgumentCount::Optional}},
     .options = {{{"script"}, "FILE", "drive the wizard with operator actions instead of a person (works "
                                  "without a display: offscreen when there is none); see below"},
-                {{"screenshots"}, "DIR", "where the script's shot actions save their pictures"}},
+                {{"screenshots"}, "DIR", "where the script's shot actions save their pictures"},
+                {{"registered"}, "", "run the component registered in the user's registry instead of the one "
+                                     "installed beside this program (as TESSEL_USE_REGISTERED=1 does)"}},
     .description = "Shows the address decomposition wizard on a database, as a host application does: opens "
                "the connection, registers the component if needed, creates tessel.dealer, calls "
                "SetConnection and Run through IDispatch, and prints two lines: 'result: N' (1 Finish, "

@@ -3,7 +3,9 @@
 // usage mistakes exit with 2, failures with 1.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/ComponentChoice.h"
 #include "host/HelpText.h"
+#include "host/PrintableText.h"
 #include "host/UsageError.h"
 
 #include <QStringList>
@@ -35,7 +37,7 @@ void Print(std::FILE* to, const QString& text) {
 
 int UsageFailure(const QString& who, const QString& message) {
     std::fflush(stdout);
-    Print(stderr, QStringLiteral("%1: %2\n").arg(who, message));
+    Print(stderr, QStringLiteral("%1: %2\n").arg(who, PrintableText(message)));
     return 2;
 }
 
@@ -54,8 +56,10 @@ int main(int argc, char** argv) {
         Print(stdout, HelpText::Overview());
         return 0;
     }
-    if (first == u"--version") {
-        Print(stdout, QStringLiteral("tessel " TESSEL_VERSION "\n"));
+    if (first == u"--version" || first == u"-V") {
+        Print(stdout, QStringLiteral("tessel " TESSEL_VERSION "\n") +
+                          ComponentChoice::Description(ComponentChoice::EnvironmentAsksRegistered()) +
+                          u'\n');
         return 0;
     }
     if (first.startsWith(u'-'))

@@ -36,6 +36,16 @@ Recordset::Row Recordset::ReadRow(const QSqlQuery& query) const {
     return row;
 }
 
+QStringList Recordset::FieldNames(IUnknown* reading) {
+    if (!reading)
+        return {};
+    ComPtr<_Recordset> recordset;
+    if (FAILED(reading->QueryInterface(IID__Recordset, reinterpret_cast<void**>(recordset.Put()))))
+        return {};
+    const auto* ours = dynamic_cast<const Recordset*>(recordset.Get());
+    return ours ? ours->m_fieldNames : QStringList();
+}
+
 HRESULT Recordset::Load(Connection& connection, QSqlQuery&& query, const QString& translatedText,
                         bool stream) {
     EndStream();

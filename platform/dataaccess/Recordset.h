@@ -25,6 +25,10 @@ class Recordset final : public AutomationObject<_Recordset, IID__Recordset> {
 public:
     Recordset() = default;
 
+    // The column names of a reading of ours, as the database gives them (the header of
+    // `tessel sql`); empty for anything else. Exported, as the class is not.
+    DATAACCESS_API static QStringList FieldNames(IUnknown* reading);
+
     // Opens on an executed select; positions on the first row.
     HRESULT Load(Connection& connection, QSqlQuery&& query, const QString& translatedText, bool stream);
     // Reads the remaining rows of a stream into memory and lets go of the live query.

@@ -132,11 +132,21 @@ TEST(CommandLine, AnOptionsValueMayFollowAnEqualsSignOrComeAsTheNextArgument) {
     EXPECT_EQ(Tessel({u"sql"_s, b, rows}).out, fromA.out);
 }
 
-TEST(CommandLine, VersionIsTheProjectsVersion) {
-    const Outcome version = Tessel({u"--version"_s});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(QRegularExpression(u"^tessel \\d+\\.\\d+\\.\\d+(\\.\\d+)?\n$"_s).match(version.out).hasMatch())
-        << version.out.toStdString();
+// The version, then which component is registered and which one this program runs: the one
+// beside it unless the registered one is asked for.
+TEST(CommandLine, VersionIsTheProjectsVersionAndTellsWhichComponentRuns) {
+    for (const QString& option : {u"--version"_s, u"-V"_s}) {
+        const Outcome version = Tessel({option});
+        EXPECT_EQ(version.exitCode, 0);
+        const QStringList lines = version.out.split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << version.out.toStdString();
+        EXPECT_TRUE(QRegularExpression(u"^tessel \\d+\\.\\d+\\.\\d+(\\.\\d+)?$"_s).match(lines[0]).hasMatch())
+            << version.out.toStdString();
+        EXPECT_TRUE(lines[1].startsWith(u"component registered: "_s)) << version.out.toStdString();
+        EXPECT_TRUE(lines[2].startsWith(u"component that runs: "_s + QDir(QStringLiteral(TESSEL_LIB_DIR)).canonicalPath() +
+                                        u"/libtessel.so (the one beside this program"_s))
+            << version.out.toStdString();
+    }
 }
 
 TEST(CommandLine, TheWizardWithoutADisplayOrAScriptSaysWhyAndExitsWithOne) {

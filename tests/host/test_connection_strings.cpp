@@ -69,34 +69,82 @@ TEST_F(ServerOverOdbc, EveryFormUsersWriteReachesTheServer) {
     }
 }
 
-// A password in any form stays out of everything the program prints when the connection fails.
-TEST_F(ServerOverOdbc, PasswordsAreNeverPrinted) {
-    const QString secret = u"Sesame4711"_s;
-    const QString socket = u"host=%1&port=%2"_s.arg(m_server.host).arg(m_server.port);
-    const QString urls[] = {
-        u"postgresql://%1:%2@/no_such_db?%3"_s.arg(m_server.user, secret, socket),
-        u"postgresql://%1@/no_such_db?%3&password=%2"_s.arg(m_server.user, secret, socket),
-        u"postgresql://%1:%2@/no_such_db/x@y?%3"_s.arg(m_server.user, secret, socket),
-        u"odbc:DSN=no_such_dsn;UID=%1;PWD=%2"_s.arg(m_server.user, secret),
-        u"odbc:DSN=tessel_pg;Database=no_such_db;UID=%1;PWD={%2}"_s.arg(m_server.user, secret),
-        u"odbc:"_s + DriverString(u"no_such_db"_s, secret),
+// Every command that opens a database, URL standing for the connection string; the wizard with a
+// script, so that it opens the database without a display.
+QList<QStringList> CommandsOpening(const QString& url, const QString& scriptFile) {
+    return {
+        {u"sql"_s, url, u"select 1 from dual"_s},
+        {u"init-db"_s, url},
+        {u"init-db"_s, url, u"--demo"_s, u"--force"_s},
+        {u"wizard"_s, url, u"--script"_s, scriptFile},
+        {u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s},
+        {u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s, u"--dry-run"_s, u"--format"_s, u"json"_s},
+        {u"suggest"_s, url, u"--cell"_s, u"阳光花园"_s},
     };
-    const QStringList commands[] = {
-        {u"sql"_s, u"URL"_s, u"select 1 from dual"_s},
-        {u"init-db"_s, u"URL"_s},
-        {u"wizard"_s, u"URL"_s},
-    };
+}
+
+// Runs every command on every URL and checks that none prints `secret`, in any form.
+void ExpectNoCommandPrints(const QString& secret, const QStringList& urls, const QProcessEnvironment& environment) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString script = dir.filePath(u"script.txt"_s);
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("click 2\n");
+    file.close();
     for (const QString& url : urls) {
-        for (QStringList args : commands) {
-            args.replace(1, url);
-            const Outcome run = Tessel(args, m_environment);
+        for (const QStringList& args : CommandsOpening(url, script)) {
+            const Outcome run = Tessel(args, environment);
             const std::string what = args.join(u' ').toStdString();
             EXPECT_EQ(run.exitCode, 1) << what << "\n" << run.err.toStdString();
-            EXPECT_FALSE(run.err.isEmpty()) << what;
+            EXPECT_EQ(run.err.count(u'\n'), 1) << what << "\n" << run.err.toStdString();
             EXPECT_FALSE(run.out.contains(secret) || run.err.contains(secret))
                 << what << "\nprinted:\n" << run.out.toStdString() << run.err.toStdString();
         }
     }
+}
+
+// A password in any form stays out of everything the program prints when the connection fails.
+TEST_F(ServerOverOdbc, PasswordsAreNeverPrinted) {
+    const QString secret = u"Sesame4711"_s;
+    const QString socket = u"host=%1&port=%2"_s.arg(m_server.host).arg(m_server.port);
+    ExpectNoCommandPrints(secret,
+                          {
+                              u"postgresql://%1:%2@/no_such_db?%3"_s.arg(m_server.user, secret, socket),
+                              u"postgresql://%1@/no_such_db?%3&password=%2"_s.arg(m_server.user, secret, socket),
+                              u"postgresql://%1:%2@/no_such_db/x@y?%3"_s.arg(m_server.user, secret, socket),
+                              u"odbc:DSN=no_such_dsn;UID=%1;PWD=%2"_s.arg(m_server.user, secret),
+                              u"odbc:DSN=tessel_pg;Database=no_such_db;UID=%1;PWD={%2}"_s.arg(m_server.user, secret),
+                              u"odbc:"_s + DriverString(u"no_such_db"_s, secret),
+                          },
+                          m_environment);
+}
+
+// The same with no server at all: a refused connection, an unknown data source, a string that
+// cannot be read.
+TEST(Passwords, NoCommandPrintsOneWhenTheConnectionFails) {
+    const QString secret = u"topsecret"_s;
+    ExpectNoCommandPrints(secret,
+                          {
+                              u"postgresql://alice:%1@127.0.0.1:1/db"_s.arg(secret),
+                              u"postgresql://alice:%1@127.0.0.1:notaport/db"_s.arg(secret),
+                              u"postgresql://alice@127.0.0.1:1/db?password=%1"_s.arg(secret),
+                              u"odbc:DSN=tessel_no_such_dsn;UID=alice;PWD={%1;x}"_s.arg(secret),
+                              u"odbc:DSN=tessel_no_such_dsn;UID=alice;PWD=%1"_s.arg(secret),
+                              u"odbc:DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=1;UID=alice;PWD=%1"_s.arg(
+                                  secret),
+                          },
+                          QProcessEnvironment::systemEnvironment());
+}
+
+// An unknown data source: the message names the files the data sources were looked for in.
+TEST(Passwords, AnUnknownDataSourceNamesTheFilesSearched) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"ODBCINI"_s, u"/nonexistent/tessel-odbc.ini"_s);
+    const Outcome run = Tessel({u"sql"_s, u"odbc:DSN=tessel_no_such_dsn"_s, u"select 1 from dual"_s}, environment);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(u"/nonexistent/tessel-odbc.ini"_s)) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
 }
 
 } // namespace
