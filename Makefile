@@ -31,9 +31,15 @@ screenshots: build
 install: build
 	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
-# make package: build/tessel_VERSION_ARCH.deb
-package: build
-	@cmake --build $(BUILD) --target package
+# make package: build/tessel_VERSION_ARCH.deb, from a build of its own without the tests and
+# benchmarks (build/package), compiled and linked with Debian's hardening flags (dpkg-buildflags).
+PACKAGE_BUILD ?= $(BUILD)/package
+package: setup
+	@eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+	  CXXFLAGS="$$CPPFLAGS $$CXXFLAGS" cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DBUILD_TESTING=OFF \
+	    -DCMAKE_BUILD_TYPE=None $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(PACKAGE_BUILD) --target package
+	@cp $(PACKAGE_BUILD)/tessel_*.deb $(BUILD)/
 
 clean:
 	rm -rf $(BUILD)

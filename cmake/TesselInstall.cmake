@@ -6,7 +6,7 @@
 #   share/man/man1/tessel.1.gz                 the manual page, written by the program from its help
 #   share/bash-completion/completions/tessel   bash completion, written the same way
 #   share/tessel/                              the interface description and the database schemas
-#   share/doc/tessel/                          the README and its pictures
+#   share/doc/tessel/                          the README and its pictures, copyright, changelog.gz
 # The libraries are the program's own, so they live in a private folder that nothing else searches:
 # every installed binary finds them through an $ORIGIN-relative RUNPATH and carries no path of the
 # build tree. The program finds the component beside the automation runtime it was loaded with.
@@ -51,4 +51,15 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/tessel.idl DESTINATION ${CMAKE_INSTA
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/database/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tessel/schema
   FILES_MATCHING PATTERN "*.sql")
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The copyright (the program's and the bundled division data's licence) and the changelog, where
+# Debian keeps them; the changelog compressed as Debian wants it (gzip -9n: the same bytes each time).
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in ${CMAKE_BINARY_DIR}/share/doc/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/share/doc/changelog.gz
+  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/share/doc/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/share/doc/changelog
+  VERBATIM)
+add_custom_target(tessel_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/share/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/share/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)

@@ -5,13 +5,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "tessel developers")
-set(CPACK_PACKAGE_CONTACT "tessel developers <tessel@localhost>")
+set(CPACK_PACKAGE_CONTACT "tessel developers <maintainers@users.noreply.c-seed-5918bee7.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "inner address trees of residential compounds from free-text addresses")
+# Lines of the long description stay within 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-  "tessel breaks the free-text addresses of one residential compound into an inner address tree\n"
-  "(building, unit, floor, room) with split patterns an operator defines, and writes that tree into\n"
-  "a standard-address database in one transaction. The package holds the wizard component\n"
-  "(tessel.dealer), its host program tessel and the tools around it.")
+  "tessel breaks the free-text addresses of one residential compound into an\n"
+  "inner address tree (building, unit, floor, room) with split patterns an\n"
+  "operator defines, and writes that tree into a standard-address database in\n"
+  "one transaction. The package holds the wizard component (tessel.dealer), its\n"
+  "host program tessel and the tools around it.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -77,13 +77,45 @@ QString ManPage::Write(const QString& version) {
                                      "standard error as 'tessel COMMAND: reason'), 2 for a command line it "
                                      "cannot take."));
     out += QStringLiteral(".SH ENVIRONMENT\n");
-    out += QStringLiteral(".TP\n\\fBTESSEL_REGISTRY\\fR\n") +
-           Escape(QStringLiteral("The registry file of the automation runtime (ProgIDs, classes, type "
-                                 "libraries). Default: $XDG_CONFIG_HOME/tessel/registry, else "
-                                 "~/.config/tessel/registry.")) +
-           u'\n';
-    out += QStringLiteral(".TP\n\\fBQT_QPA_PLATFORM\\fR, \\fBDISPLAY\\fR, \\fBWAYLAND_DISPLAY\\fR\n") +
-           Escape(QStringLiteral("Where the wizard shows. A script run without any of them runs offscreen.")) +
-           u'\n';
+    auto entry = [&](const QString& names, const QString& text) {
+        out += QStringLiteral(".TP\n") + names + u'\n' + Escape(text) + u'\n';
+    };
+    entry(QStringLiteral("\\fBTESSEL_REGISTRY\\fR"),
+          QStringLiteral("The registry file of the automation runtime (ProgIDs, classes, type libraries). Default: "
+                         "$XDG_CONFIG_HOME/tessel/registry, else ~/.config/tessel/registry."));
+    entry(QStringLiteral("\\fBTESSEL_USE_REGISTERED\\fR"),
+          QStringLiteral("Set to 1: the wizard runs the component registered in the registry, as --registered "
+                         "asks, instead of the one installed beside the program. tessel --version tells which "
+                         "one runs."));
+    entry(QStringLiteral("\\fBPGHOST\\fR, \\fBPGPORT\\fR, \\fBPGUSER\\fR, \\fBPGPASSWORD\\fR, \\fBPGDATABASE\\fR, "
+                         "\\fBPGPASSFILE\\fR, ..."),
+          QStringLiteral("libpq's variables fill in what a postgresql:// URL leaves out, as for psql."));
+    entry(QStringLiteral("\\fBODBCINI\\fR, \\fBODBCSYSINI\\fR"),
+          QStringLiteral("Where unixODBC reads the data sources of an odbc: URL: $ODBCINI (else ~/.odbc.ini), then "
+                         "odbc.ini in $ODBCSYSINI (else /etc)."));
+    entry(QStringLiteral("\\fBQT_QPA_PLATFORM\\fR, \\fBDISPLAY\\fR, \\fBWAYLAND_DISPLAY\\fR"),
+          QStringLiteral("Where the wizard shows. A script run without any of them runs offscreen."));
+    entry(QStringLiteral("\\fBXDG_CONFIG_HOME\\fR, \\fBHOME\\fR"),
+          QStringLiteral("Where the registry is kept by default; ~ at the start of an sqlite: path is $HOME."));
+    out += QStringLiteral(".SH FILES\n");
+    entry(QStringLiteral("\\fI~/.config/tessel/registry\\fR"),
+          QStringLiteral("The user's registry (see TESSEL_REGISTRY): which module is registered as tessel.dealer."));
+    entry(QStringLiteral("\\fI/usr/lib/<multiarch>/tessel/libtessel.so\\fR"),
+          QStringLiteral("The component of the package, beside the libraries the program shares with it and the "
+                         "type library tessel.tlb; an installation elsewhere keeps them in lib/tessel/ under its "
+                         "prefix."));
+    entry(QStringLiteral("\\fI/usr/share/tessel/schema/\\fR"),
+          QStringLiteral("The database schemas, one file a database (SQLite, PostgreSQL, Oracle): what init-db "
+                         "creates, for a database administrator to create by hand."));
+    entry(QStringLiteral("\\fI/usr/share/tessel/tessel.idl\\fR"),
+          QStringLiteral("The component's interface description."));
+    entry(QStringLiteral("\\fItessel\\-demo.db\\fR"),
+          QStringLiteral("The demo database that tessel wizard without a URL opens in the current folder, generated "
+                         "when it is not there or holds no table."));
+    entry(QStringLiteral("\\fI~/.odbc.ini\\fR, \\fI/etc/odbc.ini\\fR, \\fI/etc/odbcinst.ini\\fR"),
+          QStringLiteral("unixODBC's data sources and drivers."));
+    out += QStringLiteral(".SH SEE ALSO\n");
+    out += QStringLiteral("\\fBsqlite3\\fR(1), \\fBpsql\\fR(1), \\fBisql\\fR(1), \\fBodbcinst\\fR(1), "
+                          "\\fBxvfb\\-run\\fR(1)\n");
     return out;
 }

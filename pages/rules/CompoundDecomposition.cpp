@@ -22,9 +22,16 @@ struct SplitPageResult {
 };
 
 SplitPageResult SplitPage(std::vector<AddressEntry> entries, const QString& cellName,
-                          const std::vector<PatternRow>& rows) {
+                          std::vector<PatternRow> rows, bool suggest) {
     SplitPageResult result;
     result.entries = std::move(entries);
+    if (suggest) {
+        std::vector<std::u16string> texts;
+        texts.reserve(result.entries.size());
+        for (const AddressEntry& entry : result.entries)
+            texts.push_back(entry.text);
+        rows = SuggestPatterns(texts);
+    }
     // A page starts with one empty row.
     const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : rows);
     result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set);
@@ -112,10 +119,10 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
     using Source = AddressEntryLoader::Source;
     const SplitPageResult dp =
         SplitPage(search ? search->DpEntries(cellName) : AddressEntryLoader::Load(Source::DpAddresses, cellName),
-                  cellName, m_options.dpRows);
+                  cellName, m_options.dpRows, m_options.suggestDpRows);
     const SplitPageResult addr = SplitPage(search ? search->UnlinkedEntries(cellName)
                                                   : AddressEntryLoader::Load(Source::UnlinkedAddresses, cellName),
-                                           cellName, m_options.addrRows);
+                                           cellName, m_options.addrRows, m_options.suggestAddrRows);
     outcome.dpLoaded = static_cast<int>(dp.entries.size());
     outcome.dpMatched = dp.matched;
     outcome.addrLoaded = static_cast<int>(addr.entries.size());

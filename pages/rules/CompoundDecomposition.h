@@ -26,6 +26,9 @@ public:
         // The rows of the two pattern lists; none means the single empty row a page starts with.
         std::vector<PatternRow> dpRows;
         std::vector<PatternRow> addrRows;
+        // Instead of the rows: the rows the page's suggestion gives for the compound's own texts.
+        bool suggestDpRows = false;
+        bool suggestAddrRows = false;
         // A compound with an inner tree already: go on (the page-1 question answered Yes) or leave
         // it alone.
         bool continueExisting = false;

@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <optional>
 #include <atomic>
 
 namespace dataaccess {
@@ -33,6 +34,33 @@ const void* NativeHandle(const QSqlDatabase& database) {
     if (!handle.isValid() || !QByteArray(handle.typeName()).endsWith('*'))
         return nullptr;
     return *static_cast<void* const*>(handle.constData());
+}
+
+// Runs `update SEQUENCE ... returning last_value` without its returning clause and reads the value
+// back with a select, both inside one savepoint. The value, or nothing with the database's message.
+std::optional<long long> DrawThroughSavepoint(const QSqlDatabase& database, const QString& sequence,
+                                              QString statement, QString& error) {
+    const qsizetype returning = statement.lastIndexOf(QStringLiteral(" returning "));
+    if (returning > 0)
+        statement.truncate(returning);
+    QSqlQuery step(database);
+    step.setForwardOnly(true);
+    std::optional<long long> value;
+    if (!step.exec(QStringLiteral("savepoint tessel_sequence_draw"))) {
+        error = ProviderError::DatabaseMessage(step.lastError());
+        return std::nullopt;
+    }
+    if (step.exec(statement) && step.exec(QStringLiteral("select last_value from %1").arg(sequence)) &&
+        step.next() && !step.isNull(0))
+        value = step.value(0).toLongLong();
+    else
+        error = step.lastError().isValid() ? ProviderError::DatabaseMessage(step.lastError())
+                                           : QStringLiteral("no value drawn");
+    step.finish();
+    if (!value)
+        step.exec(QStringLiteral("rollback to tessel_sequence_draw"));
+    step.exec(QStringLiteral("release tessel_sequence_draw"));
+    return value;
 }
 
 } // namespace
@@ -234,10 +262,23 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
         }
         if (!translated.sequences.isEmpty()) {
             QStringList values;
+            // SQLite's ODBC driver runs "update ... returning" but yields no row from it: there the
+            // value is read back inside a savepoint, so no other writer comes in between.
+            const bool readBack = m_translator.Dialect() == SqlDialect::SQLite && database.driverName() == u"QODBC";
             for (qsizetype i = 0; i < translated.sequenceDraws.size(); ++i) {
                 QSqlQuery draw(database);
                 draw.setForwardOnly(true);
                 ++m_statementsSent;
+                if (readBack) {
+                    QString problem;
+                    const std::optional<long long> value =
+                        DrawThroughSavepoint(database, translated.sequences[i], translated.sequenceDraws[i], problem);
+                    if (!value)
+                        return Failure(DB_E_ERRORSINCOMMAND,
+                                       QStringLiteral("sequence %1: %2").arg(translated.sequences[i], problem));
+                    values.append(QString::number(*value));
+                    continue;
+                }
                 if (!draw.exec(translated.sequenceDraws[i]) || !draw.next() || draw.isNull(0))
                     return Failure(DB_E_ERRORSINCOMMAND,
                                    QStringLiteral("sequence %1: %2")
@@ -320,8 +361,15 @@ HRESULT Connection::EndTransaction(bool commit) {
     SettleStreams();
     QSqlDatabase database = Database();
     ++m_statementsSent;
-    if (!(commit ? database.commit() : database.rollback()))
+    if (m_translator.Dialect() == SqlDialect::SQLite) {
+        // Begun by a statement (BEGIN IMMEDIATE), ended by one: an ODBC driver in autocommit mode
+        // would take commit() for nothing to do and leave the transaction open.
+        QSqlQuery end(database);
+        if (!end.exec(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")))
+            return Failure(E_FAIL, ProviderError::DatabaseMessage(end.lastError()));
+    } else if (!(commit ? database.commit() : database.rollback())) {
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
+    }
     m_inTransaction = false;
     return S_OK;
 }

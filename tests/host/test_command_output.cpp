@@ -77,8 +77,9 @@ TEST_F(CommandOutput, OnlyInitDbCreatesADatabaseAndTheOthersSayWhyTheFileIsNotTh
                 << what;
             EXPECT_TRUE(run.out.isEmpty()) << what << run.out.toStdString();
         }
-        if (c.path != m_dir.path())
+        if (c.path != m_dir.path()) {
             EXPECT_FALSE(QFile::exists(c.path));
+        }
     }
     // init-db says why it cannot create one.
     const TesselRun init = RunTessel({u"init-db"_s, u"sqlite:"_s + Path(u"no-folder/x.db"_s)});
@@ -220,7 +221,7 @@ TEST_F(CommandOutput, DecomposeSplitAndSuggestWriteJsonAndCsv) {
     Write(Path(u"texts.txt"_s), "3栋2单元501室\n4栋1单元\n");
     const TesselRun split =
         RunTessel({u"split"_s, u"-p"_s, u"栋/元/室"_s, u"--format"_s, u"csv"_s, Path(u"texts.txt"_s)});
-    EXPECT_EQ(split.out, u"pattern,level1,level2,level3,level4,level5\n0,3栋,2单元,501室,,\n-1,4栋,1单元,,,\n"_s)
+    EXPECT_EQ(split.out, u"pattern,level1,level2,level3,level4,level5\n0,3栋,2单元,501室,,\n-1,,,,,\n"_s)
         << split.out.toStdString();
 
     // suggest reads the compound's texts as page 3 loads them: every one of dp_loaded is counted.
@@ -233,6 +234,43 @@ TEST_F(CommandOutput, DecomposeSplitAndSuggestWriteJsonAndCsv) {
         lines += r.toObject()[u"lines"_s].toInt();
     EXPECT_EQ(lines, row[u"dp_loaded"_s].toInt());
     EXPECT_TRUE(rows.array().last().toObject()[u"pattern"_s].isNull());
+
+    // --dp-pattern auto splits with those rows: all but suggest's unmatched lines are matched.
+    const TesselRun automatic = RunTessel({u"decompose"_s, demo, u"--cell"_s, u"阳光花园"_s, u"--dp-pattern"_s,
+                                           u"auto"_s, u"--dry-run"_s, u"--format"_s, u"json"_s});
+    ASSERT_EQ(automatic.exitCode, 0) << automatic.err.toStdString();
+    const QJsonObject suggested = QJsonDocument::fromJson(automatic.out.toUtf8()).array()[0].toObject();
+    EXPECT_EQ(suggested[u"dp_matched"_s].toInt(),
+              lines - rows.array().last().toObject()[u"lines"_s].toInt());
+}
+
+// A compound that no path leads to yet: with every level given, the dry run counts the path and the
+// compound and the real run creates them, as Finish does after page 2's edits; without, not found.
+TEST_F(CommandOutput, DecomposeCreatesTheMissingPathWhenEveryLevelIsGiven) {
+    const QString demo = Demo();
+    const QStringList levels{u"--path-level"_s, u"2=朝阳区"_s, u"--path-level"_s, u"3=新建街道"_s,
+                             u"--path-level"_s, u"4=新建路"_s, u"--path-level"_s, u"5="_s,
+                             u"--path-level"_s, u"6=9号"_s};
+    const QStringList base{u"decompose"_s, demo, u"--cell"_s, u"新建花园"_s, u"--format"_s, u"json"_s};
+    auto row = [](const TesselRun& run) {
+        return QJsonDocument::fromJson(run.out.toUtf8()).array()[0].toObject();
+    };
+    const TesselRun partial = RunTessel(base + levels.mid(0, 8));
+    EXPECT_EQ(partial.exitCode, 1);
+    EXPECT_EQ(row(partial)[u"status"_s].toString(), u"not-found"_s) << partial.out.toStdString();
+
+    const TesselRun dry = RunTessel(base + levels + QStringList{u"--dry-run"_s});
+    EXPECT_EQ(dry.exitCode, 0) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_EQ(row(dry)[u"status"_s].toString(), u"dry-run"_s);
+    EXPECT_GE(row(dry)[u"nodes_new"_s].toInt(), 4) << dry.out.toStdString();
+
+    const TesselRun real = RunTessel(base + levels);
+    EXPECT_EQ(real.exitCode, 0) << real.out.toStdString() << real.err.toStdString();
+    EXPECT_EQ(row(real)[u"nodes_new"_s].toInt(), row(dry)[u"nodes_new"_s].toInt());
+    const TesselRun path = RunTessel({u"sql"_s, demo,
+                                      u"select name from addr start with name='新建花园' and grade=7 connect by "
+                                      u"id = prior parentid order by level desc"_s});
+    EXPECT_EQ(path.out, u"北京市\n朝阳区\n新建街道\n新建路\nNULL\n9号\n新建花园\n"_s) << path.err.toStdString();
 }
 
 } // namespace

@@ -137,6 +137,39 @@ TEST(Passwords, NoCommandPrintsOneWhenTheConnectionFails) {
                           QProcessEnvironment::systemEnvironment());
 }
 
+// An SQLite file through unixODBC's SQLite driver: decompose writes there as on sqlite:, its
+// sequence draws giving new values (the driver yields no row from "update ... returning").
+TEST(SqliteOverOdbc, DecomposeWritesAndTheSequenceAdvances) {
+    if (!QFile::exists(u"/etc/odbcinst.ini"_s) || !QFile(u"/etc/odbcinst.ini"_s).open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no /etc/odbcinst.ini";
+    QFile drivers(u"/etc/odbcinst.ini"_s);
+    ASSERT_TRUE(drivers.open(QIODevice::ReadOnly));
+    if (!drivers.readAll().contains("[SQLite3]"))
+        GTEST_SKIP() << "unixODBC knows no SQLite3 driver (libsqliteodbc)";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"odbc.db"_s);
+    ASSERT_EQ(RunTessel({u"init-db"_s, u"sqlite:"_s + file, u"--demo"_s}).exitCode, 0);
+    const QString url = u"odbc:DRIVER={SQLite3};Database="_s + file;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+
+    const Outcome first = Tessel({u"sql"_s, url, u"select seq_addr.nextval from dual"_s}, environment);
+    const Outcome second = Tessel({u"sql"_s, url, u"select seq_addr.nextval from dual"_s}, environment);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_EQ(second.out.trimmed().toLongLong(), first.out.trimmed().toLongLong() + 1) << first.out.toStdString();
+
+    const Outcome decompose = Tessel({u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s, u"--dp-pattern"_s,
+                                      u"栋/元/室"_s, u"--addr-pattern"_s, u"栋/元/室"_s},
+                                     environment);
+    EXPECT_EQ(decompose.exitCode, 0) << decompose.out.toStdString() << decompose.err.toStdString();
+    EXPECT_TRUE(decompose.out.contains(u"\twritten\n"_s)) << decompose.out.toStdString();
+    const Outcome buildings = Tessel({u"sql"_s, u"sqlite:"_s + file,
+                                      u"select count(*) from addr a, addr c where a.parentid=c.id and a.grade=8 and "
+                                      u"c.name='阳光花园' and c.grade=7"_s},
+                                     environment);
+    EXPECT_GT(buildings.out.trimmed().toInt(), 0) << buildings.out.toStdString() << buildings.err.toStdString();
+}
+
 // An unknown data source: the message names the files the data sources were looked for in.
 TEST(Passwords, AnUnknownDataSourceNamesTheFilesSearched) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -57,6 +57,8 @@ check_installation() {
   [ -f "$top/share/man/man1/tessel.1.gz" ] || fail "no manual page"
   [ -f "$top/share/bash-completion/completions/tessel" ] || fail "no bash completion"
   [ -f "$top/share/doc/tessel/README.md" ] || fail "no README"
+  grep -q "WTFPL" "$top/share/doc/tessel/copyright" || fail "no licence of the division data in the copyright file"
+  zcat "$top/share/doc/tessel/changelog.gz" | head -1 | grep -q "^tessel (" || fail "no changelog"
   ls "$top/share/tessel/schema/"*.sql > /dev/null || fail "no schemas"
   zcat "$top/share/man/man1/tessel.1.gz" | grep -q '^\.SS "split' || fail "the manual page tells nothing of split"
 
@@ -69,6 +71,9 @@ check_installation() {
   unset LD_LIBRARY_PATH
 
   "$bin" --version | grep -qx "tessel [0-9.]*" || fail "tessel --version"
+  # It runs the component installed beside it, whatever the registry holds.
+  "$bin" --version | grep -q "^component that runs: $(cd "$top" && pwd -P)/lib/.*tessel/libtessel.so" ||
+    fail "tessel --version does not name the installed component: $("$bin" --version)"
   local split
   split=$(printf '3栋2单元501室\n' | "$bin" split --pattern=栋/元/室)
   [ "$split" = $'0\t3栋\t2单元\t501室' ] || fail "tessel split printed '$split'"
@@ -115,6 +120,9 @@ package)
   for package in $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/ //g; /^$/d'); do
     dpkg-query -W "$package" > /dev/null 2>&1 || fail "the dependency $package is no installed Debian package"
   done
+  # Debian's checks: no error and no warning (informational notes aside).
+  lintian --fail-on error,warning "$deb" > "$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log"; fail "lintian reports errors or warnings"; }
   # The package holds nothing from the build tree, not even in its stripped binaries.
   dpkg-deb -x "$deb" "$work/root"
   if grep -rl "$build" "$work/root" ; then
