@@ -1,8 +1,8 @@
 # What an installation holds and where (`cmake --install`, `make install`, the package):
 #   bin/tessel                                 the program
-#   <libdir>/tessel/libtessel.so               the component, loaded by path through the registry
-#   <libdir>/tessel/libtessel-*.so.N           the libraries the program and the component share
-#   <libdir>/tessel/tessel.tlb                 the type library
+#   lib/<multiarch>/tessel/libtessel.so        the component, loaded by path through the registry
+#   lib/<multiarch>/tessel/libtessel-*.so.N    the libraries the program and the component share
+#   lib/<multiarch>/tessel/tessel.tlb          the type library
 #   share/man/man1/tessel.1.gz                 the manual page, written by the program from its help
 #   share/bash-completion/completions/tessel   bash completion, written the same way
 #   share/tessel/                              the interface description and the database schemas
@@ -12,7 +12,13 @@
 # build tree. The program finds the component beside the automation runtime it was loaded with.
 include(GNUInstallDirs)
 
-set(TESSEL_INSTALL_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tessel)
+# Below the machine's multiarch folder wherever the installation goes, as Debian keeps private
+# libraries: a folder directly below lib/ would have the package's scripts run ldconfig for it.
+if(CMAKE_LIBRARY_ARCHITECTURE AND CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+  set(TESSEL_INSTALL_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/tessel)
+else()
+  set(TESSEL_INSTALL_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tessel)
+endif()
 file(RELATIVE_PATH tessel_bin_to_private /${CMAKE_INSTALL_BINDIR} /${TESSEL_INSTALL_PRIVATE_LIBDIR})
 
 # Names of our own, versioned, so that none of them can be taken for another project's library.

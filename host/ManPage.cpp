@@ -102,7 +102,7 @@ QString ManPage::Write(const QString& version) {
           QStringLiteral("The user's registry (see TESSEL_REGISTRY): which module is registered as tessel.dealer."));
     entry(QStringLiteral("\\fI/usr/lib/<multiarch>/tessel/libtessel.so\\fR"),
           QStringLiteral("The component of the package, beside the libraries the program shares with it and the "
-                         "type library tessel.tlb; an installation elsewhere keeps them in lib/tessel/ under its "
+                         "type library tessel.tlb; an installation elsewhere keeps them in the same folder under its "
                          "prefix."));
     entry(QStringLiteral("\\fI/usr/share/tessel/schema/\\fR"),
           QStringLiteral("The database schemas, one file a database (SQLite, PostgreSQL, Oracle): what init-db "
