@@ -1,6 +1,7 @@
 // tessel undo URL RUN [--dry-run]: takes one journaled Finish back, or says in one line why not.
 #include "host/Command.h"
 #include "host/CommandLine.h"
+#include "host/DatabaseUrl.h"
 #include "host/LineWriter.h"
 #include "host/OpenDatabase.h"
 #include "host/UsageError.h"
@@ -21,11 +22,14 @@ int RunUndo(const CommandLine& line) {
     if (!isNumber || run < 1 || run > UINT32_MAX)
         throw UsageError(QStringLiteral("RUN needs a run number as tessel history prints it, not '%1'")
                              .arg(line.Argument(1)));
+    const DatabaseUrl url(line.Argument(0));
+    if (const auto missing = url.MissingFile())
+        return line.Fail(*missing);
     const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
     OpenDatabase database;
     QString error;
-    if (!database.Open(line.Argument(0), error))
-        return line.Fail(QStringLiteral("cannot open %1: %2").arg(line.Argument(0), error));
+    if (!database.Open(url.Text(), error))
+        return line.Fail(url.OpenFailure(error));
     const UndoOutcome outcome = JournalUndo(static_cast<uint32_t>(run), JournalIdentity::OfThisProcess())
                                     .Run(line.IsSet(QStringLiteral("dry-run")));
     switch (outcome.result) {
@@ -39,7 +43,7 @@ int RunUndo(const CommandLine& line) {
     case UndoOutcome::Result::Failed:
         break;
     }
-    return line.Fail(outcome.message);
+    return line.Fail(url.Explained(outcome.message));
 }
 
 const CommandRegistration registration{{

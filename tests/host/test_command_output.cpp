@@ -53,6 +53,9 @@ QList<QStringList> CommandsOn(const QString& url, const QString& script) {
         {u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s},
         {u"suggest"_s, url, u"--cell"_s, u"阳光花园"_s},
         {u"wizard"_s, url, u"--script"_s, script},
+        {u"history"_s, url},
+        {u"undo"_s, url, u"1"_s},
+        {u"init-db"_s, url, u"--journal"_s},
     };
 }
 

@@ -80,6 +80,9 @@ QList<QStringList> CommandsOpening(const QString& url, const QString& scriptFile
         {u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s},
         {u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s, u"--dry-run"_s, u"--format"_s, u"json"_s},
         {u"suggest"_s, url, u"--cell"_s, u"阳光花园"_s},
+        {u"history"_s, url},
+        {u"undo"_s, url, u"1"_s},
+        {u"init-db"_s, url, u"--journal"_s},
     };
 }
 
