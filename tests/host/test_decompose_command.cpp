@@ -306,7 +306,7 @@ TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
     EXPECT_EQ(process.exitCode(), 1);
     // No progress line without a terminal: only the summary at the end.
     EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
-              u"tessel decompose: 2 written, 0 dry-run, 1 skipped, 1 not found, 1 failed\n"_s);
+              u"tessel decompose: 2 written, 0 dry-run, 1 skipped, 1 not found, 0 ambiguous, 1 failed\n"_s);
     const QList<QStringList> lines = Lines(QString::fromUtf8(process.readAllStandardOutput()));
     ASSERT_EQ(lines.size(), cells.size());
     for (qsizetype i = 0; i < cells.size(); ++i) {
