@@ -1,8 +1,9 @@
 # Two commands for a newcomer: `make run` and `make test`. Each sets up what is missing first.
 BUILD ?= build
+comma := ,
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test run bench screenshots install package clean
+.PHONY: all setup configure build test run bench screenshots install package clean sanitize fuzz
 
 all: build
 
@@ -40,6 +41,20 @@ package: setup
 	    -DCMAKE_BUILD_TYPE=None $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(PACKAGE_BUILD) --target package
 	@cp $(PACKAGE_BUILD)/tessel_*.deb $(BUILD)/
+
+# make sanitize [SANITIZE=address|undefined|address,undefined]: every test of a build with that
+# sanitizer, in a build folder of its own (build-address, ...); a finding fails its test.
+SANITIZE ?= address,undefined
+sanitize: setup
+	@cmake -S . -B build-$(subst $(comma),-,$(SANITIZE)) -G Ninja -DTESSEL_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS) > /dev/null
+	@cmake --build build-$(subst $(comma),-,$(SANITIZE))
+	@bash scripts/run-tests build-$(subst $(comma),-,$(SANITIZE))
+
+# make fuzz [FUZZ_SECONDS=600]: the translation cache's fuzz target (clang, libFuzzer); see scripts/fuzz.
+FUZZ_SECONDS ?= 600
+fuzz:
+	@bash scripts/setup --fuzz
+	@bash scripts/fuzz build-fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -22,16 +22,17 @@ namespace dataaccess {
 
 class Recordset;
 
-class Connection final : public AutomationObject<_Connection, IID__Connection> {
+// Exported whole: the program, the component and the tests call its members through pointers that
+// From gives, and a checked build (-fsanitize=undefined) needs its type information where they do.
+class DATAACCESS_API Connection final : public AutomationObject<_Connection, IID__Connection> {
 public:
     // A new, unopened connection of our own.
     Connection();
     // Wraps the host's Qt connection of that name (not owned: released, never removed).
     explicit Connection(const QString& hostConnectionName);
 
-    // The implementation behind an interface pointer, if it is one of ours. Exported (the class is
-    // not) so that tests can read StatementsSent.
-    DATAACCESS_API static Connection* From(IUnknown* object);
+    // The implementation behind an interface pointer, if it is one of ours.
+    static Connection* From(IUnknown* object);
 
     HRESULT get_State(LONG* state) override;
     HRESULT get_CursorLocation(LONG* location) override;

@@ -21,16 +21,20 @@ std::optional<SequenceRange> SequenceRange::Match(const std::vector<SqlToken>& t
         !t[6].IsWord(L("connect")) || !t[7].IsWord(L("by")) || !t[8].IsWord(L("level")) ||
         !t[9].IsSymbol(L("<=")) || t[10].kind != SqlToken::Kind::Number)
         return std::nullopt;
+    // The count is read as written: a whole number (no sign, point or exponent) that fits the
+    // 32-bit counts the system sends; more would run for hours on the server.
     bool isNumber = false;
     const qint64 count = t[10].text.toLongLong(&isNumber);
-    if (!isNumber || count < 1)
-        throw TranslationError(QStringLiteral("a sequence range needs a whole count of at least 1, not %1")
+    if (!isNumber || count < 1 || count > kMaxCount)
+        throw TranslationError(QStringLiteral("a sequence range needs a whole count from 1 to %1, not %2")
+                                   .arg(kMaxCount)
                                    .arg(t[10].text));
     return SequenceRange(t[1].text.toLower(), count);
 }
 
 TranslatedStatement SequenceRange::Translate(SqlDialect dialect, const QStringList& drawnValues) const {
     TranslatedStatement result;
+    result.readsLiteralValues = true;
     if (dialect == SqlDialect::PostgreSQL) {
         result.text = QStringLiteral("select nextval('%1') from generate_series(1,%2) order by 1")
                           .arg(m_sequence)

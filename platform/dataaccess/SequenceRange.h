@@ -1,5 +1,6 @@
 // The batch form of a sequence: "select NAME.nextval from dual connect by level<=N" draws N values
-// in one statement (Oracle's idiom), one row each, in ascending order.
+// in one statement (Oracle's idiom), one row each, in ascending order. N is a whole number from 1 to
+// 2^31-1; anything else is refused. The translation reads N (readsLiteralValues).
 // - PostgreSQL: select nextval('NAME') from generate_series(1,N) order by 1
 // - SQLite (a one-row table NAME(last_value)): one draw statement moves last_value on by N and
 //   returns it (L); the rows are then L-N+1 .. L from a recursive common table expression.
@@ -21,6 +22,8 @@ public:
 
     // drawnValues as for OracleTranslator::Translate.
     TranslatedStatement Translate(SqlDialect dialect, const QStringList& drawnValues) const;
+
+    static constexpr qint64 kMaxCount = 2147483647;
 
 private:
     SequenceRange(QString sequence, qint64 count) : m_sequence(std::move(sequence)), m_count(count) {}

@@ -16,6 +16,10 @@ struct TranslatedStatement {
     // (SequenceDraws) and the statement is translated again with the values drawn.
     QStringList sequences;
     QStringList sequenceDraws;
+    // The translation depends on a literal's value, not only on its kind (a sequence range's
+    // count): a statement that differs from this one in its literals alone may translate otherwise,
+    // or not at all.
+    bool readsLiteralValues = false;
 };
 
 } // namespace dataaccess

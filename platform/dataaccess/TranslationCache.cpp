@@ -6,20 +6,38 @@ namespace dataaccess {
 
 namespace {
 
-// A string literal becomes '<U+E000>NNNNNN<U+E001>', a number NUMBER_MARK followed by six digits:
-// both are tokens of the same kind as what they stand for, and neither occurs in the system's
-// statements (a statement that holds them bypasses the cache).
+// A string literal becomes '<U+E000>N<U+E001>', a number NUMBER_MARK followed by N, where N is the
+// literal's place in decimal digits, as many as it takes. Each is one token of the same kind as what
+// it stands for, and neither occurs in the system's statements (a statement that holds a marker's
+// characters bypasses the cache). A number marker ends where its digits end: the translator never
+// writes a digit right after a number.
 constexpr char16_t StringOpen = u'\uE000';
 constexpr char16_t StringClose = u'\uE001';
 const QString NumberMark = QStringLiteral("98765432");
-constexpr int IndexDigits = 6;
 
+// As the tokenizer reads names: a digit after one of these belongs to the name.
 bool IsNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
 }
 
-QString Index(qsizetype i) {
-    return QString::number(i).rightJustified(IndexDigits, u'0');
+bool IsDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// The end of the run of digits from `i`.
+qsizetype DigitsEnd(QStringView text, qsizetype i) {
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    return i;
+}
+
+// The literal index written at `i` (digits), and where it ends.
+qsizetype ReadIndex(QStringView text, qsizetype i, qsizetype& end) {
+    end = DigitsEnd(text, i);
+    qsizetype index = 0;
+    for (qsizetype k = i; k < end; ++k)
+        index = index * 10 + (text[k].unicode() - u'0');
+    return index;
 }
 
 } // namespace
@@ -34,11 +52,11 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
     qsizetype verbatim = 0; // start of the text not yet copied
     auto replace = [&](qsizetype begin, qsizetype end, bool isString) {
         shape.text.append(text.mid(verbatim, begin - verbatim));
+        const QString index = QString::number(shape.literals.size());
         if (isString)
-            shape.text.append(u'\'').append(QChar(StringOpen)).append(Index(shape.literals.size()))
-                .append(QChar(StringClose)).append(u'\'');
+            shape.text.append(u'\'').append(QChar(StringOpen)).append(index).append(QChar(StringClose)).append(u'\'');
         else
-            shape.text.append(NumberMark).append(Index(shape.literals.size()));
+            shape.text.append(NumberMark).append(index);
         shape.literals << text.mid(begin, end - begin).toString();
         verbatim = end;
     };
@@ -83,12 +101,19 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
             i = end + 2;
             continue;
         }
-        if (c.unicode() >= u'0' && c.unicode() <= u'9' && (i == 0 || !IsNameChar(text[i - 1]))) {
-            qsizetype end = i;
-            while (end < n && ((text[end].unicode() >= u'0' && text[end].unicode() <= u'9') || text[end] == u'.'))
-                ++end;
-            if (end < n && IsNameChar(text[end]))
-                return std::nullopt; // 1e5, 2x: not taken apart
+        if (IsDigit(c)) {
+            // Digits inside a name, or after a dot (where the number token starts at the dot), stay.
+            if (i > 0 && (IsNameChar(text[i - 1]) || text[i - 1] == u'.')) {
+                i = DigitsEnd(text, i);
+                continue;
+            }
+            // A number as the tokenizer reads it: digits, and a dot with digits after it.
+            qsizetype end = DigitsEnd(text, i);
+            if (end + 1 < n && text[end] == u'.' && IsDigit(text[end + 1]))
+                end = DigitsEnd(text, end + 1);
+            // 1e5, 2x, 1. and 1.2.3 are not taken apart.
+            if (end < n && (IsNameChar(text[end]) || text[end] == u'.'))
+                return std::nullopt;
             replace(i, end, false);
             i = end;
             continue;
@@ -109,11 +134,10 @@ QString TranslationCache::Fill(const QString& text, const QStringList& literals)
         qsizetype markerEnd = -1;
         qsizetype index = 0;
         if (view[i] == u'\'' && i + 1 < n && view[i + 1] == StringOpen) {
-            index = view.mid(i + 2, IndexDigits).toLongLong();
-            markerEnd = i + 2 + IndexDigits + 2; // ' U+E000 digits U+E001 '
+            index = ReadIndex(view, i + 2, markerEnd);
+            markerEnd += 2; // U+E001 '
         } else if (view[i] == u'9' && (i == 0 || !IsNameChar(view[i - 1])) && view.mid(i).startsWith(NumberMark)) {
-            index = view.mid(i + NumberMark.size(), IndexDigits).toLongLong();
-            markerEnd = i + NumberMark.size() + IndexDigits;
+            index = ReadIndex(view, i + NumberMark.size(), markerEnd);
         }
         if (markerEnd < 0) {
             ++i;
@@ -139,8 +163,10 @@ TranslatedStatement TranslationCache::Translate(const QString& statement,
         } catch (const TranslationError&) {
             return translate(statement); // throws again, naming the statement's own text
         }
-        if (!translated.sequences.isEmpty())
-            return translate(statement); // drawn values are the statement's own
+        // Drawn values are the statement's own; a translation that read a literal's value holds
+        // only for that value (the marker's, here).
+        if (!translated.sequences.isEmpty() || translated.readsLiteralValues)
+            return translate(statement);
         if (m_shapes.size() >= MaxShapes)
             m_shapes.clear();
         found = m_shapes.insert(shape->text, std::move(translated));

@@ -4,7 +4,9 @@
 // own literals back into it, which costs a scan instead of the tokenizer and the rewriter.
 // Literals the translator reads are left in the shape: the empty string (Oracle's NULL) and a
 // text that starts with % (a like pattern searched anywhere). Statements that draw sequence
-// values are not kept.
+// values, and those whose translation reads a literal's value (a sequence range's count), are not
+// kept. Whatever the shape, the result is the translator's own for the statement, a refusal
+// included; a statement may hold any number of literals.
 #pragma once
 
 #include "platform/dataaccess/TranslatedStatement.h"
@@ -32,7 +34,8 @@ public:
         QStringList literals; // in order, as written (strings with their quotes)
     };
     // Nothing when the statement cannot be taken apart safely (it holds a marker's characters, or
-    // a number runs into a name).
+    // a number runs into a name or a dot). A literal is replaced only where the tokenizer reads it
+    // as one whole token.
     static std::optional<Shape> ShapeOf(const QString& statement);
     static QString Fill(const QString& text, const QStringList& literals);
 

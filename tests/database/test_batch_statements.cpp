@@ -130,6 +130,22 @@ TEST_P(BatchStatements, FullBatchesRun) {
     EXPECT_EQ(Run(u"select count(*) from addr"_s), (QList<QStringList>{{u"0"_s}}));
 }
 
+// A count the translator refuses is refused on every backend, also after a good one of the same
+// shape; nothing reaches the server (no values are drawn).
+TEST_P(BatchStatements, SequenceRangeCountsAreCheckedEveryTime) {
+    Database().Load({u"insert into addr (id,name,grade,parentid) values(41,'北京市',1,0)"_s});
+    EXPECT_EQ(Run(FormatStatement(Statements::NextAddrIds, {2})), (QList<QStringList>{{u"42"_s}, {u"43"_s}}));
+    for (const char* count : {"0", "1.5", "99999999999999999999", "2147483648"}) {
+        try {
+            Run(u"select seq_addr.nextval from dual connect by level<="_s + QLatin1StringView(count));
+            ADD_FAILURE() << count << " ran";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find("statement not understood"), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_EQ(Run(FormatStatement(Statements::NextAddrIds, {1})), (QList<QStringList>{{u"44"_s}}));
+}
+
 INSTANTIATE_BACKENDS(BatchStatements);
 
 // Statements of one shape, their literals apart, share a translation in the connection: each must
