@@ -66,4 +66,14 @@ inline SplitPatternSet MakePatterns() {
     });
 }
 
+// Canonical names for the four patterns (by pattern index): every form of a building becomes N栋.
+inline std::vector<LevelNames> MakeNames() {
+    return {
+        {u"栋", u"单元", u"室"},
+        {u"栋", u"", u"单元", u"", u"室"},
+        {u"栋", u"室"},
+        {u"栋", u"层", u"室"},
+    };
+}
+
 } // namespace bench

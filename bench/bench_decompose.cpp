@@ -23,11 +23,11 @@ namespace {
 constexpr int CompoundCount = 1000;
 constexpr uint32_t DatabaseSize = 40000; // about 1,600 compounds
 
-PatternRow Row(std::initializer_list<const char16_t*> levels) {
-    PatternRow row;
+NamedPatternRow Row(std::initializer_list<const char16_t*> levels) {
+    NamedPatternRow row;
     std::size_t k = 0;
     for (const char16_t* level : levels)
-        row[k++] = ToInternalForm(level);
+        row.levels[k++] = ToInternalForm(level);
     return row;
 }
 

@@ -54,6 +54,9 @@ void TypePatterns(DlgGetAddrSeparator& page) {
             newPattern->click();
         for (int k = 0; k < 5; ++k)
             page.LevelEdit(k + 1).setText(OperatorPatterns[p][k]);
+        // Every row with names, as the operator gives them: the cut never reads them.
+        if (QLineEdit* names = page.NamesEdit())
+            names->setText(u"栋/单元/室/室/室"_s);
     }
 }
 

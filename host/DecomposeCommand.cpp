@@ -99,7 +99,7 @@ Arguments ReadArguments(const CommandLine& line) {
             throw UsageError(QStringLiteral("--path-level '%1': give G=TEXT with G from 2 to 6").arg(value));
         arguments.options.pathLevels[grade] = value.mid(equals + 1);
     }
-    const std::tuple<QString, std::vector<PatternRow>*, bool*> patternLists[] = {
+    const std::tuple<QString, std::vector<NamedPatternRow>*, bool*> patternLists[] = {
         {QStringLiteral("dp-pattern"), &arguments.options.dpRows, &arguments.options.suggestDpRows},
         {QStringLiteral("addr-pattern"), &arguments.options.addrRows, &arguments.options.suggestAddrRows}};
     for (const auto& [option, rows, suggest] : patternLists) {
@@ -242,8 +242,9 @@ const CommandRegistration registration{{
                  "the name of grade G (2 district to 6 number) instead of the one of the compound's path; G= "
                  "leaves that level without a name",
                  true},
-                {{"dp-pattern"}, "P", "one row of the DP pattern list, as tessel split -p takes it (栋/元/室); auto: "
-                                      "the rows tessel suggest gives for each compound's own DP addresses", true},
+                {{"dp-pattern"}, "P", "one row of the DP pattern list, as tessel split -p takes it, with the levels' names after '=' "
+                                      "(-/-/[n]=栋/单元/室); auto: "
+                                      "the rows, with names, tessel suggest gives for each compound's own DP addresses", true},
                 {{"addr-pattern"}, "P",
                  "one row of the unlinked-address pattern list; without rows a list holds the single empty row "
                  "a page starts with; auto: the rows tessel suggest gives for each compound's own addresses",
@@ -279,9 +280,14 @@ const CommandRegistration registration{{
         "writes it; --format csv or json writes the same columns in that form. A progress line goes to standard "
         "error when it is a terminal, and at the end a summary line: how many compounds were written, dry-run, "
         "skipped, not found, ambiguous and failed. Output that cannot be written (a full disk) is a failure.\n\n"
+        "Rows with names write one node per place however its addresses are written: 4-, 4号楼, ４栋, "
+        "四栋 and （4栋） all become 4栋, and a second run finds the nodes the first one wrote. The rows used, "
+        "with their names (auto ones too), are recorded in the journal (tessel history).\n\n"
         "Only tessel init-db creates a database: an SQLite file that is not there is an error.",
-    .notes = "example: tessel decompose sqlite:tessel-demo.db --cell 阳光花园 --dp-pattern 栋/元/室 "
-             "--addr-pattern 栋/元/室 --dry-run",
+    .notes = "examples: tessel decompose sqlite:tessel-demo.db --cells cells.txt --dp-pattern auto "
+             "--addr-pattern auto --report run.tsv\n"
+             "tessel decompose sqlite:tessel-demo.db --cell 阳光花园 --dp-pattern 栋/元/室=栋/单元/室 "
+             "--addr-pattern 栋/元/室=栋/单元/室 --dry-run",
     .exitStatus = "0 every compound written, dry-run or skipped; 1 any failed, not found or ambiguous, a "
                   "--cells file that is not UTF-8, or the database could not be opened; 2 bad usage.",
     .run = RunDecompose}};

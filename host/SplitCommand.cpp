@@ -7,6 +7,7 @@
 #include "host/TableFormat.h"
 #include "host/TextInput.h"
 #include "host/UsageError.h"
+#include "splitting/LevelNames.h"
 #include "splitting/Splitting.h"
 
 #include <cstdio>
@@ -18,7 +19,7 @@
 namespace {
 
 // One --pattern argument as a row of the pattern list; an error message when it is not one.
-std::optional<std::string> ParsePatternRow(const std::string& argument, PatternRow& row) {
+std::optional<std::string> ParsePatternRow(const std::string& argument, NamedPatternRow& row) {
     std::u16string text;
     if (!DecodeUtf8(argument, text))
         return "pattern '" + argument + "' is not valid UTF-8";
@@ -31,7 +32,7 @@ void Flush(std::string& out) {
 }
 
 int RunSplit(const CommandLine& line) {
-    std::vector<PatternRow> rows;
+    std::vector<NamedPatternRow> rows;
     for (const QString& pattern : line.Values(QStringLiteral("pattern"))) {
         rows.emplace_back();
         if (auto error = ParsePatternRow(pattern.toStdString(), rows.back()))
@@ -57,7 +58,8 @@ int RunSplit(const CommandLine& line) {
         return line.Fail(*error);
     std::string_view input = bytes;
 
-    const SplitMatcher matcher(BuildPatternSet(rows));
+    const SplitMatcher matcher(BuildPatternSet(LevelTextsOf(rows)));
+    std::u16string name;
     std::vector<AddressEntry> entries;
     std::u16string text;
     SplitCuts cuts;
@@ -75,12 +77,16 @@ int RunSplit(const CommandLine& line) {
             continue;
         }
         const int matched = matcher.Match(text, cuts);
+        const LevelNames noNames;
+        const LevelNames& names = matched >= 0 ? rows[static_cast<std::size_t>(matched)].names : noNames;
         if (table) {
             std::vector<TableFormat::Value> row{QString::number(matched)};
             std::size_t start = 0;
             for (int l = 0; l < MaxLevels; ++l) {
                 if (l < cuts.levelCount) {
-                    row.emplace_back(QString::fromStdU16String(text.substr(start, cuts.ends[l] - start)));
+                    CanonicalName(std::u16string_view(text).substr(start, cuts.ends[l] - start),
+                                  names[static_cast<std::size_t>(l)], name);
+                    row.emplace_back(QString::fromStdU16String(name));
                     start = cuts.ends[l];
                 } else {
                     row.push_back(TableFormat::Value::Null());
@@ -95,7 +101,10 @@ int RunSplit(const CommandLine& line) {
         std::size_t start = 0;
         for (int l = 0; l < cuts.levelCount; ++l) {
             out.push_back('\t');
-            AppendUtf8(std::u16string_view(text).substr(start, cuts.ends[l] - start), out);
+            const std::u16string_view piece = std::u16string_view(text).substr(start, cuts.ends[l] - start);
+            // A named level prints the node the piece becomes.
+            CanonicalName(piece, names[static_cast<std::size_t>(l)], name);
+            AppendUtf8(name, out);
             start = cuts.ends[l];
         }
         out.push_back('\n');
@@ -125,8 +134,11 @@ const CommandRegistration registration{{
           "one row of the pattern list, in the order given: its level texts separated by '/'. A level "
           "with \"[n]\" ends with the first run of ASCII digits, one with \"[c]\" with the first run of "
           "ASCII letters; any other level text is a set of terminators and the level ends at the first "
-          "of them. '\\/' and '\\\\' are a literal '/' and '\\'. An empty level text ends the row "
-          "(\"栋//号\" has one level). At most five level texts; rows after the seventh take no part.",
+          "of them. '\\/', '\\=' and '\\\\' are a literal '/', '=' and '\\'. An empty level text ends the row "
+          "(\"栋//号\" has one level). At most five level texts; rows after the seventh take no part. "
+          "'=' and a name per level, separated by '/', give the levels canonical names: with "
+          "-/-/[n]=栋/单元/室 the pieces 4-, 1-, 101 print as the nodes 4栋, 1单元, 101室 (the number "
+          "read, the word replaced); an empty name keeps that level as cut (栋/元/室=栋//室).",
           true},
          {{"candidates"},
           "",
@@ -136,7 +148,7 @@ const CommandRegistration registration{{
     .description = "Splits address texts, one per line (UTF-8, from FILE or standard input; a trailing CR "
                    "is dropped), with split patterns, as the wizard's split pages do, and prints one line "
                    "per text: the index of the first pattern that matched the whole text (-1 when none "
-                   "did), then each piece, separated by tabs. With --format csv or json the columns are pattern and "
+                   "did), then each piece, separated by tabs (a piece of a level with a name as the node name it becomes). With --format csv or json the columns are pattern and "
                    "level1 to level5 (empty, or null in json, past the last piece).",
     .exitStatus = "0 done, 1 unreadable input or input that is not UTF-8, or output that cannot be written (a full disk), 2 bad usage.",
     .run = RunSplit}};

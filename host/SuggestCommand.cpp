@@ -5,6 +5,7 @@
 #include "host/CommandLine.h"
 #include "host/LineWriter.h"
 #include "host/PatternRowArgument.h"
+#include "splitting/LevelNames.h"
 #include "splitting/Splitting.h"
 #include "host/TextInput.h"
 #include "host/OpenDatabase.h"
@@ -76,10 +77,10 @@ int RunSuggest(const CommandLine& line) {
         }
     }
 
-    const std::vector<PatternRow> rows = SuggestPatterns(texts);
+    const std::vector<NamedPatternRow> rows = SuggestNamedPatterns(texts);
     // What each row takes is counted over the texts themselves, as the split pages count it.
     std::vector<std::size_t> taken(rows.size() + 1, 0);
-    const SplitMatcher matcher(BuildPatternSet(rows));
+    const SplitMatcher matcher(BuildPatternSet(LevelTextsOf(rows)));
     for (const std::u16string& text : texts) {
         const int row = matcher.Match(text);
         ++taken[row < 0 ? rows.size() : static_cast<std::size_t>(row)];
@@ -120,15 +121,19 @@ const CommandRegistration registration{{
                    "the same statement, each text cut after the compound's name, so the rows fit what "
                    "tessel decompose --dp-pattern and --addr-pattern will split. Prints up to seven rows in list order, one a line in the form 'tessel split -p' "
                    "reads, a tab, and how many of the lines the row takes when the first matching row "
-                   "wins; then 'unmatched', a tab, and how many lines no row takes.\n\n"
+                   "wins; then 'unmatched', a tab, and how many lines no row takes. Each row carries its levels' "
+                   "canonical names after '=': for each level the word most lines of its kind (building, "
+                   "unit, floor, room) carry, so that 4-, 4号楼 and 4栋 become one node 4栋; a level written "
+                   "without a word (3-2-501) takes the name of the same level of the row that takes most "
+                   "lines.\n\n"
                    "Each piece the rows cut is a number (ASCII or full-width digits, letters, Chinese "
                    "numerals) with the word after it, or a run of digits or letters alone: 3栋 | 2单元 | "
                    "501室, 12号楼 | 3单元 | 502, 3- | 2- | 101. Lines without a number, and forms that "
                    "fewer than one line in a thousand takes, are left to no row.",
     .notes = "For example:\n\n"
              "  $ tessel suggest addresses.txt\n"
-             "  栋幢/元/室\t412\n"
-             "  楼/元/[n]\t97\n"
+             "  栋幢/元/室=栋/单元/室\t412\n"
+             "  楼/元/[n]=栋/单元/室\t97\n"
              "  unmatched\t6\n\n"
              "  $ tessel suggest sqlite:tessel-demo.db --cell 阳光花园 --page dp\n",
     .exitStatus = "0 done, 1 unreadable input or input that is not UTF-8, or output that cannot be written (a full disk), 2 bad usage.",

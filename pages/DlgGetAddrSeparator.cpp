@@ -40,14 +40,21 @@ bool DlgGetAddrSeparator::OnInitDialog() {
         button.setIconSize(m_bmpMenu.size());
     }
 
-    m_listPattern.setColumnCount(MaxLevels);
-    for (int k = 1; k <= MaxLevels; ++k) {
-        auto* heading = new QTableWidgetItem(QStringLiteral("第%1级").arg(k));
+    // Five level columns, then the row's names (栋/单元/室), in the width the five had.
+    m_listPattern.setColumnCount(MaxLevels + 1);
+    for (int k = 1; k <= MaxLevels + 1; ++k) {
+        auto* heading = new QTableWidgetItem(k <= MaxLevels ? QStringLiteral("第%1级").arg(k) : QStringLiteral("名称"));
         heading->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         m_listPattern.setHorizontalHeaderItem(k - 1, heading);
-        m_listPattern.setColumnWidth(k - 1, 59);
+        m_listPattern.setColumnWidth(k - 1, k <= MaxLevels ? 45 : 70);
     }
 
+    m_editNames = BindControl<QLineEdit>(NamesEditId);
+    if (m_editNames) {
+        connect(m_editNames, &QLineEdit::textChanged, this, [this] { OnNamesEditChanged(); });
+        m_editNames->setToolTip(QStringLiteral("每级节点的名称，用“/”分隔，如“栋/单元/室”：4-、4号楼、四栋都写作节点4栋"
+                                               "（读出数字，换上本级名称）；某级留空则按拆出的原样写入。"));
+    }
     for (int k = 0; k < MaxLevels; ++k) {
         connect(&m_editLevels[k], &QLineEdit::textChanged, this, [this, k] { OnLevelEditChanged(k); });
         connect(&m_btnMenus[k], &QPushButton::clicked, this, [this, k] { OnMenuButton(k + 1); });
@@ -124,6 +131,8 @@ void DlgGetAddrSeparator::ResetPatterns() {
     m_loadingRow = true;
     for (QLineEdit& edit : m_editLevels)
         edit.clear();
+    if (m_editNames)
+        m_editNames->clear();
     m_loadingRow = false;
     m_quietSelect = true;
     m_listPattern.setRowCount(0);
@@ -144,6 +153,7 @@ void DlgGetAddrSeparator::ResplitAll() {
     for (int row = 0; row < used; ++row)
         rows.push_back(m_listPattern.Row(row));
     m_patternSet = BuildPatternSet(rows);
+    CollectNames();
 
     WaitCursor wait;
     const SplitMatcher matcher(m_patternSet);
@@ -151,6 +161,29 @@ void DlgGetAddrSeparator::ResplitAll() {
     if (m_labelCount)
         m_labelCount->setText(QStringLiteral("共%1项").arg(m_entries.size()));
     ShowCounts();
+}
+
+void DlgGetAddrSeparator::CollectNames() {
+    m_levelNames.clear();
+    for (int row = 0; row < m_patternSet.count; ++row)
+        m_levelNames.push_back(ParseLevelNames(m_listPattern.CellText(row, NamesColumn).toStdU16String()));
+}
+
+std::vector<NamedPatternRow> DlgGetAddrSeparator::NamedRows() const {
+    std::vector<NamedPatternRow> rows;
+    for (int row = 0; row < m_patternSet.count; ++row)
+        rows.push_back(NamedPatternRow{m_listPattern.Row(row), m_levelNames[static_cast<std::size_t>(row)]});
+    return rows;
+}
+
+void DlgGetAddrSeparator::OnNamesEditChanged() {
+    if (m_loadingRow || !m_editNames)
+        return;
+    const int row = m_listPattern.FirstSelectedRow();
+    if (row < 0)
+        return;
+    m_listPattern.SetCellText(row, NamesColumn, m_editNames->text());
+    CollectNames();
 }
 
 void DlgGetAddrSeparator::ShowCounts() {
@@ -185,9 +218,12 @@ void DlgGetAddrSeparator::LoadRowIntoEdits(int row) {
     std::array<QString, MaxLevels> texts;
     for (int k = 0; k < MaxLevels; ++k)
         texts[k] = QString::fromStdU16String(ToDisplayForm(m_listPattern.CellText(row, k).toStdU16String()));
+    const QString names = m_listPattern.CellText(row, NamesColumn);
     m_loadingRow = true;
     for (int k = 0; k < MaxLevels; ++k)
         m_editLevels[k].setText(texts[k]);
+    if (m_editNames)
+        m_editNames->setText(names);
     m_loadingRow = false;
     // Each edit's change writes its text into the selected row; all five at once, then one split.
     const int selected = m_listPattern.FirstSelectedRow();
@@ -195,6 +231,8 @@ void DlgGetAddrSeparator::LoadRowIntoEdits(int row) {
         return;
     for (int k = 0; k < MaxLevels; ++k)
         m_listPattern.SetCellText(selected, k, m_editLevels[k].text());
+    if (m_editNames)
+        m_listPattern.SetCellText(selected, NamesColumn, m_editNames->text());
     ResplitAll();
 }
 
@@ -239,10 +277,10 @@ void DlgGetAddrSeparator::OnSuggestPatterns() {
     if (HoldsPatterns() && !AskYesNo(this, QStringLiteral("模式列表中已有模式，用建议的模式替换它们吗？"),
                                      MB_ICONQUESTION | MB_DEFBUTTON2))
         return;
-    std::vector<PatternRow> rows;
+    std::vector<NamedPatternRow> rows;
     {
         WaitCursor wait;
-        rows = SuggestPatterns(m_entries);
+        rows = SuggestNamedPatterns(m_entries);
     }
     if (rows.empty()) {
         MessageBoxService::Show(this, QStringLiteral("这些地址中找不到可以建议的模式。"), {},
@@ -253,10 +291,11 @@ void DlgGetAddrSeparator::OnSuggestPatterns() {
     ++m_resplitBlocked;
     m_quietSelect = true;
     m_listPattern.setRowCount(0);
-    for (const PatternRow& texts : rows) {
+    for (const NamedPatternRow& named : rows) {
         const int row = m_listPattern.AppendEmptyRow();
         for (int column = 0; column < MaxLevels; ++column)
-            m_listPattern.SetCellText(row, column, QString::fromStdU16String(texts[column]));
+            m_listPattern.SetCellText(row, column, QString::fromStdU16String(named.levels[column]));
+        m_listPattern.SetCellText(row, NamesColumn, QString::fromStdU16String(LevelNamesText(named.names)));
     }
     m_listPattern.SelectRow(0);
     m_quietSelect = false;

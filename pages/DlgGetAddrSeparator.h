@@ -8,6 +8,7 @@
 #include "pages/AddrListBox.h"
 #include "pages/MyListCtrl.h"
 #include "pages/PatternCountList.h"
+#include "splitting/LevelNames.h"
 #include "splitting/Splitting.h"
 #include "wizard/ResourceIds.h"
 #include "wizard/WizardPageDialog.h"
@@ -36,6 +37,10 @@ public:
     // last. Both stay in place for the life of the page.
     const std::vector<AddressEntry>& Entries() const { return m_entries; }
     const SplitPatternSet& PatternSet() const { return m_patternSet; }
+    // The canonical names of the rows in use, by pattern index (the result page names its nodes
+    // with them); and every row in use with its names.
+    const std::vector<LevelNames>& LevelNamesByPattern() const { return m_levelNames; }
+    std::vector<NamedPatternRow> NamedRows() const;
     // The level texts of every pattern in use, internal form (page 5's candidate characters).
     const std::u16string& SeparatorText() const { return m_patternSet.SeparatorText; }
     const std::u16string& CandidateChars() const { return m_strCandidateChars; }
@@ -46,6 +51,7 @@ public:
     AddrListBox& AddressList() { return m_listAddr; }
     QLineEdit& LevelEdit(int level) { return m_editLevels[level - 1]; }
     QPushButton& MenuButton(int level) { return m_btnMenus[level - 1]; }
+    QLineEdit* NamesEdit() { return m_editNames; }
     PatternCountList& CountList() { return m_listCounts; }
 
     // True when a row of the pattern list holds a level text (the operator's work, lost on Cancel).
@@ -63,6 +69,9 @@ public:
     static constexpr int UnmatchedLabelId = SplitPatternsControl::UnmatchedCount;
     static constexpr int UnmatchedOnlyCheckId = SplitPatternsControl::UnmatchedOnly;
     static constexpr int CountListId = SplitPatternsControl::RowCounts;
+    static constexpr int NamesEditId = SplitPatternsControl::NamesEdit;
+    // The pattern list's column after the five levels: the row's names, as LevelNamesText writes them.
+    static constexpr int NamesColumn = MaxLevels;
 
 protected:
     bool OnInitDialog() override;
@@ -81,6 +90,9 @@ protected:
 
 private:
     void OnLevelEditChanged(int column);
+    // The names edit changed: the selected row takes its names; the cut stays as it is.
+    void OnNamesEditChanged();
+    void CollectNames();
     void OnRowFocusChanged(int row);
     void OnNewPattern();
     void OnDeletePattern();
@@ -103,6 +115,8 @@ private:
     PatternCountList m_listCounts;
     QLabel* m_labelUnmatched = nullptr;
     SplitPatternSet m_patternSet;
+    QLineEdit* m_editNames = nullptr;
+    std::vector<LevelNames> m_levelNames;
     QPixmap m_bmpMenu;
 
     int m_resplitBlocked = 0;   // > 0 while several changes make one re-split

@@ -60,13 +60,19 @@ QString DlgShowAddrResult::PreviewText(const FinishPreview& preview) {
     // A path that page 2 could not find is made at Finish: its new levels are named, as page 2 warned.
     const QString pathNodes =
         stats.pathNodesNew > 0 ? QStringLiteral("（其中新建小区路径节点 %1）").arg(stats.pathNodesNew) : QString();
-    return QStringLiteral("完成时将写入：新节点 %1%2，新关联 %3，移动地址 %4，替换地址 %5；"
-                          "未匹配而不写入的地址：第3页 %6，第5页 %7")
-        .arg(stats.nodesNew)
-        .arg(pathNodes)
-        .arg(stats.linksNew)
-        .arg(stats.moved)
-        .arg(stats.replaced)
-        .arg(preview.unmatchedDp)
-        .arg(preview.unmatchedAddr);
+    QString text = QStringLiteral("完成时将写入：新节点 %1%2，新关联 %3，移动地址 %4，替换地址 %5；"
+                                  "未匹配而不写入的地址：第3页 %6，第5页 %7")
+                       .arg(stats.nodesNew)
+                       .arg(pathNodes)
+                       .arg(stats.linksNew)
+                       .arg(stats.moved)
+                       .arg(stats.replaced)
+                       .arg(preview.unmatchedDp)
+                       .arg(preview.unmatchedAddr);
+    // Canonical names at work: how many ways of writing became how many nodes.
+    if (preview.merged.nodes > 0)
+        text += QStringLiteral("；%1种写法合并为%2个节点")
+                    .arg(static_cast<qulonglong>(preview.merged.forms))
+                    .arg(static_cast<qulonglong>(preview.merged.nodes));
+    return text;
 }

@@ -45,9 +45,11 @@ int DlgShowDPResult::SourcePageNumber() const {
     return 3;
 }
 
-void DlgShowDPResult::SetSource(const std::vector<AddressEntry>* entries, const SplitPatternSet* patterns) {
+void DlgShowDPResult::SetSource(const std::vector<AddressEntry>* entries, const SplitPatternSet* patterns,
+                                const std::vector<LevelNames>* names) {
     m_pEntries = entries;
     m_pPatterns = patterns;
+    m_pNames = names;
 }
 
 bool DlgShowDPResult::OnEnterPage() {
@@ -66,8 +68,9 @@ void DlgShowDPResult::BuildResultTree() {
     TakeItemsBack();
     static const std::vector<AddressEntry> noEntries;
     static const SplitPatternSet noPatterns;
+    static const std::vector<LevelNames> noNames;
     m_resultTree = ::BuildResultTree(m_lastCellName.toStdU16String(), m_pEntries ? *m_pEntries : noEntries,
-                                     m_pPatterns ? *m_pPatterns : noPatterns);
+                                     m_pPatterns ? *m_pPatterns : noPatterns, m_pNames ? *m_pNames : noNames);
     ShowTree();
 }
 

@@ -30,9 +30,11 @@ public:
     // Wait cursor, the host's loading text, the root label from the cell name, the tree rebuilt.
     bool OnEnterPage() override;
 
-    // The source split page's entries (load order) and the pattern set it built last. Set once by
-    // the host; read at every rebuild, never owned or changed.
-    void SetSource(const std::vector<AddressEntry>* entries, const SplitPatternSet* patterns);
+    // The source split page's entries (load order), the pattern set it built last and its rows'
+    // canonical names by pattern index (may be null: no names). Set once by the host; read at every
+    // rebuild, never owned or changed.
+    void SetSource(const std::vector<AddressEntry>* entries, const SplitPatternSet* patterns,
+                   const std::vector<LevelNames>* names = nullptr);
 
     // Splits every source entry again and shows the tree (keyed insertion, see ResultTree.h).
     void BuildResultTree();
@@ -66,6 +68,7 @@ private:
     QLabel* m_labelLeftOut = nullptr;
     const std::vector<AddressEntry>* m_pEntries = nullptr;
     const SplitPatternSet* m_pPatterns = nullptr;
+    const std::vector<LevelNames>* m_pNames = nullptr;
     // Image 0 the cell, images 1 to 5 the inner levels (bitmap 5007).
     QList<QIcon> m_imageList;
     QString m_lastCellName;

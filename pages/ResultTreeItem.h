@@ -18,9 +18,12 @@ public:
     ResultTreeItem(const ResultTree& tree, int node, const QList<QIcon>& images)
         : QTreeWidgetItem(Type), m_tree(tree), m_node(node), m_images(images) {}
 
-    // Column 0: the label (display, edit and tool-tip roles), the level's image, and under
-    // Qt::UserRole the item data (0, or entry index + 1). Anything else as the base item keeps it.
+    // Column 0: the label (display and edit roles), the level's image, and under Qt::UserRole the
+    // item data (0, or entry index + 1); the tool tip is the label and, on a node that canonical
+    // names merged several written forms into, those forms with their counts. Anything else as the
+    // base item keeps it.
     QVariant data(int column, int role) const override;
+    static QString ToolTip(const ResultTreeNode& node);
 
     int Node() const { return m_node; }
     // Shows another node of the same tree (the item is reused after a rebuild).

@@ -61,6 +61,33 @@ bool NamedPatternRow::HasNames() const {
     return std::any_of(names.begin(), names.end(), [](const std::u16string& name) { return !name.empty(); });
 }
 
+std::u16string LevelNamesText(const LevelNames& names) {
+    std::size_t count = names.size();
+    while (count > 0 && names[count - 1].empty())
+        --count;
+    std::u16string text;
+    for (std::size_t level = 0; level < count; ++level) {
+        if (level > 0)
+            text.push_back(u'/');
+        text += names[level];
+    }
+    return text;
+}
+
+LevelNames ParseLevelNames(std::u16string_view text) {
+    LevelNames names;
+    std::size_t level = 0;
+    for (char16_t c : text) {
+        if (c == u'/') {
+            if (++level == names.size())
+                break;
+        } else {
+            names[level].push_back(c);
+        }
+    }
+    return names;
+}
+
 std::vector<PatternRow> LevelTextsOf(const std::vector<NamedPatternRow>& rows) {
     std::vector<PatternRow> levels;
     levels.reserve(rows.size());

@@ -24,6 +24,11 @@ struct NamedPatternRow {
     bool operator==(const NamedPatternRow&) const = default;
 };
 
+// A row's names as one text, '/' between them (栋/单元/室, 栋//室 leaves the second level as cut),
+// and back; empty names at the end are left out. A name never holds '/'.
+std::u16string LevelNamesText(const LevelNames& names);
+LevelNames ParseLevelNames(std::u16string_view text);
+
 // The rows' level texts alone, for BuildPatternSet, and their names alone, by pattern index.
 std::vector<PatternRow> LevelTextsOf(const std::vector<NamedPatternRow>& rows);
 std::vector<LevelNames> NamesOf(const std::vector<NamedPatternRow>& rows);

@@ -72,31 +72,13 @@ std::u16string DlgRun::GetSeparatorText() const {
     return m_pageDpSplit.SeparatorText();
 }
 
-namespace {
-
-// A page's pattern rows in display form, as the operator typed them.
-std::vector<PatternRow> PatternRows(const SplitPatternSet& set) {
-    std::vector<PatternRow> rows;
-    for (int i = 0; i < set.count; ++i) {
-        PatternRow row;
-        const SplitPattern& pattern = set.patterns[static_cast<size_t>(i)];
-        for (int level = 0; level < pattern.levelCount; ++level)
-            row[static_cast<size_t>(level)] = ToDisplayForm(pattern.levelTexts[static_cast<size_t>(level)]);
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-} // namespace
-
 bool DlgRun::CommitInnerTree() {
     // The cell's path as page 2's edits hold it now, the two trees as last shown, and the entries
     // their items point to.
     InnerTreeCommit commit(CellPath(), m_pageDpResult.Tree(), m_pageDpSplit.Entries(), m_pageAddrResult.Tree(),
                            m_pageAddrSplit.Entries());
-    commit.SetPatternText(
-        JournalPatternText(WithoutNames(PatternRows(m_pageDpSplit.PatternSet())),
-                           WithoutNames(PatternRows(m_pageAddrSplit.PatternSet()))));
+    // The rows in use with their names, as the operator typed them.
+    commit.SetPatternText(JournalPatternText(m_pageDpSplit.NamedRows(), m_pageAddrSplit.NamedRows()));
     const bool committed = commit.CommitInnerTree();
     m_strResultID = commit.ResultId(); // set whatever the outcome
     return committed;
@@ -214,8 +196,9 @@ void DlgRun::resizeEvent(QResizeEvent* event) {
 
 void DlgRun::ConnectResultPages() {
     // Page 4 reads page 3's entries and pattern set, page 6 page 5's, at every rebuild.
-    m_pageDpResult.SetSource(&m_pageDpSplit.Entries(), &m_pageDpSplit.PatternSet());
-    m_pageAddrResult.SetSource(&m_pageAddrSplit.Entries(), &m_pageAddrSplit.PatternSet());
+    m_pageDpResult.SetSource(&m_pageDpSplit.Entries(), &m_pageDpSplit.PatternSet(), &m_pageDpSplit.LevelNamesByPattern());
+    m_pageAddrResult.SetSource(&m_pageAddrSplit.Entries(), &m_pageAddrSplit.PatternSet(),
+                               &m_pageAddrSplit.LevelNamesByPattern());
     m_pageAddrResult.SetPreviewSource([this] { return PreviewFinish(); });
 }
 

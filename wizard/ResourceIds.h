@@ -52,6 +52,8 @@ inline constexpr int Suggest = 5027;
 inline constexpr int UnmatchedCount = 5028;
 inline constexpr int UnmatchedOnly = 5029;
 inline constexpr int RowCounts = 5030;
+inline constexpr int NamesLabel = 5031;
+inline constexpr int NamesEdit = 5032; // the selected row's canonical names, 栋/单元/室
 } // namespace SplitPatternsControl
 
 // Template 5003.

@@ -21,20 +21,16 @@ struct SplitPageResult {
     int matched = 0;
 };
 
+// `rows` are the given rows, or with `suggest` become those suggested for the entries.
 SplitPageResult SplitPage(std::vector<AddressEntry> entries, const QString& cellName,
-                          std::vector<PatternRow> rows, bool suggest) {
+                          std::vector<NamedPatternRow>& rows, bool suggest) {
     SplitPageResult result;
     result.entries = std::move(entries);
-    if (suggest) {
-        std::vector<std::u16string> texts;
-        texts.reserve(result.entries.size());
-        for (const AddressEntry& entry : result.entries)
-            texts.push_back(entry.text);
-        rows = SuggestPatterns(texts);
-    }
+    if (suggest)
+        rows = SuggestNamedPatterns(result.entries);
     // A page starts with one empty row.
-    const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : rows);
-    result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set);
+    const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : LevelTextsOf(rows));
+    result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set, NamesOf(rows));
     result.matched = static_cast<int>(result.entries.size() - result.tree.unmatchedEntries);
     return result;
 }
@@ -117,12 +113,17 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
     // The empty name, which every text holds, is left to the database.
     CompoundSearchCache* search = cellName.isEmpty() ? nullptr : m_search.get();
     using Source = AddressEntryLoader::Source;
+    outcome.dpRows = m_options.dpRows;
+    outcome.addrRows = m_options.addrRows;
     const SplitPageResult dp =
         SplitPage(search ? search->DpEntries(cellName) : AddressEntryLoader::Load(Source::DpAddresses, cellName),
-                  cellName, m_options.dpRows, m_options.suggestDpRows);
+                  cellName, outcome.dpRows, m_options.suggestDpRows);
     const SplitPageResult addr = SplitPage(search ? search->UnlinkedEntries(cellName)
                                                   : AddressEntryLoader::Load(Source::UnlinkedAddresses, cellName),
-                                           cellName, m_options.addrRows, m_options.suggestAddrRows);
+                                           cellName, outcome.addrRows, m_options.suggestAddrRows);
+    const MergedForms dpMerged = dp.tree.Merged();
+    const MergedForms addrMerged = addr.tree.Merged();
+    outcome.merged = {dpMerged.forms + addrMerged.forms, dpMerged.nodes + addrMerged.nodes};
     outcome.dpLoaded = static_cast<int>(dp.entries.size());
     outcome.dpMatched = dp.matched;
     outcome.addrLoaded = static_cast<int>(addr.entries.size());
@@ -135,7 +136,7 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
     for (int grade = 1; grade <= CellPathCandidates::CellGrade; ++grade)
         names[grade - 1] = path[grade];
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
-    commit.SetPatternText(JournalPatternText(WithoutNames(m_options.dpRows), WithoutNames(m_options.addrRows)));
+    commit.SetPatternText(JournalPatternText(outcome.dpRows, outcome.addrRows)); // with names, auto ones too
     const CommitOutcome committed =
         commit.Run(m_options.dryRun ? CommitMode::DryRun : CommitMode::Write, CommitReporting::Quiet);
     if (search && !m_options.dryRun)

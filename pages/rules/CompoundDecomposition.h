@@ -5,6 +5,8 @@
 // and 6, and Finish's commit.
 #pragma once
 
+#include "splitting/LevelNames.h"
+#include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
 
 #include <QString>
@@ -23,10 +25,12 @@ public:
     struct Options {
         // Texts that replace the names of the compound's path, by grade (2 to 6 are taken).
         std::array<std::optional<QString>, 8> pathLevels;
-        // The rows of the two pattern lists; none means the single empty row a page starts with.
-        std::vector<PatternRow> dpRows;
-        std::vector<PatternRow> addrRows;
-        // Instead of the rows: the rows the page's suggestion gives for the compound's own texts.
+        // The rows of the two pattern lists, with their names; none means the single empty row a
+        // page starts with.
+        std::vector<NamedPatternRow> dpRows;
+        std::vector<NamedPatternRow> addrRows;
+        // Instead of those rows: each compound's rows suggested, with names, from its own loaded
+        // texts (the pages' 建议模式).
         bool suggestDpRows = false;
         bool suggestAddrRows = false;
         // A compound with an inner tree already: go on (the page-1 question answered Yes) or leave
@@ -48,6 +52,11 @@ public:
         int linksNew = 0;
         int moved = 0;
         int replaced = 0;
+        // The rows each list was split with (the given ones, or those suggested for the compound).
+        std::vector<NamedPatternRow> dpRows;
+        std::vector<NamedPatternRow> addrRows;
+        // How many written forms canonical names merged into how many nodes, both trees together.
+        MergedForms merged;
         QString resultId; // the cell node's id; empty when the commit did not run
         QString message;  // the database's message of a failure
         std::vector<uint32_t> candidates; // Ambiguous: one node a candidate path (CompoundLocator)

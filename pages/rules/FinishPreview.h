@@ -25,4 +25,5 @@ public:
     int unmatched = 0;     // loaded addresses of both pages that no pattern matched
     int unmatchedDp = 0;   // of them, page 3's (the DP addresses)
     int unmatchedAddr = 0; // of them, page 5's (the addresses without a DP)
+    MergedForms merged;    // written forms that canonical names merged into nodes, both trees together
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,9 @@ struct Job {
     QList<QStringList> dpRows;         // level texts of each row
     QList<QStringList> addrRows;
     bool existing = false; // the page-1 question comes and is answered Yes
+    // The names of each row (栋/单元/室), typed into the names edit and given after '='; none: no names.
+    QStringList dpNames;
+    QStringList addrNames;
 };
 
 QByteArray WizardScript(const Job& job) {
@@ -45,17 +49,19 @@ QByteArray WizardScript(const Job& job) {
     for (const auto& [grade, text] : job.pathLevels)
         script += u"type %1 %2\n"_s.arg(5001 + grade).arg(text);
     script += u"click 4\n"_s;
-    auto patterns = [&](const QList<QStringList>& rows) {
+    auto patterns = [&](const QList<QStringList>& rows, const QStringList& names) {
         for (qsizetype r = 0; r < rows.size(); ++r) {
             if (r > 0)
                 script += u"click 5022\n"_s;
             for (qsizetype k = 0; k < rows[r].size(); ++k)
                 script += u"type %1 %2\n"_s.arg(5000 + k).arg(rows[r][k]);
+            if (r < names.size())
+                script += u"type 5032 %1\n"_s.arg(names[r]);
         }
     };
-    patterns(job.dpRows);
+    patterns(job.dpRows, job.dpNames);
     script += u"click 4\nclick 4\n"_s;
-    patterns(job.addrRows);
+    patterns(job.addrRows, job.addrNames);
     script += u"click 4\nprint 5012\nclick 4\n"_s;
     return script.toUtf8();
 }
@@ -64,10 +70,12 @@ QStringList DecomposeOptions(const Job& job) {
     QStringList options;
     for (const auto& [grade, text] : job.pathLevels)
         options << u"--path-level"_s << u"%1=%2"_s.arg(grade).arg(text);
-    for (const QStringList& row : job.dpRows)
-        options << u"--dp-pattern"_s << row.join(u'/');
-    for (const QStringList& row : job.addrRows)
-        options << u"--addr-pattern"_s << row.join(u'/');
+    auto rows = [&](const QString& option, const QList<QStringList>& levels, const QStringList& names) {
+        for (qsizetype r = 0; r < levels.size(); ++r)
+            options << option << levels[r].join(u'/') + (r < names.size() ? u"="_s + names[r] : QString());
+    };
+    rows(u"--dp-pattern"_s, job.dpRows, job.dpNames);
+    rows(u"--addr-pattern"_s, job.addrRows, job.addrNames);
     if (job.existing)
         options << u"--existing"_s << u"continue"_s;
     return options;
@@ -163,10 +171,14 @@ TEST_P(DecomposeCommand, EndsAsTheWizardRunWithTheSameInputs) {
     const QStringList generated = GeneratedCompounds(1);
     ASSERT_EQ(generated.size(), 1);
     const QList<Job> jobs = {
+        // With names on both pages: the demo's forms of one place meet in one node.
         {u"阳光花园"_s,
          {{5, u"新街"_s}},
          {{u"栋"_s, u"元"_s, u"室"_s}, {u"[n]"_s, u"-"_s, u"[n]"_s, u"-"_s, u"[n]"_s}},
-         {{u"栋"_s, u"元"_s, u"室"_s}}},
+         {{u"栋"_s, u"元"_s, u"室"_s}},
+         false,
+         {u"栋/单元/室"_s, u"栋//单元//室"_s},
+         {u"栋/单元/室"_s}},
         {u"金色家园"_s, {}, {{u"栋"_s, u"元"_s, u"室"_s}}, {}, true},
         {generated[0], {}, {{u"[n]"_s, u"号楼"_s, u"[n]"_s, u"单元"_s}, {u"栋"_s, u"元"_s}, {u"[n]"_s, u"-"_s, u"[n]"_s}},
          {{u"[n]"_s, u"栋"_s, u"[n]"_s, u"元"_s, u"[n]"_s}}},
@@ -197,10 +209,15 @@ TEST_P(DecomposeCommand, EndsAsTheWizardRunWithTheSameInputs) {
         // Page 3's addresses left out, then page 5's.
         const QString unmatchedDp = QString::number(d[1].toInt() - d[2].toInt());
         const QString unmatchedAddr = QString::number(d[3].toInt() - d[4].toInt());
-        EXPECT_TRUE(wizard.out.contains(u"5012: 完成时将写入：新节点 %1"_s.arg(d[5])) &&
-                    wizard.out.contains(u"，新关联 %1，移动地址 %2，替换地址 %3；未匹配而不写入的地址：第3页 %4，第5页 %5\n"_s.arg(
-                        d[6], d[7], d[8], unmatchedDp, unmatchedAddr)))
+        const QString figures = u"，新关联 %1，移动地址 %2，替换地址 %3；未匹配而不写入的地址：第3页 %4，第5页 %5"_s.arg(
+            d[6], d[7], d[8], unmatchedDp, unmatchedAddr);
+        EXPECT_TRUE(wizard.out.contains(u"5012: 完成时将写入：新节点 %1"_s.arg(d[5])) && wizard.out.contains(figures))
             << wizard.out.toStdString() << dry.out.toStdString();
+        // With names it also says how many written forms became how many nodes.
+        const bool named = !job.dpNames.isEmpty() || !job.addrNames.isEmpty();
+        EXPECT_EQ(wizard.out.contains(figures + u"\n"_s), !named) << wizard.out.toStdString();
+        EXPECT_EQ(wizard.out.contains(QRegularExpression(u"；\\d+种写法合并为\\d+个节点\n"_s)), named)
+            << wizard.out.toStdString();
 
         const Outcome decompose = Decompose(QStringList{u"--cell"_s, job.cell} + DecomposeOptions(job));
         ASSERT_EQ(decompose.exitCode, 0) << decompose.out.toStdString() << decompose.err.toStdString();
@@ -322,6 +339,42 @@ TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
                                     u"[n]/-/[n]/-/[n]"_s});
     EXPECT_EQ(gold.exitCode, 0) << gold.out.toStdString();
     EXPECT_EQ(Lines(gold.out).value(0).value(10), u"written"_s);
+}
+
+// Rows suggested with names for each compound: the demo compound, whose addresses write one
+// building as 4栋, 4-, 4号楼, ４栋, 四栋 and （4栋）, ends with one node per building, and a second run
+// with the same rows adds nothing.
+TEST_P(DecomposeCommand, NamedRowsWriteEachPlaceOnceAndASecondRunAddsNothing) {
+    const QStringList automatic = {u"--cell"_s, u"阳光花园"_s, u"--dp-pattern"_s, u"auto"_s, u"--addr-pattern"_s, u"auto"_s};
+    const Outcome first = Decompose(automatic);
+    ASSERT_EQ(first.exitCode, 0) << first.out.toStdString() << first.err.toStdString();
+    const QStringList fields = Lines(first.out).value(0);
+    ASSERT_EQ(fields.size(), 11) << first.out.toStdString();
+    EXPECT_EQ(fields[10], u"written"_s);
+
+    // Every building below the cell is one number (or letter) and the name 栋: no 4-, 4号楼, ４栋,
+    // 四栋 or （4栋） beside 4栋.
+    const QString buildings = u"select a.name from addr a, addr c where a.parentid=c.id and c.grade=7 and "
+                              u"c.name='阳光花园' and a.grade=8 order by a.name"_s;
+    const QList<QStringList> names = Database().Rows(buildings);
+    ASSERT_FALSE(names.isEmpty());
+    const QRegularExpression canonical(u"^([0-9]+|[A-Z])栋$"_s);
+    QStringList numbered;
+    for (const QStringList& name : names) {
+        EXPECT_TRUE(canonical.match(name[0]).hasMatch()) << name[0].toStdString();
+        numbered << name[0];
+    }
+    EXPECT_LE(numbered.size(), 12) << numbered.join(u' ').toStdString();
+
+    // The same rows again find every node and every link.
+    const QList<QStringList> before = AllRows(Database());
+    const Outcome second = Decompose(automatic + QStringList{u"--existing"_s, u"continue"_s});
+    ASSERT_EQ(second.exitCode, 0) << second.out.toStdString() << second.err.toStdString();
+    const QStringList again = Lines(second.out).value(0);
+    ASSERT_EQ(again.size(), 11) << second.out.toStdString();
+    EXPECT_EQ(again[5], u"0"_s); // nodes_new
+    EXPECT_EQ(again[6], u"0"_s); // links_new
+    EXPECT_EQ(AllRows(Database()), before);
 }
 
 // A list of compounds in one run reads the texts pages 3 and 5 search once (on SQLite): it ends

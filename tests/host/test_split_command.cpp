@@ -46,6 +46,18 @@ TEST_F(SplitCommand, ReadsEscapesAndEmptyColumnsInPatterns) {
                                      "2\tC:\\\n");
 }
 
+// P=NAMES: the cut is the same, a named level prints the node its piece becomes; an empty name
+// keeps that level as cut, and '\=' is a literal '=' in a level text.
+TEST_F(SplitCommand, NamedRowsPrintEachPieceAsItsNode) {
+    const ProgramRun run = Tessel({"-p", "-/-/[n]=栋/单元/室", "-p", "楼/元/[n]=栋//室", "-p", "\\=/[n]=栋"},
+                                  "4-1-101\n四号楼一单元402\n４号楼1单元0402\n3=5\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(), "0\t4栋\t1单元\t101室\n"
+                                     "1\t4栋\t一单元\t402室\n"
+                                     "1\t4栋\t1单元\t0402室\n"
+                                     "2\t3栋\t5\n");
+}
+
 TEST_F(SplitCommand, AcceptsMoreThanSevenRowsButUsesTheFirstSeven) {
     QStringList args;
     for (const char* row : {"a", "b", "c", "d", "e", "f", "g", "栋"})
@@ -64,7 +76,9 @@ TEST_F(SplitCommand, CandidatesOverAllLines) {
 TEST_F(SplitCommand, BadUsageIsOneLineOnStandardErrorAndExitTwo) {
     const QStringList cases[] = {
         {"-p", "a/b/c/d/e/f"}, // six columns
-        {"-p", "a\\x"},        // a backslash before anything but / and \ .
+        {"-p", "a\\x"},        // a backslash before anything but /, = and \ .
+        {"-p", "a=b=c"},       // a second '='
+        {"-p", "a=1/2/3/4/5/6"}, // six names
         {"-p"},
         {"--bogus"},
         {"one.txt", "two.txt"},

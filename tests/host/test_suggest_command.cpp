@@ -30,8 +30,10 @@ TEST_F(SuggestCommand, PrintsEachRowWithTheLinesItTakesThenTheUnmatched) {
                              "会所\n"
                              "\n"
                              "３栋２单元５０１室"; // the last line needs no newline
-    const char* expected = "栋幢/元/室\t4\n"
-                           "楼/元/[n]\t3\n"
+    // Each row with its canonical names: the building word most lines carry (栋 over 号楼 and 幢),
+    // and the room name of the row that takes most lines for the level written without a word.
+    const char* expected = "栋幢/元/室=栋/单元/室\t4\n"
+                           "楼/元/[n]=栋/单元/室\t3\n"
                            "unmatched\t2\n";
     const ProgramRun fromStdin = Tessel({"suggest"}, input);
     EXPECT_EQ(fromStdin.exitCode, 0) << fromStdin.err.toStdString();
@@ -44,11 +46,11 @@ TEST_F(SuggestCommand, PrintsEachRowWithTheLinesItTakesThenTheUnmatched) {
 }
 
 TEST_F(SuggestCommand, RowsReadBackIntoSplitAndCutAsCounted) {
-    // A slash as a word's end is written escaped.
+    // A slash as a word's end is written escaped; split prints the named levels as their nodes.
     const QString path = WriteFile("3栋/2单元\n4栋/1单元\nA座5层\n物业\n");
     const ProgramRun suggest = Tessel({"suggest", path});
     ASSERT_EQ(suggest.exitCode, 0) << suggest.err.toStdString();
-    EXPECT_EQ(suggest.out.toStdString(), "\\//元\t2\n座/层\t1\nunmatched\t1\n");
+    EXPECT_EQ(suggest.out.toStdString(), "\\//元=栋/单元\t2\n座/层=栋/层\t1\nunmatched\t1\n");
 
     QStringList splitArgs{"split"};
     for (const QByteArray& line : suggest.out.split('\n'))
@@ -56,7 +58,7 @@ TEST_F(SuggestCommand, RowsReadBackIntoSplitAndCutAsCounted) {
             splitArgs << "-p" << QString::fromUtf8(line.left(line.indexOf('\t')));
     const ProgramRun split = Tessel(splitArgs << path);
     EXPECT_EQ(split.exitCode, 0) << split.err.toStdString();
-    EXPECT_EQ(split.out.toStdString(), "0\t3栋/\t2单元\n0\t4栋/\t1单元\n1\tA座\t5层\n-1\n");
+    EXPECT_EQ(split.out.toStdString(), "0\t3栋\t2单元\n0\t4栋\t1单元\n1\tA栋\t5层\n-1\n");
 }
 
 TEST_F(SuggestCommand, NoLinesGiveNoRows) {

@@ -222,9 +222,9 @@ TEST_F(PagesAsOperator, RowsPastTheSeventhAreMarkedNotUsed) {
     EXPECT_EQ(list.item(7, 0)->toolTip(), MyListCtrl::UnusedRowText());
 }
 
-// Tab on page 3 follows the screen: the two lists, the row under them left to right, the level
-// edits with their menu buttons, then Back, Next and Cancel. The pattern list is one stop; inside
-// it the arrow keys move the current cell.
+// Tab on page 3 follows the screen: the names edit above the pattern list, the two lists, the row
+// under them left to right, the level edits with their menu buttons, then Back, Next and Cancel.
+// The pattern list is one stop; inside it the arrow keys move the current cell.
 TEST_F(PagesAsOperator, TabOnPage3FollowsTheScreenAndThePatternListIsOneStop) {
     GoToPage3();
     Type(Dp().LevelEdit(1), u"栋"_s);
@@ -237,7 +237,7 @@ TEST_F(PagesAsOperator, TabOnPage3FollowsTheScreenAndThePatternListIsOneStop) {
         expected << &Dp().LevelEdit(level) << &Dp().MenuButton(level);
     expected << &Wizard().BackButton() << &Wizard().NextButton()
              << DialogTemplate::FindControl(&Wizard(), HostControl::Cancel);
-    expected << &Dp().AddressList(); // round again
+    expected << Dp().NamesEdit() << &Dp().AddressList(); // round again
 
     Dp().AddressList().setFocus(Qt::TabFocusReason);
     QList<QWidget*> visited{QApplication::focusWidget()};

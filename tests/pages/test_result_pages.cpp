@@ -27,7 +27,7 @@ namespace {
 class ResultPagesHost : public DlgRun {
 public:
     ResultPagesHost() : DlgRun(nullptr, {&m_dpResult, &m_addrResult}) {
-        m_dpResult.SetSource(&m_dpEntries, &m_dpPatterns);
+        m_dpResult.SetSource(&m_dpEntries, &m_dpPatterns, &m_dpNames);
         m_addrResult.SetSource(&m_addrEntries, &m_addrPatterns);
     }
     bool CommitInnerTree() override {
@@ -46,6 +46,7 @@ public:
     DlgShowAddrResult m_addrResult;
     std::vector<AddressEntry> m_dpEntries;
     SplitPatternSet m_dpPatterns;
+    std::vector<LevelNames> m_dpNames;
     std::vector<AddressEntry> m_addrEntries;
     SplitPatternSet m_addrPatterns;
     int m_commits = 0;
@@ -106,6 +107,22 @@ TEST_F(ResultPages, ShowTheTreeOfTheSplitPageOnEntry) {
     // Next on a result page that is not the last.
     EXPECT_TRUE(m_host.Button(4)->isEnabled());
     EXPECT_EQ(m_host.Button(4)->text(), u"下一步(&N)"_s);
+}
+
+// Rows with names: every written form of a place shows as its one node, and the node's tool tip
+// lists the forms that reached it; a node one form reached says only its name.
+TEST_F(ResultPages, NamedRowsShowOneNodePerPlaceAndTheMergedFormsOnTheNode) {
+    m_host.m_dpEntries = {{u"4-1-101", u"DP1", 0}, {u"4号楼1单元101", u"DP2", 0}, {u"四栋1单元102室", u"DP3", 0},
+                          {u"4-1-101", u"DP4", 0}, {u"13栋1单元101室", u"DP5", 0}};
+    m_host.m_dpPatterns = BuildPatternSet({{u"-", u"-", u"[n]"}, {u"楼", u"元", u"[n]"}, {u"栋", u"元", u"室"}});
+    m_host.m_dpNames = {{u"栋", u"单元", u"室"}, {u"栋", u"单元", u"室"}, {u"栋", u"单元", u"室"}};
+    Start(u"阳光花园"_s);
+    QTreeWidget* tree = m_host.m_dpResult.GetTreeCtrl();
+    EXPECT_EQ(Describe(tree), u"阳光花园:0{4栋:0{1单元:0{101室:1 102室:3}} 13栋:0{1单元:0{101室:5}}}"_s);
+    const QTreeWidgetItem* building = tree->topLevelItem(0)->child(0);
+    EXPECT_EQ(building->toolTip(0), u"4栋\n合并的写法：4- ×2，4号楼 ×1，四栋 ×1"_s);
+    EXPECT_EQ(tree->topLevelItem(0)->child(1)->toolTip(0), u"13栋"_s);
+    EXPECT_EQ(building->child(0)->child(0)->toolTip(0), u"101室"_s); // 101 three times: one form
 }
 
 TEST_F(ResultPages, RebuildOnEveryEntryWithTheCurrentNameAndPatterns) {

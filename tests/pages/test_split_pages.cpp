@@ -239,10 +239,13 @@ TEST(SplitPages, PatternListHasFiveLevelColumnsAndTheButtonsTheChevron) {
     SplitPageHost host;
     host.EnterDp(u"阳光小区");
     MyListCtrl& list = host.Dp().PatternList();
-    ASSERT_EQ(list.columnCount(), 5);
+    // Five level columns and the names column share the width the five had.
+    ASSERT_EQ(list.columnCount(), 6);
+    EXPECT_EQ(list.horizontalHeaderItem(5)->text(), QStringLiteral("名称"));
+    EXPECT_LE(list.columnWidth(5) + 5 * list.columnWidth(0), 5 * 59);
     for (int k = 0; k < 5; ++k) {
         EXPECT_EQ(list.horizontalHeaderItem(k)->text(), QStringLiteral("第%1级").arg(k + 1));
-        EXPECT_EQ(list.columnWidth(k), 59);
+        EXPECT_EQ(list.columnWidth(k), 45);
         EXPECT_TRUE(list.horizontalHeaderItem(k)->textAlignment() & Qt::AlignLeft);
         EXPECT_TRUE(host.Dp().MenuButton(k + 1).text().isEmpty());
         EXPECT_FALSE(host.Dp().MenuButton(k + 1).icon().isNull());
@@ -255,6 +258,45 @@ TEST(SplitPages, PatternListHasFiveLevelColumnsAndTheButtonsTheChevron) {
     EXPECT_EQ(host.Dp().Control(5002), &host.Dp().LevelEdit(3));
     EXPECT_EQ(host.Dp().Control(5013), &host.Dp().MenuButton(3));
     EXPECT_EQ(host.Dp().Control<QLabel>(5025)->text(), QStringLiteral("指定DP地址拆分模式"));
+}
+
+// Each row keeps its names: typed into the names edit they go into the row's names column and to the
+// result page by pattern index, loading a row loads them, and they never change the cut.
+TEST(SplitPages, EachRowShowsAndEditsItsNames) {
+    SplitPageDatabase db;
+    SplitPageHost host;
+    host.EnterDp(u"阳光小区");
+    DlgGetAddrSeparator& page = host.Dp();
+    AddrListBox& list = page.AddressList();
+    ASSERT_NE(page.NamesEdit(), nullptr);
+    EXPECT_EQ(page.Control(5032), page.NamesEdit());
+
+    TypeText(page.LevelEdit(1), u"栋");
+    TypeText(page.LevelEdit(2), u"元");
+    TypeText(page.LevelEdit(3), u"室");
+    const std::vector<int> before = [&] {
+        std::vector<int> shown;
+        for (int row = 0; row < list.Count(); ++row)
+            shown.push_back(list.ItemData(row));
+        return shown;
+    }();
+    TypeText(*page.NamesEdit(), u"栋/单元/室");
+    EXPECT_EQ(page.PatternList().CellText(0, DlgGetAddrSeparator::NamesColumn), QStringLiteral("栋/单元/室"));
+    ASSERT_EQ(page.LevelNamesByPattern().size(), 1u);
+    EXPECT_EQ(page.LevelNamesByPattern()[0], (LevelNames{u"栋", u"单元", u"室"}));
+    for (int row = 0; row < list.Count(); ++row)
+        EXPECT_EQ(list.ItemData(row), before[static_cast<std::size_t>(row)]);
+
+    // A new row starts without names; the first row, selected again, brings its names back.
+    QTest::mouseClick(page.Control<QPushButton>(5022), Qt::LeftButton);
+    EXPECT_TRUE(page.NamesEdit()->text().isEmpty());
+    TypeText(page.LevelEdit(1), u"-");
+    TypeText(*page.NamesEdit(), u"栋");
+    ASSERT_EQ(page.NamedRows().size(), 2u);
+    EXPECT_EQ(page.NamedRows()[1].names, (LevelNames{u"栋"}));
+    page.PatternList().SelectRow(0);
+    EXPECT_EQ(page.NamesEdit()->text(), QStringLiteral("栋/单元/室"));
+    EXPECT_EQ(page.LevelEdit(1).text(), QStringLiteral("栋"));
 }
 
 TEST(SplitPages, TypingALevelColoursTheAddressesItMatchesAndKeepsTheCount) {

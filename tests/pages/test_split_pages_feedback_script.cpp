@@ -121,7 +121,7 @@ TEST_F(SplitPagesFeedbackScript, SuggestionCountsAndUnmatchedAddressesFollowTheO
         << run.boxes[2].toStdString();
     EXPECT_TRUE(run.boxes[0].contains(u"已有模式"_s) && run.boxes[0].endsWith(u"-> no"_s))
         << run.boxes[0].toStdString();
-    EXPECT_EQ(run.prints[7].items, QStringList{u"栋\t元\t室\t\t"_s});
+    EXPECT_EQ(run.prints[7].items, QStringList{u"栋\t元\t室\t\t\t"_s});
     EXPECT_TRUE(run.boxes[1].endsWith(u"-> yes"_s)) << run.boxes[1].toStdString();
 
     // The suggestion for the demo compound: its main form among the rows, every row taking
@@ -129,7 +129,11 @@ TEST_F(SplitPagesFeedbackScript, SuggestionCountsAndUnmatchedAddressesFollowTheO
     const QStringList& rows = run.prints[8].items;
     ASSERT_GE(rows.size(), 2);
     ASSERT_LE(rows.size(), 7);
-    EXPECT_TRUE(rows.contains(u"栋\t元\t室\t\t"_s)) << rows.join(u" | "_s).toStdString();
+    // Each suggested row carries its names in the last column: the demo's main form with the words
+    // it is written with.
+    EXPECT_TRUE(rows.contains(u"栋\t元\t室\t\t\t栋/单元/室"_s)) << rows.join(u" | "_s).toStdString();
+    for (const QString& row : rows)
+        EXPECT_FALSE(row.section(u'\t', 5).isEmpty()) << row.toStdString();
     const QStringList& counts = run.prints[9].items;
     ASSERT_EQ(counts.size(), rows.size());
     for (const QString& count : counts)
@@ -169,9 +173,9 @@ TEST_F(SplitPagesFeedbackScript, AThirdRowOfLongMixedTextsLeavesTheOtherRowsAsTh
     const ScriptRun run = Run(script);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.prints.size(), 13) << run.out.toStdString();
-    const QStringList twoRows{u"栋\t元\t室\t\t"_s, u"-\t-\t[n]\t\t"_s};
+    const QStringList twoRows{u"栋\t元\t室\t\t\t"_s, u"-\t-\t[n]\t\t\t"_s};
     EXPECT_EQ(run.prints[0].items, twoRows);
-    const QString thirdRow = QStringList(std::begin(texts), std::end(texts)).join(u'\t');
+    const QString thirdRow = QStringList(std::begin(texts), std::end(texts)).join(u'\t') + u'\t'; // no names
     EXPECT_EQ(run.prints[4].items, twoRows + QStringList{thirdRow});
     // Moving between the rows loads each into the edits and changes none of them; the third row
     // is selected again at the end.

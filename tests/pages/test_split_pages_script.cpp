@@ -48,12 +48,12 @@ TEST(SplitPagesScript, ScriptActionsReachEveryControlOfBothPages) {
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("5026: 共"))) << lines[0].toStdString();
     // Two rows; "阿拉伯数字" went into level 3 of the second.
     EXPECT_EQ(lines[1], QStringLiteral("5017: 2 items"));
-    EXPECT_EQ(lines[2], QStringLiteral("  栋\t元\t\t\t"));
-    EXPECT_EQ(lines[3], QStringLiteral("  楼\t\t[n]\t\t"));
+    EXPECT_EQ(lines[2], QStringLiteral("  栋\t元\t\t\t\t"));
+    EXPECT_EQ(lines[3], QStringLiteral("  楼\t\t[n]\t\t\t"));
     // Selecting the first row loads it; deleting it leaves the second, loaded.
     EXPECT_EQ(lines[4], QStringLiteral("5001: 元"));
     EXPECT_EQ(lines[5], QStringLiteral("5017: 1 items"));
-    EXPECT_EQ(lines[6], QStringLiteral("  楼\t\t[n]\t\t"));
+    EXPECT_EQ(lines[6], QStringLiteral("  楼\t\t[n]\t\t\t"));
     // Page 5's candidates are page 3's levels: 楼, the sixty characters, code 1. Item 55 (after the
     // two token items) is candidate 53, the third item of the "更多" submenu.
     EXPECT_EQ(lines[7], QStringLiteral("5001: ") + many.mid(52, 1));

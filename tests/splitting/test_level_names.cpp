@@ -141,6 +141,11 @@ TEST(LevelNames, SplitsNamedRowsIntoLevelTextsAndNames) {
     EXPECT_TRUE(rows[1].HasNames());
     EXPECT_FALSE(rows[2].HasNames());
     EXPECT_EQ(WithoutNames(Rows({u"楼/元"})), std::vector<NamedPatternRow>{rows[2]});
+    // The names as the pages show and edit them.
+    EXPECT_EQ(LevelNamesText(rows[1].names), u"栋//室");
+    EXPECT_EQ(ParseLevelNames(u"栋//室"), rows[1].names);
+    EXPECT_EQ(ParseLevelNames(u"栋/单元/室//"), rows[0].names);
+    EXPECT_EQ(LevelNamesText({}), u"");
 }
 
 } // namespace

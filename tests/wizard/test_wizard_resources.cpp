@@ -50,6 +50,8 @@ const Expected kControls[] = {
     {5002, 5028, "QLabel", u""},
     {5002, 5029, "QCheckBox", u"只显示未匹配地址"},
     {5002, 5030, "QTableWidget", nullptr},
+    {5002, 5031, "QLabel", u"各级名称："},
+    {5002, 5032, "QLineEdit", nullptr},
     {5003, 5010, "QTreeWidget", nullptr},
 };
 
