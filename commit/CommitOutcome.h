@@ -15,6 +15,9 @@ struct CommitStats {
     int replaced = 0;     // unlinked standard addresses replaced by inner nodes (deleted)
     int linksCarried = 0; // further links of the replaced addresses carried over to their new nodes
     int pathNodesNew = 0; // of nodesNew: the levels of the cell's own path that did not exist
+    // Standard addresses that another Finish moved or replaced after this one read them (page 5's
+    // entries, the addresses of the cell's DPs): left alone, as if this Finish had come after.
+    int skipped = 0;
 
     bool operator==(const CommitStats&) const = default;
 };

@@ -5,9 +5,11 @@
 #include "commit/LinkedAddressMover.h"
 #include "commit/ResultTreeWriter.h"
 #include "commit/Transaction.h"
+#include "commit/StandardAddressLocks.h"
 #include "database/AddressGrade.h"
 #include "database/CADODatabase.h"
 #include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
 #include "database/Statements.h"
 #include "platform/automation/ComError.h"
 
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -60,16 +63,18 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
                 m_strResultID = QString::number(cellId);
                 if (cellId == 0) // nothing can be written below a cell that is not there
                     break;
-                const CommitStats kept = stats;
+                // The trees' figures count only once their transaction is committed: a refused
+                // COMMIT reports what stays (the path's nodes), not what was sent.
+                CommitStats trees = stats;
                 Transaction transaction;
                 const std::optional<bool> there = LockCell(db, cellId);
                 if (there == false)
                     continue;
-                ok = there.has_value() && WriteTrees(db, cellId, stats);
-                if (ok)
+                ok = there.has_value() && WriteTrees(db, cellId, trees);
+                if (ok) {
                     transaction.Commit();
-                else
-                    stats = kept;
+                    stats = trees;
+                }
                 break;
             }
         } else {
@@ -181,9 +186,51 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
 }
 
 bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const {
-    return ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, stats).Write(cellId) &&
-           LinkedAddressMover(db, stats).Move(cellId) &&
-           ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId) &&
+    if (!ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, stats).Write(cellId))
+        return false;
+
+    // Standard addresses outside the subtree, which other cells' Finishes may change too: locked
+    // all at once, then everything about them is decided from what the lock reads.
+    LinkedAddressMover mover(db, stats);
+    if (!mover.Read(cellId))
+        return false;
+    std::vector<uint32_t> addresses = mover.Addresses();
+    for (const AddressEntry& entry : m_addrEntries)
+        addresses.push_back(entry.stdAddrId);
+    const auto locked = StandardAddressLocks::Lock(db, addresses);
+    if (!locked)
+        return false;
+    std::vector<uint32_t> gone;
+    const auto entries = CurrentAddressEntries(db, gone);
+    if (!entries)
+        return false;
+    if (!mover.Move(*locked))
+        return false;
+
+    if (gone.empty())
+        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId) &&
+               RecordJournal(db, cellId, stats);
+    std::sort(gone.begin(), gone.end());
+    stats.skipped += static_cast<int>(std::unique(gone.begin(), gone.end()) - gone.begin());
+    const std::u16string& cellName = m_addrTree.nodes[ResultTree::Root].label;
+    if (m_addrTreeBuilder) {
+        const ResultTree tree = m_addrTreeBuilder(cellName, *entries);
+        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, *entries, stats).Write(cellId) &&
+               RecordJournal(db, cellId, stats);
+    }
+    // No way to build the tree again: the items of entries that are gone link nothing.
+    ResultTree tree = m_addrTree;
+    for (ResultTreeNode& node : tree.nodes) {
+        if (node.itemData == 0)
+            continue;
+        const AddressEntry& entry = m_addrEntries.at(node.itemData - 1);
+        const bool stays = std::any_of(entries->begin(), entries->end(), [&](const AddressEntry& e) {
+            return e.stdAddrId == entry.stdAddrId && e.oldId == entry.oldId;
+        });
+        if (!stays)
+            node.itemData = 0;
+    }
+    return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, m_addrEntries, stats).Write(cellId) &&
            RecordJournal(db, cellId, stats);
 }
 
@@ -216,4 +263,38 @@ QString JournalPatternText(const std::vector<NamedPatternRow>& dpRows,
         return texts.join(QStringLiteral(" | "));
     };
     return QStringLiteral("dp: %1; addr: %2").arg(rowsText(dpRows), rowsText(addrRows));
+}
+
+std::optional<std::vector<AddressEntry>> InnerTreeCommit::CurrentAddressEntries(CommitStatements& db,
+                                                                                std::vector<uint32_t>& gone) const {
+    if (m_addrEntries.empty() || m_addrTree.Empty())
+        return m_addrEntries;
+    // The page's own search (its cell name is the tree's root), limited to the entries' addresses.
+    const SqlText name = SqlText::LikeLiteral(QString::fromStdU16String(m_addrTree.nodes[ResultTree::Root].label));
+    std::vector<uint32_t> ids;
+    for (const AddressEntry& entry : m_addrEntries)
+        ids.push_back(entry.stdAddrId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::set<std::pair<uint32_t, QString>> current; // address id, old id of the link
+    const bool read = StatementBatches::ForEachChunk(ids, StatementBatches::ValuesPerList,
+                                                     [&](const std::vector<uint32_t>& chunk) {
+        const auto rows =
+            db.Rows(FormatStatement(Statements::UnlinkedAddressesAmong, {name, name, FormatIdList(chunk)}), 3);
+        if (!rows)
+            return false;
+        for (const QStringList& row : *rows)
+            current.emplace(row[0].toUInt(), row[2]);
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
+    std::vector<AddressEntry> entries;
+    for (const AddressEntry& entry : m_addrEntries) {
+        if (current.count({entry.stdAddrId, QString::fromStdU16String(entry.oldId)}))
+            entries.push_back(entry);
+        else
+            gone.push_back(entry.stdAddrId);
+    }
+    return entries;
 }

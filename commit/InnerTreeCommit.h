@@ -8,7 +8,12 @@
 // database's own locks: the trees' transaction first locks the cell's row (SQLite: its write lock
 // is taken when the transaction begins), the path step locks the parent of the first missing level
 // in a short transaction of its own, and every look-up that decides an insert runs under the lock.
-// Finishes that overlap therefore leave what the same Finishes leave one after another.
+// Cells whose names contain each other (明月公寓, 明月公寓二期) share standard addresses: page 5 of
+// both loads them, and the DPs of one are the DPs of the other. Those rows are locked too before
+// anything is decided about them, and page 5's entries, loaded before any lock, are checked again
+// under it: an address another Finish has moved or replaced since is left alone (counted as
+// skipped), and the address tree is built again from the entries that remain, as the page would
+// build it now. Finishes that overlap therefore leave what the same Finishes leave one after another.
 //
 // Errors: see README.md in this folder.
 #pragma once
@@ -22,7 +27,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,6 +48,11 @@ public:
 
     // The pattern rows the trees were cut with, as the journal records them (JournalPatternText).
     void SetPatternText(QString patterns) { m_patternText = std::move(patterns); }
+    // How the address page builds its tree from entries (the cell name, as the tree's root has it):
+    // used when some of its entries changed under another Finish. Without it such entries are
+    // only left unlinked, while the nodes above them are still written.
+    using TreeBuilder = std::function<ResultTree(std::u16string_view cellName, const std::vector<AddressEntry>&)>;
+    void SetAddressTreeBuilder(TreeBuilder builder) { m_addrTreeBuilder = std::move(builder); }
 
     // Finish in the wizard: Run(Write) with the error box; true when the transaction was committed.
     bool CommitInnerTree();
@@ -72,6 +84,10 @@ private:
     bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;
     // The journal's rows of this Finish, last in the trees' transaction (when there is a journal).
     bool RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const;
+    // Page 5's entries that are still what the page loaded, by the page's own search limited to
+    // them; the addresses of the others in `gone`. Nothing after a statement failed.
+    std::optional<std::vector<AddressEntry>> CurrentAddressEntries(CommitStatements& db,
+                                                                   std::vector<uint32_t>& gone) const;
 
     CellPathNames m_cellPath;
     const ResultTree& m_dpTree;
@@ -80,6 +96,7 @@ private:
     const std::vector<AddressEntry>& m_addrEntries;
     QString m_strResultID = QStringLiteral("0");
     QString m_patternText;
+    TreeBuilder m_addrTreeBuilder;
 };
 
 // The pattern rows of both split pages as one text for the journal: "dp: 栋/元/室=栋/单元/室 | ...;

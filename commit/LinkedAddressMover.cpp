@@ -2,64 +2,78 @@
 
 #include "commit/FinishJournal.h"
 #include "commit/TrailingAsciiRun.h"
+#include "database/AddressGrade.h"
 #include "database/AddressMove.h"
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
 
-#include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 using StatementBatches::ForEachChunk;
 using StatementBatches::RowsPerInsert;
 using StatementBatches::ValuesPerList;
 
-bool LinkedAddressMover::Move(uint32_t cellId) {
+bool LinkedAddressMover::Read(uint32_t cellId) {
     // Every link of every node of the cell's subtree, the cell node and this Finish's links
     // included, read before anything moves. Links to telephone numbers are looked up as DPs too.
-    const auto links = m_db.Rows(FormatStatement(Statements::SubtreeLinks, {cellId}), 3);
+    auto links = m_db.Rows(FormatStatement(Statements::SubtreeLinks, {cellId}), 3);
     if (!links)
         return false;
-    if (links->empty())
-        return true;
+    m_links = std::move(*links);
     std::vector<QString> dps;
     {
         std::set<QString> seen;
-        for (const QStringList& link : *links)
+        for (const QStringList& link : m_links)
             if (seen.insert(link[2]).second)
                 dps.push_back(link[2]);
     }
-    // DP number -> the standard addresses (grades 1 to 7) linked to its telephone numbers.
-    std::map<QString, std::vector<std::pair<uint32_t, QString>>> addressesOfDp;
-    if (!ForEachChunk(dps, ValuesPerList, [&](const std::vector<QString>& chunk) {
-            std::vector<std::vector<SqlArg>> items;
-            for (const QString& dp : chunk)
-                items.push_back({SqlText::Quote(dp)});
-            const auto rows =
-                m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
-                                          {FormatList(Statements::TextItem, items, Statements::Comma)}),
-                          3);
-            if (!rows)
-                return false;
-            for (const QStringList& row : *rows)
-                addressesOfDp[row[0]].emplace_back(row[1].toUInt(), row[2]);
-            return true;
-        }))
-        return false;
+    return ForEachChunk(dps, ValuesPerList, [&](const std::vector<QString>& chunk) {
+        std::vector<std::vector<SqlArg>> items;
+        for (const QString& dp : chunk)
+            items.push_back({SqlText::Quote(dp)});
+        const auto rows = m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
+                                                    {FormatList(Statements::TextItem, items, Statements::Comma)}),
+                                    3);
+        if (!rows)
+            return false;
+        for (const QStringList& row : *rows)
+            m_addressesOfDp[row[0]].emplace_back(row[1].toUInt(), row[2]);
+        return true;
+    });
+}
 
-    // Once moved an address has an inner grade, so no later link takes it again.
+std::vector<uint32_t> LinkedAddressMover::Addresses() const {
+    std::vector<uint32_t> ids;
+    for (const auto& [dp, addresses] : m_addressesOfDp)
+        for (const auto& address : addresses)
+            ids.push_back(address.first);
+    return ids;
+}
+
+bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked) {
+    // Once moved an address has an inner grade, so no later link takes it again; one that another
+    // Finish moved or replaced since it was read is left as that Finish left it.
     std::set<uint32_t> moved;
+    std::set<uint32_t> changed;
     std::vector<AddressMove> moves;
     std::vector<uint32_t> movedIds;
-    for (const QStringList& link : *links) {
-        const auto found = addressesOfDp.find(link[2]);
-        if (found == addressesOfDp.end())
+    for (const QStringList& link : m_links) {
+        const auto found = m_addressesOfDp.find(link[2]);
+        if (found == m_addressesOfDp.end())
             continue;
         const uint32_t nodeId = link[0].toUInt();
         const int grade = link[1].toInt() + 1;
-        for (const auto& [address, name] : found->second) {
-            const QString newName = TrailingAsciiRun(name);
+        for (const auto& candidate : found->second) {
+            const uint32_t address = candidate.first;
+            const auto now = locked.find(address);
+            if (now == locked.end() || now->second.grade >= AddressGrade::FirstInner) {
+                changed.insert(address);
+                continue;
+            }
+            const QString newName = TrailingAsciiRun(now->second.name);
             if (newName.isEmpty() || !moved.insert(address).second)
                 continue;
             moves.push_back({address, newName, grade, nodeId});
@@ -74,5 +88,6 @@ bool LinkedAddressMover::Move(uint32_t cellId) {
         }))
         return false;
     m_stats.moved += static_cast<int>(moves.size());
+    m_stats.skipped += static_cast<int>(changed.size());
     return true;
 }

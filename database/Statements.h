@@ -63,6 +63,9 @@ inline constexpr char16_t SubtreeLinks[] = // cell id
 // Commit, the forms it sends: a level of a tree, or a batch of rows, per statement. Lists (%l) are
 // made by FormatList from the item formats below; see StatementBatches for their sizes.
 inline constexpr char16_t LockAddrRow[] = u"select id from addr where id=%u for update"; // node id
+// The standard addresses a Finish may move or replace, locked in id order (two Finishes never wait
+// for each other in a circle) and read as they are under the lock. (address ids)
+inline constexpr char16_t LockAddrRows[] = u"select id,name,grade from addr where id in (%l) order by id for update";
 // A new top level has no parent row to lock: the table, for the moment of the path step.
 inline constexpr char16_t LockAddrTable[] = u"lock table addr in exclusive mode";
 inline constexpr char16_t NextAddrIds[] = u"select seq_addr.nextval from dual connect by level<=%d"; // count

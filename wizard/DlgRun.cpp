@@ -5,6 +5,7 @@
 #include "platform/ui/MessageBoxService.h"
 #include "wizard/ResourceIds.h"
 #include "wizard/WaitCursor.h"
+#include "wizard/WaitStatusLine.h"
 #include "wizard/WizardMessage.h"
 #include "wizard/WizardQuestion.h"
 #include "wizard/WizardResources.h"
@@ -79,6 +80,10 @@ bool DlgRun::CommitInnerTree() {
                            m_pageAddrSplit.Entries());
     // The rows in use with their names, as the operator typed them.
     commit.SetPatternText(JournalPatternText(m_pageDpSplit.NamedRows(), m_pageAddrSplit.NamedRows()));
+    // Page 6's tree again, from the entries another operator's Finish left as page 5 loaded them.
+    commit.SetAddressTreeBuilder([this](std::u16string_view cell, const std::vector<AddressEntry>& entries) {
+        return BuildResultTree(cell, entries, m_pageAddrSplit.PatternSet(), m_pageAddrSplit.LevelNamesByPattern());
+    });
     const bool committed = commit.CommitInnerTree();
     m_strResultID = commit.ResultId(); // set whatever the outcome
     return committed;
@@ -265,6 +270,9 @@ void DlgRun::OnOK() {
 
 void DlgRun::OnFinish() {
     WaitCursor wait;
+    // Another operator's Finish may hold the database (SQLite: the whole file) for a while.
+    const QRect back = m_btnBack.geometry();
+    WaitStatusLine status(this, QRect(10, back.y(), qMax(0, back.x() - 20), back.height()));
     if (!CommitInnerTree())
         return; // stays on the last page; the commit has reported why
     if (SendWizardMessage(m_pCurrentPage, WM_WIZARD_COMMITTED) != 0)

@@ -17,6 +17,8 @@ namespace {
 // A split page's figures and tree: the entries split by the rows as the page splits them.
 struct SplitPageResult {
     std::vector<AddressEntry> entries;
+    SplitPatternSet set; // the rows the page split with (given or suggested)
+    std::vector<LevelNames> names;
     ResultTree tree;
     int matched = 0;
 };
@@ -29,8 +31,9 @@ SplitPageResult SplitPage(std::vector<AddressEntry> entries, const QString& cell
     if (suggest)
         rows = SuggestNamedPatterns(result.entries);
     // A page starts with one empty row.
-    const SplitPatternSet set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : LevelTextsOf(rows));
-    result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, set, NamesOf(rows));
+    result.set = BuildPatternSet(rows.empty() ? std::vector<PatternRow>(1) : LevelTextsOf(rows));
+    result.names = NamesOf(rows);
+    result.tree = BuildResultTree(cellName.toStdU16String(), result.entries, result.set, result.names);
     result.matched = static_cast<int>(result.entries.size() - result.tree.unmatchedEntries);
     return result;
 }
@@ -45,6 +48,8 @@ CompoundDecomposition::~CompoundDecomposition() = default;
 QString CompoundDecomposition::StatusText(const Outcome& outcome) {
     switch (outcome.status) {
     case Status::Written:
+        if (outcome.skipped > 0) // the figures leave them out
+            return QStringLiteral("written, %1 skipped: changed by another commit meanwhile").arg(outcome.skipped);
         return QStringLiteral("written");
     case Status::DryRun:
         return QStringLiteral("dry-run");
@@ -137,6 +142,11 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
         names[grade - 1] = path[grade];
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
     commit.SetPatternText(JournalPatternText(outcome.dpRows, outcome.addrRows)); // with names, auto ones too
+    // Entries another compound's commit changed since they were loaded: the tree as page 6 would
+    // build it from the rest.
+    commit.SetAddressTreeBuilder([&addr](std::u16string_view cell, const std::vector<AddressEntry>& entries) {
+        return BuildResultTree(cell, entries, addr.set, addr.names);
+    });
     const CommitOutcome committed =
         commit.Run(m_options.dryRun ? CommitMode::DryRun : CommitMode::Write, CommitReporting::Quiet);
     if (search && !m_options.dryRun)
@@ -146,6 +156,7 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
     outcome.linksNew = committed.stats.linksNew;
     outcome.moved = committed.stats.moved;
     outcome.replaced = committed.stats.replaced;
+    outcome.skipped = committed.stats.skipped;
     if (!committed.ok) {
         failed();
         if (!committed.failure.isEmpty())

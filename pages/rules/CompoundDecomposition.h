@@ -57,6 +57,7 @@ public:
         std::vector<NamedPatternRow> addrRows;
         // How many written forms canonical names merged into how many nodes, both trees together.
         MergedForms merged;
+        int skipped = 0;  // addresses another compound's commit changed after they were loaded
         QString resultId; // the cell node's id; empty when the commit did not run
         QString message;  // the database's message of a failure
         std::vector<uint32_t> candidates; // Ambiguous: one node a candidate path (CompoundLocator)

@@ -5,6 +5,7 @@
 #include "platform/dataaccess/DatabaseDialect.h"
 #include "platform/dataaccess/ProviderError.h"
 #include "platform/dataaccess/Recordset.h"
+#include "platform/dataaccess/SqliteLockHolder.h"
 #include "platform/dataaccess/TranslationError.h"
 
 #include <QSqlDriver>
@@ -63,18 +64,40 @@ std::optional<long long> DrawThroughSavepoint(const QSqlDatabase& database, cons
     return value;
 }
 
+// Whatever way a statement ends, a wait it was told to have is over.
+class WaitTold {
+public:
+    explicit WaitTold(SqliteBusyWait& wait) : m_wait(wait) {}
+    ~WaitTold() { m_wait.StatementDone(); }
+    WaitTold(const WaitTold&) = delete;
+    WaitTold& operator=(const WaitTold&) = delete;
+
+private:
+    SqliteBusyWait& m_wait;
+};
+
 } // namespace
 
-Connection::Connection() : m_name(NewConnectionName()) {}
+Connection::Connection() : m_name(NewConnectionName()), m_busyTimeoutMs(ConnectionString::kDefaultBusyTimeoutMs) {}
 
-Connection::Connection(const QString& hostConnectionName) : m_name(hostConnectionName), m_owned(false) {
+Connection::Connection(const QString& hostConnectionName)
+    : m_name(hostConnectionName), m_owned(false), m_busyTimeoutMs(ConnectionString::kDefaultBusyTimeoutMs) {
     if (IsOpen())
         AfterOpen();
 }
 
 Connection::~Connection() {
-    if (!m_owned)
+    if (!m_owned) {
+        // The host's connection stays: its busy handler must not point here any longer.
+        if (m_translator.Dialect() == SqlDialect::SQLite && IsOpen()) {
+            const QSqlDatabase database = Database();
+            if (NativeHandle(database) == m_preparedFor) {
+                SqliteBusyWait::Uninstall(m_preparedFor);
+                QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
+            }
+        }
         return;
+    }
     {
         QSqlDatabase database = Database();
         if (database.isOpen()) {
@@ -121,17 +144,40 @@ void Connection::AfterOpen() {
     m_preparedFor = NativeHandle(database);
     m_translator = OracleTranslator(DatabaseDialect::Of(database));
     m_translationCache.Clear();
-    PrepareSession(database);
+    PrepareSession(database, true);
 }
 
-void Connection::PrepareSession(const QSqlDatabase& database) {
+void Connection::PrepareSession(const QSqlDatabase& database, bool fresh) {
+    if (m_translator.Dialect() == SqlDialect::PostgreSQL && fresh) {
+        // The server's notices and warnings (a ROLLBACK with no transaction left, say) would reach
+        // standard error through the driver; errors still come back with their statements.
+        QSqlQuery(database).exec(QStringLiteral("SET client_min_messages TO error"));
+        return;
+    }
     if (m_translator.Dialect() != SqlDialect::SQLite)
         return;
     // Oracle's like tells upper from lower case; SQLite's does only when asked, per connection.
     QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
-    // Another operator's commit holds the database's write lock for a moment: wait for it rather
-    // than fail at once, whatever the host's connection was opened with.
-    QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(kSqliteBusyTimeoutMs));
+    // Another operator's commit holds the database's write lock for a while: wait for it rather
+    // than fail at once, whatever the host's connection was opened with, and say so while waiting.
+    if (!m_busyWait.Install(NativeHandle(database), m_busyTimeoutMs))
+        QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
+}
+
+QString Connection::DatabaseMessage(const QSqlError& error, bool atCommit) const {
+    const QString message = ProviderError::DatabaseMessage(error);
+    // SQLITE_BUSY: the wait ran out. (Qt's driver keeps only the text of a failed COMMIT.)
+    const bool busy = error.nativeErrorCode() == u"5" || error.databaseText() == u"database is locked";
+    if (m_translator.Dialect() != SqlDialect::SQLite || !busy)
+        return message;
+    const QString holder = SqliteLockHolder::Describe(
+        Database().databaseName(), atCommit ? SqliteLockHolder::Wait::ForReaders : SqliteLockHolder::Wait::ForWriter);
+    const QString waited = QString::number(m_busyTimeoutMs / 1000.0, 'g', 3);
+    const QString what = atCommit ? QStringLiteral("another connection kept reading it while this one waited %1 s to "
+                                                   "write")
+                                  : QStringLiteral("another writer held it while this one waited %1 s");
+    return QStringLiteral("%1: %2%3 (a longer wait: sqlite:PATH?busy_timeout=MS)")
+        .arg(message, what.arg(waited), holder.isEmpty() ? QString() : QStringLiteral("; ") + holder);
 }
 
 void Connection::AddStream(Recordset* reading) {
@@ -211,12 +257,18 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
             QString message = parsed->HidePassword(ProviderError::DatabaseMessage(database.lastError()));
             if (!secret.isEmpty())
                 message.replace(secret, QStringLiteral("***"));
+            // Some failures (a server that never answered) do not say which server it was.
+            if (!parsed->host.isEmpty() && !message.contains(parsed->host))
+                message = QStringLiteral("%1%2: %3")
+                              .arg(parsed->host,
+                                   parsed->port > 0 ? QStringLiteral(":%1").arg(parsed->port) : QString(), message);
             database = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
             return ProviderError::Fail(E_FAIL, source, message);
         }
     }
     m_inTransaction = false;
+    m_busyTimeoutMs = parsed->busyTimeoutMs;
     AfterOpen();
     return S_OK;
 }
@@ -224,6 +276,7 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
 HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
+    const WaitTold waitTold(m_busyWait);
     SettleStreams();
     query = QSqlQuery(Database());
     query.setForwardOnly(forwardOnly);
@@ -231,7 +284,7 @@ HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQue
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     ++m_statementsSent;
     if (!query.exec(text))
-        return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(query.lastError()));
+        return Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(query.lastError(), false));
     return S_OK;
 }
 
@@ -239,12 +292,13 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
                         QString* translatedText) {
     if (HRESULT hr = RequireOpen(); FAILED(hr))
         return hr;
+    const WaitTold waitTold(m_busyWait);
     SettleStreams();
     const QSqlDatabase database = Database();
     if (NativeHandle(database) != m_preparedFor) // a wrapped connection the host opened since
         AfterOpen();
     else if (!m_owned) // the host may have closed and opened it again under the same handle
-        PrepareSession(database);
+        PrepareSession(database, false);
     TranslatedStatement translated;
     try {
         translated = m_translator.Dialect() == SqlDialect::Oracle
@@ -331,6 +385,7 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
         return hr;
     if (m_inTransaction)
         return Failure(kErrorTransactionExists);
+    const WaitTold waitTold(m_busyWait);
     SettleStreams();
     QSqlDatabase database = Database();
     ++m_statementsSent;
@@ -339,7 +394,7 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
         // otherwise meet another writer half way and fail at once instead of waiting its turn.
         QSqlQuery begin(database);
         if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            return Failure(E_FAIL, ProviderError::DatabaseMessage(begin.lastError()));
+            return Failure(E_FAIL, DatabaseMessage(begin.lastError(), false));
     } else if (!database.transaction()) {
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     }
@@ -358,6 +413,7 @@ HRESULT Connection::EndTransaction(bool commit) {
         return hr;
     if (!m_inTransaction)
         return Failure(kErrorNoTransaction);
+    const WaitTold waitTold(m_busyWait);
     SettleStreams();
     QSqlDatabase database = Database();
     ++m_statementsSent;
@@ -366,9 +422,9 @@ HRESULT Connection::EndTransaction(bool commit) {
         // would take commit() for nothing to do and leave the transaction open.
         QSqlQuery end(database);
         if (!end.exec(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")))
-            return Failure(E_FAIL, ProviderError::DatabaseMessage(end.lastError()));
+            return Failure(E_FAIL, DatabaseMessage(end.lastError(), commit));
     } else if (!(commit ? database.commit() : database.rollback())) {
-        return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
+        return Failure(E_FAIL, DatabaseMessage(database.lastError(), commit));
     }
     m_inTransaction = false;
     return S_OK;

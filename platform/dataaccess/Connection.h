@@ -9,6 +9,7 @@
 #include "platform/dataaccess/DataAccess.h"
 #include "platform/dataaccess/ProviderError.h"
 #include "platform/dataaccess/OracleTranslator.h"
+#include "platform/dataaccess/SqliteBusyWait.h"
 #include "platform/dataaccess/TranslationCache.h"
 
 #include "platform/automation/ComPtr.h"
@@ -57,8 +58,9 @@ public:
     // Statements sent to the database since the connection object was made: translated
     // statements, their loop checks and sequence draws, and the ends of transactions.
     long long StatementsSent() const { return m_statementsSent; }
-    // How long an SQLite statement waits for another connection's lock before it fails.
-    static constexpr int kSqliteBusyTimeoutMs = 5000;
+    // How long an SQLite statement waits for another connection's lock before it fails: the
+    // connection string's busy_timeout, else ConnectionString::kDefaultBusyTimeoutMs.
+    int SqliteBusyTimeoutMs() const { return m_busyTimeoutMs; }
 
     // A streaming reading holds a live query; before any other statement runs on this connection it
     // reads the rest of its rows, so that drivers which allow one active result (and statements that
@@ -76,7 +78,12 @@ private:
     HRESULT EndTransaction(bool commit);
     void SettleStreams();
     void AfterOpen();
-    void PrepareSession(const QSqlDatabase& database);
+    // Settings of the session: `fresh` after the native connection was made (every setting), else
+    // on each statement of a wrapped connection the host may have reset (the cheap ones).
+    void PrepareSession(const QSqlDatabase& database, bool fresh);
+    // The database's message for a failure; SQLite's "database is locked" after the whole wait says
+    // who holds the lock, as far as the system tells.
+    QString DatabaseMessage(const QSqlError& error, bool atCommit) const;
 
     QString m_name;
     bool m_owned = true;
@@ -87,6 +94,8 @@ private:
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;
     long long m_statementsSent = 0;
+    int m_busyTimeoutMs;
+    SqliteBusyWait m_busyWait;
 };
 
 } // namespace dataaccess

@@ -222,7 +222,35 @@ std::optional<ConnectionString> ParsePostgres(QStringView rest, QString* error) 
         else
             options.append(key + u'=' + Decode(value));
     }
+    // libpq waits for ever by default; seconds, as libpq reads them.
+    if (!std::any_of(options.begin(), options.end(),
+                     [](const QString& option) { return option.startsWith(u"connect_timeout="); }))
+        options.append(QStringLiteral("connect_timeout=%1").arg(ConnectionString::kDefaultConnectTimeoutSeconds));
     result.options = options.join(u';');
+    return result;
+}
+
+// sqlite:PATH?busy_timeout=MS. A '?' followed by anything else stays part of the path.
+std::optional<ConnectionString> ParseSqlite(QStringView path, QString* error) {
+    ConnectionString result;
+    result.driver = QStringLiteral("QSQLITE");
+    static constexpr QStringView kBusy = u"?busy_timeout=";
+    if (const qsizetype q = path.lastIndexOf(kBusy); q >= 0) {
+        bool ok = false;
+        const int value = path.mid(q + kBusy.size()).toInt(&ok);
+        if (!ok || value < 0) {
+            *error = QStringLiteral("busy_timeout of an sqlite: connection string must be milliseconds, "
+                                    "a whole number from 0");
+            return std::nullopt;
+        }
+        result.busyTimeoutMs = value;
+        path = path.left(q);
+    }
+    if (path.isEmpty()) {
+        *error = QStringLiteral("sqlite: without a file path");
+        return std::nullopt;
+    }
+    result.database = path.toString();
     return result;
 }
 
@@ -237,14 +265,7 @@ std::optional<ConnectionString> ConnectionString::Parse(const QString& text, QSt
         QStringView path = s.mid(7);
         if (path.startsWith(u"//"))
             path = path.mid(2);
-        if (path.isEmpty()) {
-            *error = QStringLiteral("sqlite: without a file path");
-            return std::nullopt;
-        }
-        ConnectionString result;
-        result.driver = QStringLiteral("QSQLITE");
-        result.database = path.toString();
-        return result;
+        return ParseSqlite(path, error);
     }
     for (const char* scheme : {"postgresql://", "postgres://"})
         if (s.startsWith(QLatin1StringView(scheme), Qt::CaseInsensitive))
@@ -257,6 +278,8 @@ std::optional<ConnectionString> ConnectionString::Parse(const QString& text, QSt
             *error = QStringLiteral("odbc: without a connection string");
             return std::nullopt;
         }
+        // Set on the connection before the driver connects (Qt's ODBC connect options).
+        result.options = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(kDefaultConnectTimeoutSeconds);
         return result;
     }
     *error = QStringLiteral("a connection string must start with sqlite:, postgresql:// or odbc:");

@@ -217,6 +217,8 @@ TEST_P(StatementPlans, OnlyTheLikeSearchesReadAWholeTable) {
         {F(::Statements::SubtreeLinks, {7u}), false},
         // The commit's batch forms, with more than one item where a list goes.
         {F(::Statements::LockAddrRow, {7u}), false},
+        {F(::Statements::LockAddrRows, {FormatIdList({12, 13})}), false},
+        {F(::Statements::UnlinkedAddressesAmong, {L(name), L(name), FormatIdList({12, 13})}), true},
         {F(::Statements::ChildrenOfParents, {8, FormatIdList({7, 8, 9})}), false},
         {F(::Statements::InsertAddrRows,
            {FormatList(::Statements::AddrRow, {{9000u, Q(u"1栋"_s), 8, 7u}, {9001u, Q(u""_s), 9, 9000u}},

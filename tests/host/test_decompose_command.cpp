@@ -377,6 +377,29 @@ TEST_P(DecomposeCommand, NamedRowsWriteEachPlaceOnceAndASecondRunAddsNothing) {
     EXPECT_EQ(AllRows(Database()), before);
 }
 
+// The server refuses the COMMIT itself (a deferred constraint trigger): the line reports what stays
+// written, nothing of the trees, and no server warning about the rollback reaches standard error.
+TEST_P(DecomposeCommand, RefusedCommitReportsNothingWritten) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "a COMMIT refused by a deferred trigger is PostgreSQL's";
+    Database().NativeRows(u"create function refuse_commit() returns trigger language plpgsql as "
+                          u"$$ begin raise exception 'commit refused by the test'; end $$"_s);
+    Database().NativeRows(u"create constraint trigger refuse_commit after insert on addr_ref deferrable "
+                          u"initially deferred for each row execute function refuse_commit()"_s);
+    const QList<QStringList> before = AllRows(Database());
+    const Outcome run = Decompose({u"--cell"_s, u"阳光花园"_s, u"--dp-pattern"_s, u"栋/元/室"_s});
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QStringList line = Lines(run.out).value(0);
+    ASSERT_EQ(line.size(), 11) << run.out.toStdString();
+    EXPECT_TRUE(line[10].startsWith(u"failed: "_s) && line[10].contains(u"commit refused by the test"_s))
+        << line[10].toStdString();
+    EXPECT_NE(line[2], u"0"_s) << "the DP page matched addresses, so the commit had links to write";
+    // nodes_new, links_new, moved, replaced: the path exists, so nothing stays written.
+    EXPECT_EQ(line.mid(5, 4), (QStringList{u"0"_s, u"0"_s, u"0"_s, u"0"_s}));
+    EXPECT_EQ(AllRows(Database()), before);
+}
+
 // A list of compounds in one run reads the texts pages 3 and 5 search once (on SQLite): it ends
 // exactly as the same compounds run one at a time, each seeing what the ones before it wrote.
 TEST_P(DecomposeCommand, OneRunOverManyEndsAsRunsOverOneEach) {

@@ -3,12 +3,15 @@
 // whose commit fails keeps the wizard on the last page with the database as it was; the next
 // Finish succeeds.
 #include "wizard/DlgRun.h"
+#include "wizard/WaitStatusLine.h"
+#include "platform/dataaccess/DatabaseWait.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TreeDescription.h"
 #include "tests/support/WizardOnDatabase.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -16,7 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -140,6 +146,56 @@ TEST_P(ResultPagesWizard, FailedFinishStaysOnTheLastPageAndTheNextFinishSucceeds
     ClickNext(); // Finish again
     EXPECT_EQ(Wizard().result(), IDOK);
     EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
+}
+
+// Another writer holds the SQLite file when Finish is pressed: while Finish waits, a line left of
+// the buttons says so (with the wait cursor); once the writer is done, Finish writes and the line
+// is gone.
+TEST_P(ResultPagesWizard, FinishThatWaitsForAnotherWriterSaysSo) {
+    if (GetParam() != Backend::SQLite)
+        GTEST_SKIP() << "one writer holding the whole file is SQLite's";
+    WalkToTheLastPage();
+    std::promise<void> held;
+    std::promise<void> release;
+    std::thread writer([&, path = Database().Url().mid(7)] {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other-writer"_s);
+            db.setDatabaseName(path);
+            db.open();
+            QSqlQuery query(db);
+            query.exec(u"begin immediate"_s);
+            held.set_value();
+            release.get_future().wait_for(std::chrono::seconds(20));
+            query.exec(u"commit"_s);
+        }
+        QSqlDatabase::removeDatabase(u"other-writer"_s);
+    });
+    held.get_future().wait();
+    struct Seen {
+        bool visible = false;
+        QString text;
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+    };
+    std::vector<Seen> seen;
+    auto previous = dataaccess::DatabaseWait::SetObserver([&](bool waiting) {
+        const QLabel* line = Wizard().findChild<QLabel*>(QString::fromLatin1(WaitStatusLine::ObjectName));
+        seen.push_back({line && line->isVisible(), line ? line->text() : QString(),
+                        QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor});
+        if (waiting && seen.size() == 1)
+            release.set_value(); // the other writer is done once the operator was told
+    });
+    ClickNext(); // Finish
+    dataaccess::DatabaseWait::SetObserver(std::move(previous));
+    writer.join();
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].visible);
+    EXPECT_EQ(seen[0].text, u"正在等待其他用户写完数据库……"_s);
+    EXPECT_EQ(seen[0].cursor, Qt::WaitCursor);
+    EXPECT_FALSE(seen[1].visible);
+    EXPECT_EQ(Wizard().result(), IDOK);
+    EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
+    EXPECT_EQ(m_boxes.Count(), 0);
 }
 
 INSTANTIATE_BACKENDS(ResultPagesWizard);
