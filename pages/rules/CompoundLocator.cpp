@@ -89,6 +89,8 @@ Location CompoundLocator::Locate(const CompoundReference& reference, const Level
     if (!g_pDatabase)
         return WithStatus(Status::Failed, QStringLiteral("no database"));
     Location location = BasePath(reference);
+    if (location.status == Status::NotFound && reference.GetKind() == CompoundReference::Kind::Name)
+        return NewPath(reference.Name(), levels);
     if (location.status != Status::Found)
         return location;
 
@@ -117,6 +119,35 @@ Location CompoundLocator::Locate(const CompoundReference& reference, const Level
         if (!walk.sharedName.empty())
             return Ambiguous(std::move(walk.sharedName));
     }
+    location.cellId = walk.missing > CompoundGrade ? ids[CompoundGrade] : 0;
+    return location;
+}
+
+Location CompoundLocator::NewPath(const QString& name, const LevelTexts& levels) {
+    // Without an operator a path is made only where every level was given: the wizard's page 2
+    // then holds the first top-level node as the city and the typed levels, and Finish makes what
+    // is missing of them.
+    for (int grade = 2; grade <= CellPathCandidates::PathLength; ++grade) {
+        if (!levels[grade])
+            return WithStatus(Status::NotFound);
+    }
+    Location location = WithStatus(Status::Found);
+    if (!ReadRows(QString::fromUtf16(Statements::TopNodeName), [&](CADORecordset& reading) {
+            if (location.path[1].isEmpty())
+                reading.ReadColumn(0, location.path[1], nullptr);
+        }))
+        return WithStatus(Status::Failed);
+    for (int grade = 2; grade <= CellPathCandidates::PathLength; ++grade)
+        location.path[grade] = *levels[grade];
+    location.path[CompoundGrade] = name;
+
+    // Part of it, or all, may exist already; a level two nodes of one parent share is not guessed.
+    std::array<uint32_t, 8> ids{};
+    const Walk walk = FindByNames(location.path, 1, ids);
+    if (walk.failed)
+        return WithStatus(Status::Failed);
+    if (!walk.sharedName.empty())
+        return Ambiguous(walk.sharedName);
     location.cellId = walk.missing > CompoundGrade ? ids[CompoundGrade] : 0;
     return location;
 }

@@ -10,6 +10,8 @@
 // - A path: the six levels must exist as written, each found by its name below the one before.
 // Levels given in place of the found ones (by grade, 2 to 6) then change single grades of that one
 // path; what they name need not exist (the commit makes it, as after an operator's correction).
+// A name found nowhere is placed only when all of grades 2 to 6 are given: below the first
+// top-level node as the city, as the wizard proposes, with the commit making what is missing.
 #pragma once
 
 #include "pages/rules/CellPathCandidates.h"
@@ -50,4 +52,6 @@ private:
     static Location BasePath(const CompoundReference& reference);
     static Location PathOfName(const QString& name);
     static Location PathOfId(uint32_t id);
+    // A name found nowhere: the path the levels name, when all of grades 2 to 6 are given.
+    static Location NewPath(const QString& name, const LevelTexts& levels);
 };

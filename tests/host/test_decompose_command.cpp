@@ -432,6 +432,54 @@ TEST_P(DecomposeCommand, OneRunOverManyEndsAsRunsOverOneEach) {
     EXPECT_EQ(Canonical(Database()), Canonical(alone));
 }
 
+// A name that no path leads to is made a path only where every level was given, as an operator
+// makes it on page 2; with a level missing it is not found and nothing is written.
+TEST_P(DecomposeCommand, NameFoundNowhereGetsThePathItsLevelsName) {
+    const QString cell = u"新筑雅苑"_s;
+    ASSERT_EQ(One(u"select count(*) from addr where name like '%新筑雅苑%'"_s), u"0"_s);
+    Database().NativeRows(u"insert into dpaddr97 (num,addr) values ('X900001','新筑雅苑3栋2单元501室')"_s);
+    Database().NativeRows(u"insert into dpaddr97 (num,addr) values ('X900002','新筑雅苑3栋2单元502室')"_s);
+    const QStringList levels = {u"--path-level"_s, u"2=新城区"_s, u"--path-level"_s, u"3=新城镇"_s,
+                                u"--path-level"_s, u"4=新城路"_s, u"--path-level"_s, u"5=新城街"_s};
+    const QStringList rows = {u"--dp-pattern"_s, u"栋/元/室"_s};
+    const QList<QStringList> before = AllRows(Database());
+
+    const Outcome partial = Decompose(QStringList{u"--cell"_s, cell} + levels + rows);
+    EXPECT_EQ(partial.exitCode, 1);
+    EXPECT_EQ(Lines(partial.out).value(0).value(10), u"not-found"_s);
+    EXPECT_EQ(AllRows(Database()), before);
+
+    const QStringList every = levels + QStringList{u"--path-level"_s, u"6=9号"_s} + rows;
+    const Outcome dry = Decompose(QStringList{u"--cell"_s, cell, u"--dry-run"_s} + every);
+    ASSERT_EQ(dry.exitCode, 0) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_EQ(AllRows(Database()), before);
+    const Outcome real = Decompose(QStringList{u"--cell"_s, cell} + every);
+    ASSERT_EQ(real.exitCode, 0) << real.out.toStdString() << real.err.toStdString();
+    const QStringList d = Lines(dry.out).value(0), w = Lines(real.out).value(0);
+    ASSERT_EQ(w.size(), 11);
+    EXPECT_EQ(w[10], u"written"_s);
+    EXPECT_EQ(w.mid(0, 9), d.mid(0, 9)); // the dry run counted the path's nodes too
+    // Five path levels, the compound, and 3栋, 2单元, 501室 and 502室 below it.
+    EXPECT_EQ(w[5], u"10"_s);
+    EXPECT_EQ(w[6], u"2"_s);
+
+    // Below the first top-level node, with the levels as given.
+    const QString path = One(u"select name from addr where id in (select parentid from addr where name='新筑雅苑')"_s);
+    EXPECT_EQ(path, u"9号"_s);
+    const QList<QStringList> up = Database().Rows(
+        u"select name,grade from addr start with name='新筑雅苑' connect by id = prior parentid order by level desc"_s);
+    ASSERT_EQ(up.size(), 7);
+    EXPECT_EQ(up[0][0], Database().Rows(u"select name from addr where parentid=0 order by id"_s).value(0).value(0));
+    EXPECT_EQ((QStringList{up[1][0], up[2][0], up[3][0], up[4][0], up[5][0], up[6][0]}),
+              (QStringList{u"新城区"_s, u"新城镇"_s, u"新城路"_s, u"新城街"_s, u"9号"_s, cell}));
+
+    // Now the name leads to that one path: found without the levels, and nothing is made twice.
+    const Outcome again = Decompose(QStringList{u"--cell"_s, cell, u"--existing"_s, u"continue"_s} + rows);
+    ASSERT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+    EXPECT_EQ(Lines(again.out).value(0).value(5), u"0"_s);
+    EXPECT_EQ(Lines(again.out).value(0).value(9), w[9]);
+}
+
 INSTANTIATE_BACKENDS(DecomposeCommand);
 
 // Bad usage: one line on standard error, exit 2, nothing written, nothing on standard output.
