@@ -37,6 +37,14 @@ const void* NativeHandle(const QSqlDatabase& database) {
     return *static_cast<void* const*>(handle.constData());
 }
 
+// The sqlite3 handle of Qt's own SQLite driver; nothing for any other driver (an ODBC driver
+// reaching an SQLite file hands out an ODBC handle, which SQLite's functions must never see).
+const void* SqliteHandle(const QSqlDatabase& database) {
+    if (!database.driver() || qstrcmp(database.driver()->handle().typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return NativeHandle(database);
+}
+
 // Runs `update SEQUENCE ... returning last_value` without its returning clause and reads the value
 // back with a select, both inside one savepoint. The value, or nothing with the database's message.
 std::optional<long long> DrawThroughSavepoint(const QSqlDatabase& database, const QString& sequence,
@@ -92,7 +100,7 @@ Connection::~Connection() {
         if (m_translator.Dialect() == SqlDialect::SQLite && IsOpen()) {
             const QSqlDatabase database = Database();
             if (NativeHandle(database) == m_preparedFor) {
-                SqliteBusyWait::Uninstall(m_preparedFor);
+                SqliteBusyWait::Uninstall(SqliteHandle(database));
                 QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
             }
         }
@@ -160,7 +168,7 @@ void Connection::PrepareSession(const QSqlDatabase& database, bool fresh) {
     QSqlQuery(database).exec(QStringLiteral("PRAGMA case_sensitive_like=ON"));
     // Another operator's commit holds the database's write lock for a while: wait for it rather
     // than fail at once, whatever the host's connection was opened with, and say so while waiting.
-    if (!m_busyWait.Install(NativeHandle(database), m_busyTimeoutMs))
+    if (!m_busyWait.Install(SqliteHandle(database), m_busyTimeoutMs))
         QSqlQuery(database).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
 }
 
