@@ -39,18 +39,24 @@ constexpr const char* ChildCell = "TESSEL_COMMIT_CHILD_CELL";
 constexpr const char* ChildWithAddresses = "TESSEL_COMMIT_CHILD_ADDRESSES";
 constexpr const char* ChildGo = "TESSEL_COMMIT_CHILD_GO";
 
+// A child's own connection to the parent's database, made the process's database.
+bool AttachChildDatabase(ComPtr<_Connection>& connection, CADODatabase& database) {
+    const BstrText url(qEnvironmentVariable(ChildUrl));
+    if (FAILED(CreateConnection(connection.Put())) || FAILED(connection->Open(url.Get(), nullptr, nullptr, -1)))
+        return false;
+    database.AttachConnection(connection.Get());
+    g_pDatabase = &database;
+    return true;
+}
+
 // One operator: opens its own connection, waits for the start signal, presses Finish and prints
 // the outcome. Runs only as a child of ConcurrentCommits.
 TEST(CommitChild, OneFinish) {
     if (qEnvironmentVariableIsEmpty(ChildUrl))
         GTEST_SKIP() << "runs as a child process of ConcurrentCommits";
     ComPtr<_Connection> connection;
-    ASSERT_TRUE(SUCCEEDED(CreateConnection(connection.Put())));
-    const BstrText url(qEnvironmentVariable(ChildUrl));
-    ASSERT_TRUE(SUCCEEDED(connection->Open(url.Get(), nullptr, nullptr, -1)));
     CADODatabase database;
-    database.AttachConnection(connection.Get());
-    g_pDatabase = &database;
+    ASSERT_TRUE(AttachChildDatabase(connection, database));
 
     const QString cell = qEnvironmentVariable(ChildCell);
     Inputs inputs(cell.toStdU16String());
@@ -88,10 +94,6 @@ const QString DpTree = u"1栋:8{2单元:9[DP1/1] 3单元:9[DP2/1]} 2栋:8{1单�
 
 class ConcurrentCommits : public BackendTest {
 protected:
-    void NativeExec(const QString& statement) {
-        QSqlQuery query(Database().Native());
-        ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
-    }
     QString Count(const QString& statement) { return Database().Rows(statement).value(0).value(0); }
 };
 
@@ -105,9 +107,7 @@ TEST_P(ConcurrentCommits, OverlappingFinishesWriteWhatOneAfterAnotherWould) {
         else
             Database().Load({u"insert into addr (id,name,grade,parentid) values(1,'北京市',1,0)"_s});
         if (GetParam() == Backend::PostgreSQL) {
-            NativeExec(u"create or replace function slow_node() returns trigger language plpgsql as "
-                       u"$$ begin perform pg_sleep(0.01); return new; end $$"_s);
-            NativeExec(u"create trigger slow_node before insert on addr for each row execute function slow_node()"_s);
+            ASSERT_TRUE(NestedCompounds::SlowNodeInserts(Database()));
         }
         QTemporaryDir signalDir;
         const QString go = signalDir.filePath(u"go"_s);
@@ -208,12 +208,8 @@ TEST(CommitChild, NestedFinish) {
     if (qEnvironmentVariableIsEmpty(NestedChildCell))
         GTEST_SKIP() << "runs as a child process of NestedCompoundCommits";
     ComPtr<_Connection> connection;
-    ASSERT_TRUE(SUCCEEDED(CreateConnection(connection.Put())));
-    const BstrText url(qEnvironmentVariable(ChildUrl));
-    ASSERT_TRUE(SUCCEEDED(connection->Open(url.Get(), nullptr, nullptr, -1)));
     CADODatabase database;
-    database.AttachConnection(connection.Get());
-    g_pDatabase = &database;
+    ASSERT_TRUE(AttachChildDatabase(connection, database));
     const NestedFinish finish(qEnvironmentVariable(NestedChildCell));
     std::cout << "loaded" << std::endl;
     const QString go = qEnvironmentVariable(ChildGo);
@@ -297,9 +293,11 @@ TEST_P(NestedCompoundCommits, FinishThatWaitedSkipsWhatAnotherChangedMeanwhile) 
         auto child = StartOperator(shorter, {});
         // Its Finish is waiting for the row lock.
         bool waiting = false;
-        // (Asked on another connection: a transaction sees one picture of the server's activity.)
+        // (Asked on another connection: a transaction sees one picture of the server's activity. Only
+        // this database's locks: tests running beside this one wait for locks of their own.)
         for (int i = 0; i < 3000 && !waiting; ++i) {
-            waiting = Database().Rows(u"select count(*) from pg_locks where not granted"_s).value(0).value(0) != u"0"_s;
+            waiting = Database().Rows(u"select count(*) from pg_locks where not granted and pid in (select pid from "
+                                      u"pg_stat_activity where datname=current_database())"_s).value(0).value(0) != u"0"_s;
             if (!waiting)
                 QThread::msleep(10);
         }
@@ -355,10 +353,7 @@ TEST_P(NestedCompoundCommits, EightOperatorsEndAsOneAfterAnother) {
         BackendTest::SetUp();
         Database().Load(NestedCompounds::Fixture());
         if (GetParam() == Backend::PostgreSQL) {
-            QSqlQuery query(Database().Native());
-            query.exec(u"create or replace function slow_node() returns trigger language plpgsql as "
-                       u"$$ begin perform pg_sleep(0.01); return new; end $$"_s);
-            query.exec(u"create trigger slow_node before insert on addr for each row execute function slow_node()"_s);
+            ASSERT_TRUE(NestedCompounds::SlowNodeInserts(Database()));
         }
         QTemporaryDir signalDir;
         const QString go = signalDir.filePath(u"go"_s);

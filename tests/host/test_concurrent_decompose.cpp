@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,11 +51,7 @@ TEST_P(ConcurrentDecompose, EightRunsEndAsOneAfterAnother) {
         BackendTest::SetUp();
         Database().Load(NestedCompounds::Fixture());
         if (GetParam() == Backend::PostgreSQL) {
-            // A moment on every new node widens the window an unlocked look-up would be overtaken in.
-            QSqlQuery query(Database().Native());
-            query.exec(u"create or replace function slow_node() returns trigger language plpgsql as "
-                       u"$$ begin perform pg_sleep(0.01); return new; end $$"_s);
-            query.exec(u"create trigger slow_node before insert on addr for each row execute function slow_node()"_s);
+            ASSERT_TRUE(NestedCompounds::SlowNodeInserts(Database()));
         }
         std::vector<std::unique_ptr<QProcess>> runs;
         for (const NestedCompounds::Family& family : NestedCompounds::Families())

@@ -11,6 +11,7 @@
 
 #include "tests/support/TestDatabase.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -118,6 +119,15 @@ inline QStringList FamilyState(TestDatabase& database, const Family& family) {
 inline QList<QStringList> DoublyLinkedNumbers(TestDatabase& database) {
     return database.Rows(u"select oldid,count(*) from addr_ref where refflag=0 group by oldid having count(*)>1 "
                          u"order by oldid"_s);
+}
+
+// PostgreSQL only: a moment on every new node widens the window an unlocked look-up would be
+// overtaken in. False when the server refused it.
+inline bool SlowNodeInserts(TestDatabase& database) {
+    QSqlQuery query(database.Native());
+    return query.exec(u"create or replace function slow_node() returns trigger language plpgsql as "
+                      u"$$ begin perform pg_sleep(0.01); return new; end $$"_s) &&
+           query.exec(u"create trigger slow_node before insert on addr for each row execute function slow_node()"_s);
 }
 
 } // namespace NestedCompounds
