@@ -40,7 +40,16 @@ namespace {
 
 const char kHeader[] =
     "cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\treplaced\tresult_id\t"
-    "status";
+    "status\tdp_rows\taddr_rows";
+
+// The rows a list was split with, as --dp-pattern and --addr-pattern take them, " | " between rows;
+// empty for the single empty row and for a compound that was not split.
+QString RowsText(const std::vector<NamedPatternRow>& rows) {
+    QStringList texts;
+    for (const NamedPatternRow& row : rows)
+        texts.append(QString::fromStdU16String(PatternRowText(row)));
+    return texts.join(QStringLiteral(" | "));
+}
 
 // One row a compound; the table format writes it as one line whatever the name or the database
 // said (in tsv tabs, line breaks and backslashes inside a field as tessel sql writes them).
@@ -51,6 +60,8 @@ std::vector<TableFormat::Value> OutcomeRow(const QString& cell, const CompoundDe
         fields.emplace_back(QString::number(figure));
     fields.emplace_back(o.resultId);
     fields.emplace_back(CompoundDecomposition::StatusText(o));
+    fields.emplace_back(RowsText(o.dpRows));
+    fields.emplace_back(RowsText(o.addrRows));
     return fields;
 }
 
@@ -195,7 +206,7 @@ int RunDecompose(const CommandLine& line) {
                                                                      ? CompoundDecomposition::Scope::ManyCompounds
                                                                      : CompoundDecomposition::Scope::OneCompound);
     TableFormat table(arguments.format, QString::fromLatin1(kHeader).split(u'\t'),
-                      {false, true, true, true, true, true, true, true, true, true, false});
+                      {false, true, true, true, true, true, true, true, true, true, false, false, false});
     printLines(table.Begin(true));
     int status = 0;
     using Status = CompoundDecomposition::Status;
@@ -278,7 +289,9 @@ const CommandRegistration registration{{
         "runs, and a line that holds a control character fails on its own line.\n\n"
         "Output: a header line, then one line a compound, tab-separated: cell (as given), dp_loaded, "
         "dp_matched, addr_loaded, addr_matched, nodes_new, links_new, moved, replaced, result_id, status "
-        "(written, dry-run, skipped-existing, not-found, ambiguous: IDS, or failed: MESSAGE). A tab, line "
+        "(written, dry-run, skipped-existing, not-found, ambiguous: IDS, or failed: MESSAGE), dp_rows and addr_rows "
+        "(the rows each list was split with, given or auto, as --dp-pattern takes them, \" | \" between rows; "
+        "empty for a compound that was not split or for the single empty row). A tab, line "
         "break, carriage return or backslash inside a field is written \\t, \\n, \\r, \\\\ as tessel sql "
         "writes it; --format csv or json writes the same columns in that form. A progress line goes to standard "
         "error when it is a terminal, and at the end a summary line: how many compounds were written, dry-run, "

@@ -70,7 +70,7 @@ TEST_P(ConcurrentDecompose, EightRunsEndAsOneAfterAnother) {
             // Only the run's own summary, no server warning.
             for (const QString& line : err.split(u'\n', Qt::SkipEmptyParts))
                 EXPECT_TRUE(line.startsWith(u"tessel decompose: "_s)) << err.toStdString();
-            const QString status = out.trimmed().section(u'\n', -1).section(u'\t', -1);
+            const QString status = out.trimmed().section(u'\n', -1).section(u'\t', 10, 10);
             EXPECT_TRUE(status.startsWith(u"written"_s)) << out.toStdString();
         }
 

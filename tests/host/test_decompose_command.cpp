@@ -27,7 +27,7 @@ Outcome Tessel(const QStringList& args, const QString& workingDirectory = {}) {
 }
 
 const QString kHeader = u"cell\tdp_loaded\tdp_matched\taddr_loaded\taddr_matched\tnodes_new\tlinks_new\tmoved\t"
-                        u"replaced\tresult_id\tstatus"_s;
+                        u"replaced\tresult_id\tstatus\tdp_rows\taddr_rows"_s;
 
 // One compound's inputs, given to the wizard as an operator script and to decompose as options.
 struct Job {
@@ -204,7 +204,7 @@ TEST_P(DecomposeCommand, EndsAsTheWizardRunWithTheSameInputs) {
             Decompose(QStringList{u"--cell"_s, job.cell, u"--dry-run"_s} + DecomposeOptions(job));
         ASSERT_EQ(dry.exitCode, 0) << dry.out.toStdString() << dry.err.toStdString();
         const QStringList d = Lines(dry.out).value(0);
-        ASSERT_EQ(d.size(), 11);
+        ASSERT_EQ(d.size(), 13);
         // The last page shows the dry run's counts before Finish.
         // Page 3's addresses left out, then page 5's.
         const QString unmatchedDp = QString::number(d[1].toInt() - d[2].toInt());
@@ -223,7 +223,7 @@ TEST_P(DecomposeCommand, EndsAsTheWizardRunWithTheSameInputs) {
         ASSERT_EQ(decompose.exitCode, 0) << decompose.out.toStdString() << decompose.err.toStdString();
         const QList<QStringList> lines = Lines(decompose.out);
         ASSERT_EQ(lines.size(), 1);
-        EXPECT_EQ(lines[0].last(), u"written"_s) << job.cell.toStdString();
+        EXPECT_EQ(lines[0][10], u"written"_s) << job.cell.toStdString();
         // The same cell node id as the wizard prints (a new path draws its ids from a sequence that
         // PostgreSQL does not roll back, and the wizard's last page runs a dry run).
         if (GetParam() == Backend::SQLite) {
@@ -272,7 +272,7 @@ TEST_P(DecomposeCommand, DryRunCountsExactlyAndWritesNothing) {
     const QList<QStringList> dryLines = Lines(dry.out);
     ASSERT_EQ(dryLines.size(), cells.size());
     EXPECT_GT(dryLines[0][5].toInt(), 0); // new nodes counted for 阳光花园
-    EXPECT_EQ(dryLines[1].last(), u"skipped-existing"_s);
+    EXPECT_EQ(dryLines[1][10], u"skipped-existing"_s);
 
     // The real run writes what the dry run counted. Only the first compound meets the database as the
     // dry run saw it: the others come after what was written before them.
@@ -280,9 +280,9 @@ TEST_P(DecomposeCommand, DryRunCountsExactlyAndWritesNothing) {
     ASSERT_EQ(real.exitCode, 0) << real.out.toStdString() << real.err.toStdString();
     const QList<QStringList> realLines = Lines(real.out);
     ASSERT_EQ(realLines.size(), cells.size());
-    EXPECT_EQ(realLines[0], dryLines[0].mid(0, 10) + QStringList{u"written"_s});
+    EXPECT_EQ(realLines[0], dryLines[0].mid(0, 10) + QStringList{u"written"_s} + dryLines[0].mid(11));
     for (qsizetype i = 0; i < cells.size(); ++i)
-        EXPECT_EQ(realLines[i].last(), i == 1 ? u"skipped-existing"_s : u"written"_s);
+        EXPECT_EQ(realLines[i][10], i == 1 ? u"skipped-existing"_s : u"written"_s);
 }
 
 TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
@@ -328,9 +328,9 @@ TEST_P(DecomposeCommand, EachCompoundEndsOnItsOwnLine) {
     ASSERT_EQ(lines.size(), cells.size());
     for (qsizetype i = 0; i < cells.size(); ++i) {
         EXPECT_EQ(lines[i][0], cells[i]);
-        EXPECT_TRUE(lines[i].last().startsWith(cases[i].status)) << lines[i].join(u' ').toStdString();
+        EXPECT_TRUE(lines[i][10].startsWith(cases[i].status)) << lines[i].join(u' ').toStdString();
     }
-    EXPECT_TRUE(lines[3].last().contains(u"refused by the test"_s)) << lines[3].last().toStdString();
+    EXPECT_TRUE(lines[3][10].contains(u"refused by the test"_s)) << lines[3][10].toStdString();
     EXPECT_EQ(One(u"select count(*) from addr where grade>7 and parentid in "_s + below), u"0"_s);
     EXPECT_EQ(One(u"select count(*) from addr a, addr c where a.parentid=c.id and c.name='金色家园'"_s), nodesOfGold);
 
@@ -349,7 +349,7 @@ TEST_P(DecomposeCommand, NamedRowsWriteEachPlaceOnceAndASecondRunAddsNothing) {
     const Outcome first = Decompose(automatic);
     ASSERT_EQ(first.exitCode, 0) << first.out.toStdString() << first.err.toStdString();
     const QStringList fields = Lines(first.out).value(0);
-    ASSERT_EQ(fields.size(), 11) << first.out.toStdString();
+    ASSERT_EQ(fields.size(), 13) << first.out.toStdString();
     EXPECT_EQ(fields[10], u"written"_s);
 
     // Every building below the cell is one number (or letter) and the name 栋: no 4-, 4号楼, ４栋,
@@ -366,12 +366,21 @@ TEST_P(DecomposeCommand, NamedRowsWriteEachPlaceOnceAndASecondRunAddsNothing) {
     }
     EXPECT_LE(numbered.size(), 12) << numbered.join(u' ').toStdString();
 
-    // The same rows again find every node and every link.
+    // The line names the rows auto chose, with their names, as the options take them; given back,
+    // the same rows find every node and every link.
+    QStringList reported = {u"--cell"_s, u"阳光花园"_s, u"--existing"_s, u"continue"_s};
+    for (const auto& [column, option] : {std::pair{11, u"--dp-pattern"_s}, std::pair{12, u"--addr-pattern"_s}}) {
+        ASSERT_FALSE(fields[column].isEmpty()) << first.out.toStdString();
+        for (const QString& row : fields[column].split(u" | "_s)) {
+            EXPECT_TRUE(row.contains(u'=')) << row.toStdString(); // suggested rows carry names
+            reported << option << row;
+        }
+    }
     const QList<QStringList> before = AllRows(Database());
-    const Outcome second = Decompose(automatic + QStringList{u"--existing"_s, u"continue"_s});
+    const Outcome second = Decompose(reported);
     ASSERT_EQ(second.exitCode, 0) << second.out.toStdString() << second.err.toStdString();
     const QStringList again = Lines(second.out).value(0);
-    ASSERT_EQ(again.size(), 11) << second.out.toStdString();
+    ASSERT_EQ(again.size(), 13) << second.out.toStdString();
     EXPECT_EQ(again[5], u"0"_s); // nodes_new
     EXPECT_EQ(again[6], u"0"_s); // links_new
     EXPECT_EQ(AllRows(Database()), before);
@@ -392,7 +401,7 @@ TEST_P(DecomposeCommand, RefusedCommitReportsNothingWritten) {
     for (const QString& said : run.err.split(u'\n', Qt::SkipEmptyParts)) // the run's summary only
         EXPECT_TRUE(said.startsWith(u"tessel decompose: "_s)) << run.err.toStdString();
     const QStringList line = Lines(run.out).value(0);
-    ASSERT_EQ(line.size(), 11) << run.out.toStdString();
+    ASSERT_EQ(line.size(), 13) << run.out.toStdString();
     EXPECT_TRUE(line[10].startsWith(u"failed: "_s) && line[10].contains(u"commit refused by the test"_s))
         << line[10].toStdString();
     EXPECT_NE(line[2], u"0"_s) << "the DP page matched addresses, so the commit had links to write";
@@ -456,7 +465,7 @@ TEST_P(DecomposeCommand, NameFoundNowhereGetsThePathItsLevelsName) {
     const Outcome real = Decompose(QStringList{u"--cell"_s, cell} + every);
     ASSERT_EQ(real.exitCode, 0) << real.out.toStdString() << real.err.toStdString();
     const QStringList d = Lines(dry.out).value(0), w = Lines(real.out).value(0);
-    ASSERT_EQ(w.size(), 11);
+    ASSERT_EQ(w.size(), 13);
     EXPECT_EQ(w[10], u"written"_s);
     EXPECT_EQ(w.mid(0, 9), d.mid(0, 9)); // the dry run counted the path's nodes too
     // Five path levels, the compound, and 3栋, 2单元, 501室 and 502室 below it.
@@ -655,7 +664,7 @@ TEST(DecomposeNamesAreData, NotUtf8RefusedControlCharactersFailOnTheirOwnLine) {
     const QString shown[] = {u"a\\tb"_s, QString::fromUtf16(u"x\0y", 3), u"c\\rd"_s, u"e\x1b[2Jf"_s,
                              QString::fromUtf16(u"g\x85" u"h"), u"c\\\\d"_s, u"阳光花园"_s};
     for (int i = 0; i < 6; ++i) {
-        ASSERT_EQ(lines[i].size(), 11) << i;
+        ASSERT_EQ(lines[i].size(), 13) << i;
         EXPECT_EQ(lines[i][0], shown[i]) << i;
         EXPECT_EQ(lines[i].mid(1, 8), QStringList(8, u"0"_s)) << i;
         EXPECT_EQ(lines[i][10], i == 5 ? u"not-found"_s : u"failed: name holds a control character"_s) << i;
