@@ -27,6 +27,8 @@ QString BashCompletion::Write() {
     for (const Command* command : HelpText::SortedCommands()) {
         QStringList options, takingValue, files, dirs, choices;
         for (const CommandOption& option : command->options) {
+            if (option.hidden)
+                continue;
             for (const QString& name : option.names) {
                 const QString written = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
                 options << written;

@@ -45,6 +45,9 @@ struct CommandOption {
     QString valueName;   // empty: a switch; else what the value is (FILE, DIR, N, URL, ...)
     QString description; // one paragraph; the help wraps it
     bool repeatable = false; // may be given more than once; every value counts
+    // Taken by the parser but shown nowhere (help, manual page, completion): how the program talks
+    // to copies of itself, not something a user types.
+    bool hidden = false;
 };
 
 struct Command {

@@ -5,6 +5,9 @@
 #include "host/CommandLine.h"
 #include "host/CompoundList.h"
 #include "host/DatabaseUrl.h"
+#include "host/DecomposeJobs.h"
+#include "host/DecomposeWorker.h"
+#include "host/Interruption.h"
 #include "host/LineWriter.h"
 #include "host/OpenDatabase.h"
 #include "host/PatternRowArgument.h"
@@ -13,6 +16,7 @@
 #include "host/UsageError.h"
 
 #include "platform/dataaccess/BstrText.h"
+#include "platform/dataaccess/Connection.h"
 #include "database/CADODatabase.h"
 #include "database/RecordsetText.h"
 #include "pages/rules/CompoundDecomposition.h"
@@ -73,8 +77,17 @@ CompoundDecomposition::Outcome Unnamed(const QString& why) {
     return outcome;
 }
 
+// More connections than this gain nothing on the servers we meet and take their connection slots
+// (PostgreSQL allows 100 by default).
+constexpr int MaxJobs = 32;
+
+// The options with values that a worker process takes over from the run, as given (and --dry-run).
+const char* const kWorkerOptions[] = {"path-level", "dp-pattern", "addr-pattern", "existing"};
+
 struct Arguments {
     QString url;
+    int jobs = 1;
+    bool worker = false; // this process serves a run with --jobs (DecomposeWorker)
     CompoundList cells;
     CompoundDecomposition::Options options;
     QString reportFile;
@@ -90,9 +103,10 @@ Arguments ReadArguments(const CommandLine& line) {
 
     const QString cell = QStringLiteral("cell");
     const QString cells = QStringLiteral("cells");
-    if (line.IsSet(cell) == line.IsSet(cells))
+    arguments.worker = line.IsSet(QStringLiteral("worker"));
+    if (!arguments.worker && line.IsSet(cell) == line.IsSet(cells))
         throw UsageError(QStringLiteral("give either --cell NAME or --cells FILE"));
-    for (const QString& option : {cell, cells, QStringLiteral("existing"), QStringLiteral("report")}) {
+    for (const QString& option : {cell, cells, QStringLiteral("existing"), QStringLiteral("report"), QStringLiteral("jobs")}) {
         if (line.Values(option).size() > 1)
             throw UsageError(QStringLiteral("--%1 is given once").arg(option));
     }
@@ -136,6 +150,7 @@ Arguments ReadArguments(const CommandLine& line) {
     arguments.options.dryRun = line.IsSet(QStringLiteral("dry-run"));
     arguments.reportFile = line.Value(QStringLiteral("report"));
     arguments.format = TableFormat::FromLine(line);
+    arguments.jobs = static_cast<int>(line.Number(QStringLiteral("jobs"), 1, MaxJobs).value_or(1));
 
     if (line.IsSet(cells)) {
         arguments.fromFile = true;
@@ -162,8 +177,44 @@ bool SameFile(const QString& a, const QString& b) {
     return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
+// The command line of one worker process: the database and the options that decide how a compound
+// is taken, as the run was given them.
+QStringList WorkerArguments(const CommandLine& line, const QString& url) {
+    QStringList arguments{QStringLiteral("decompose"), url, QStringLiteral("--worker")};
+    for (const char* option : kWorkerOptions) {
+        const QString name = QString::fromLatin1(option);
+        for (const QString& value : line.Values(name))
+            arguments << QStringLiteral("--") + name + u'=' + value;
+    }
+    if (line.IsSet(QStringLiteral("dry-run")))
+        arguments << QStringLiteral("--dry-run");
+    return arguments;
+}
+
+UsageError OneWriterOnly(int jobs) {
+    return UsageError(QStringLiteral("--jobs %1 needs a PostgreSQL or Oracle server: SQLite lets one writer at a "
+                                     "time write, so give --jobs 1")
+                          .arg(jobs));
+}
+
+// The worker side of a run with --jobs: its own connection, then compounds from standard input.
+int ServeRun(const Arguments& arguments) {
+    const std::unique_ptr<QCoreApplication> app = QtApplication::EnsureCore();
+    const DatabaseUrl url(arguments.url);
+    OpenDatabase database;
+    QString error;
+    if (!database.Open(url.Text(), error))
+        return DecomposeWorker::Refuse(url.OpenFailure(error));
+    const CompoundDecomposition decomposition(arguments.options);
+    return DecomposeWorker::Serve(decomposition);
+}
+
 int RunDecompose(const CommandLine& line) {
     const Arguments arguments = ReadArguments(line);
+    if (arguments.worker)
+        return ServeRun(arguments);
+    if (arguments.jobs > 1 && DatabaseUrl(arguments.url).IsSqlite())
+        throw OneWriterOnly(arguments.jobs);
     // Input that is not text runs nothing at all, as tessel suggest refuses it.
     if (!arguments.cellsNotUtf8.isEmpty())
         return line.Fail(arguments.cellsNotUtf8);
@@ -178,6 +229,11 @@ int RunDecompose(const CommandLine& line) {
     QString error;
     if (!database.Open(url.Text(), error))
         return line.Fail(url.OpenFailure(error));
+    if (arguments.jobs > 1) { // an ODBC data source tells only once it is open
+        const auto* connection = dataaccess::Connection::From(g_pDatabase->CurrentConnection().Get());
+        if (connection && connection->Dialect() == dataaccess::SqlDialect::SQLite)
+            throw OneWriterOnly(arguments.jobs);
+    }
 
     // The report is opened once the database is: a database that cannot be opened leaves an
     // earlier report as it was. "-" is standard output, where the lines go anyway.
@@ -211,20 +267,35 @@ int RunDecompose(const CommandLine& line) {
     int status = 0;
     using Status = CompoundDecomposition::Status;
     std::map<Status, int> counts;
-    for (qsizetype i = 0; i < total; ++i) {
-        const CompoundList::Entry& cell = arguments.cells.Entries()[static_cast<std::size_t>(i)];
+    const std::vector<CompoundList::Entry>& entries = arguments.cells.Entries();
+    auto waiting = [&](std::size_t i) {
         if (progress)
             std::fprintf(stderr, "\r\033[K%lld/%lld %s", static_cast<long long>(i + 1), static_cast<long long>(total),
-                         RecordsetText::Line({cell.text}).toUtf8().constData());
-        const CompoundDecomposition::Outcome outcome =
-            cell.reference ? decomposition.Run(*cell.reference) : Unnamed(cell.error);
+                         RecordsetText::Line({entries[i].text}).toUtf8().constData());
+    };
+    auto done = [&](std::size_t i, const CompoundDecomposition::Outcome& outcome) {
         ++counts[outcome.status];
         if (outcome.status == Status::Failed || outcome.status == Status::NotFound ||
             outcome.status == Status::Ambiguous)
             status = 1;
         if (progress)
             std::fputs("\r\033[K", stderr);
-        printLines({table.Row(OutcomeRow(cell.text, outcome))});
+        printLines({table.Row(OutcomeRow(entries[i].text, outcome))});
+    };
+    // Ctrl-C: the compound under way (each under way, with --jobs) finishes and is reported, no
+    // other starts.
+    const Interruption interruption;
+    std::size_t reported = 0;
+    if (arguments.jobs > 1) {
+        DecomposeJobs jobs(QStringLiteral("/proc/self/exe"), WorkerArguments(line, arguments.url), arguments.jobs);
+        reported = jobs.Run(
+            entries, [](const CompoundList::Entry& cell) { return Unnamed(cell.error); }, waiting, done);
+    } else {
+        for (; reported < entries.size() && !Interruption::Requested(); ++reported) {
+            const CompoundList::Entry& cell = entries[reported];
+            waiting(reported);
+            done(reported, cell.reference ? decomposition.Run(*cell.reference) : Unnamed(cell.error));
+        }
     }
     printLines(table.End());
     const LineWriter::State outState = out.Finish();
@@ -240,6 +311,10 @@ int RunDecompose(const CommandLine& line) {
         return line.Fail(QStringLiteral("cannot write the lines: %1").arg(out.Error()));
     if (reportFailed)
         return line.Fail(QStringLiteral("cannot write %1: %2").arg(arguments.reportFile, reportOut->Error()));
+    if (reported < entries.size()) {
+        line.Note(QStringLiteral("interrupted: %1 of %2 compounds not run").arg(entries.size() - reported).arg(total));
+        return 130; // as a shell reports a command that Ctrl-C ended
+    }
     return status;
 }
 
@@ -266,6 +341,12 @@ const CommandRegistration registration{{
                 {{"dry-run"}, "", "run every commit and roll it back: exact figures, nothing written"},
                 {{"report"}, "FILE", "also write the lines to FILE (- : standard output only); opened once "
                                      "the database is, and never the database file itself"},
+                {{"jobs"}, "N",
+                 "decompose N compounds at once (1 to 32; default 1), each worker a process of its own with its "
+                 "own connection, on a PostgreSQL or Oracle server; refused on SQLite, which lets one writer at a "
+                 "time write, so more connections would only wait for each other. The report is the one --jobs 1 "
+                 "writes (see below)"},
+                {{"worker"}, "", "serve a run with --jobs over standard input and output", false, true},
                 TableFormat::Option()},
     .description =
         "Decomposes compounds as the wizard does, without a window: for each compound its one existing address "
@@ -296,6 +377,16 @@ const CommandRegistration registration{{
         "writes it; --format csv or json writes the same columns in that form. A progress line goes to standard "
         "error when it is a terminal, and at the end a summary line: how many compounds were written, dry-run, "
         "skipped, not found, ambiguous and failed. Output that cannot be written (a full disk) is a failure.\n\n"
+        "With --jobs N the compounds are shared among N worker processes, each compound still written in its "
+        "own transaction under its compound's lock, and the lines come in the order of the list, the same "
+        "lines and summary --jobs 1 writes. Compounds whose names contain each other (明月公寓 and 明月公寓二期 "
+        "load each other's addresses) and a compound named twice take turns in list order, so the second of "
+        "two equal lines finds the inner tree the first wrote. Ids the sequence gives new nodes come in the "
+        "order the compounds are written, so they differ from a run with --jobs 1. A worker that ends before "
+        "it answers has its compound reported failed (what it wrote is whole or nothing) and the run goes on "
+        "with the others.\n\n"
+        "Ctrl-C stops the run between compounds: those under way finish and are reported, no other starts, "
+        "and a note says how many were not run.\n\n"
         "Rows with names write one node per place however its addresses are written: 4-, 4号楼, ４栋, "
         "四栋 and （4栋） all become 4栋, and a second run finds the nodes the first one wrote. The rows used, "
         "with their names (auto ones too), are recorded in the journal (tessel history).\n\n"
@@ -305,7 +396,8 @@ const CommandRegistration registration{{
              "tessel decompose sqlite:tessel-demo.db --cell 阳光花园 --dp-pattern 栋/元/室=栋/单元/室 "
              "--addr-pattern 栋/元/室=栋/单元/室 --dry-run",
     .exitStatus = "0 every compound written, dry-run or skipped; 1 any failed, not found or ambiguous, a "
-                  "--cells file that is not UTF-8, or the database could not be opened; 2 bad usage.",
+                  "--cells file that is not UTF-8, or the database could not be opened; 2 bad usage; 130 stopped "
+                  "by Ctrl-C.",
     .run = RunDecompose}};
 
 } // namespace

@@ -29,6 +29,8 @@ QString HelpText::OptionNames(const CommandOption& option) {
 QString HelpText::Synopsis(const Command& command) {
     QStringList parts{command.name};
     for (const CommandOption& option : command.options) {
+        if (option.hidden)
+            continue;
         const QString& name = option.names.constLast();
         QString part = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
         if (!option.valueName.isEmpty())
@@ -118,8 +120,9 @@ QString HelpText::ForCommand(const Command& command) {
     for (const CommandArgument& argument : command.arguments)
         rows.emplace_back(argument.name, argument.description);
     for (const CommandOption& option : command.options)
-        rows.emplace_back(OptionNames(option) + (option.valueName.isEmpty() ? QString() : u' ' + option.valueName),
-                          option.description);
+        if (!option.hidden)
+            rows.emplace_back(OptionNames(option) + (option.valueName.isEmpty() ? QString() : u' ' + option.valueName),
+                              option.description);
     rows.emplace_back(QStringLiteral("-h, --help"), QStringLiteral("show this help"));
     out += u'\n' + Table(rows);
     if (!command.notes.isEmpty())

@@ -63,6 +63,8 @@ QString ManPage::Write(const QString& version) {
             out += QStringLiteral(".TP\n\\fI") + Escape(argument.name) + QStringLiteral("\\fR\n") +
                    Escape(argument.description.simplified()) + u'\n';
         for (const CommandOption& option : command->options) {
+            if (option.hidden)
+                continue;
             out += QStringLiteral(".TP\n\\fB") + Escape(HelpText::OptionNames(option)) + QStringLiteral("\\fR");
             if (!option.valueName.isEmpty())
                 out += QStringLiteral(" \\fI") + Escape(option.valueName) + QStringLiteral("\\fR");

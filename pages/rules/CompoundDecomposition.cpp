@@ -70,6 +70,45 @@ QString CompoundDecomposition::StatusText(const Outcome& outcome) {
 }
 
 CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReference& compound) const {
+    return Finish(Locate(compound));
+}
+
+CompoundDecomposition::Located CompoundDecomposition::Locate(const CompoundReference& compound) const {
+    Located located;
+    ErrorBoxCapture errors;
+    // Page 2, without an operator to choose: the compound's one existing path, with the levels
+    // given instead.
+    located.location = CompoundLocator::Locate(compound, m_options.pathLevels);
+    const CompoundLocator::Location& location = located.location;
+    if (location.status == CompoundLocator::Status::Found)
+        located.searchedName = location.path[CellPathCandidates::CellGrade];
+    else if (compound.GetKind() != CompoundReference::Kind::Id)
+        located.searchedName = compound.Name();
+    Outcome outcome;
+    switch (location.status) {
+    case CompoundLocator::Status::Found:
+        return located;
+    case CompoundLocator::Status::NotFound:
+        outcome.status = Status::NotFound;
+        break;
+    case CompoundLocator::Status::Ambiguous:
+        outcome.status = Status::Ambiguous;
+        outcome.candidates = location.candidates;
+        break;
+    case CompoundLocator::Status::Failed:
+        outcome.status = Status::Failed;
+        outcome.message = errors.FirstMessage();
+        if (outcome.message.isEmpty())
+            outcome.message = location.message;
+        break;
+    }
+    located.ended = std::move(outcome);
+    return located;
+}
+
+CompoundDecomposition::Outcome CompoundDecomposition::Finish(const Located& located) const {
+    if (located.ended)
+        return *located.ended;
     Outcome outcome;
     ErrorBoxCapture errors;
     auto failed = [&]() -> Outcome& {
@@ -77,26 +116,7 @@ CompoundDecomposition::Outcome CompoundDecomposition::Run(const CompoundReferenc
         outcome.message = errors.FirstMessage();
         return outcome;
     };
-
-    // Page 2, without an operator to choose: the compound's one existing path, with the levels
-    // given instead.
-    const CompoundLocator::Location location = CompoundLocator::Locate(compound, m_options.pathLevels);
-    switch (location.status) {
-    case CompoundLocator::Status::Found:
-        break;
-    case CompoundLocator::Status::NotFound:
-        outcome.status = Status::NotFound;
-        return outcome;
-    case CompoundLocator::Status::Ambiguous:
-        outcome.status = Status::Ambiguous;
-        outcome.candidates = location.candidates;
-        return outcome;
-    case CompoundLocator::Status::Failed:
-        failed();
-        if (outcome.message.isEmpty())
-            outcome.message = location.message;
-        return outcome;
-    }
+    const CompoundLocator::Location& location = located.location;
     const CellPathCandidates::PathNames& path = location.path;
     const QString& cellName = path[CellPathCandidates::CellGrade];
 

@@ -5,6 +5,7 @@
 // and 6, and Finish's commit.
 #pragma once
 
+#include "pages/rules/CompoundLocator.h"
 #include "splitting/LevelNames.h"
 #include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
@@ -76,8 +77,22 @@ public:
     // Takes one compound through every step on g_pDatabase. A compound that no standard address
     // path leads to is not found, one that is not on exactly one path is ambiguous, and nothing is
     // written for either. A database failure before the commit ends the compound as failed with
-    // nothing written.
+    // nothing written. The same as Finish(Locate(compound)).
     Outcome Run(const CompoundReference& compound) const;
+
+    // The first step alone, which reads and writes nothing of the compound's own: where it lies,
+    // and, when that already ends it (not found, ambiguous, failed), its outcome. Runs over several
+    // connections use it to learn which compounds must take turns before any is written.
+    struct Located {
+        CompoundLocator::Location location;
+        std::optional<Outcome> ended;
+        // The name the pages search for (like '%name%'): the compound's, or the name the reference
+        // gives when it was not found; none for an id that leads nowhere.
+        std::optional<QString> searchedName;
+    };
+    Located Locate(const CompoundReference& compound) const;
+    // Every later step: page 1's question, pages 3 to 6 and the commit.
+    Outcome Finish(const Located& located) const;
 
     // The status as the decompose command prints it.
     static QString StatusText(const Outcome& outcome);
