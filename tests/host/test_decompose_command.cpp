@@ -512,6 +512,13 @@ TEST(DecomposeUsage, BadUsageWritesNothing) {
         {u"--cell"_s, u"阳光花园"_s, u"--path-level"_s, u"7=别处"_s},
         {u"--cell"_s, u"阳光花园"_s, u"--path-level"_s, u"区"_s},
         {u"--cell"_s, u"阳光花园"_s, u"--existing"_s, u"maybe"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"0"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"33"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"two"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"-1"_s},
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"2"_s, u"--jobs"_s, u"3"_s},
+        // SQLite lets one writer at a time write: more connections are refused.
+        {u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"2"_s},
     };
     for (const QStringList& args : cases) {
         const Outcome bad = Tessel(QStringList{u"decompose"_s, db.Url()} + args + QStringList{u"--report"_s, report});
