@@ -1,5 +1,7 @@
 #include "host/WorkerMessage.h"
 
+#include "host/PatternRowArgument.h"
+
 #include <array>
 
 namespace {
@@ -15,6 +17,26 @@ std::array<int Outcome::*, 9> Figures() {
 }
 
 constexpr int LastStatus = static_cast<int>(Status::Failed);
+
+// A list of rows: how many, then each in the form --dp-pattern takes, which reads back the same.
+void AppendRows(QStringList& fields, const std::vector<NamedPatternRow>& rows) {
+    fields << QString::number(rows.size());
+    for (const NamedPatternRow& row : rows)
+        fields << QString::fromStdU16String(PatternRowText(row));
+}
+
+bool TakeRows(const QStringList& fields, qsizetype& at, std::vector<NamedPatternRow>& rows) {
+    bool ok = false;
+    const int count = fields.value(at++).toInt(&ok);
+    if (!ok || count < 0 || at + count > fields.size())
+        return false;
+    for (int i = 0; i < count; ++i) {
+        rows.emplace_back();
+        if (ParsePatternRowText(fields[at++].toStdU16String(), std::string(), rows.back()))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -73,12 +95,14 @@ QStringList WorkerMessage::OutcomeFields(const Outcome& outcome) {
     for (const uint32_t id : outcome.candidates)
         candidates << QString::number(id);
     fields << outcome.resultId << outcome.message << candidates.join(u',');
+    AppendRows(fields, outcome.dpRows);
+    AppendRows(fields, outcome.addrRows);
     return fields;
 }
 
 std::optional<Outcome> WorkerMessage::OutcomeOf(const QStringList& fields) {
     const auto figures = Figures();
-    if (fields.size() != static_cast<qsizetype>(figures.size()) + 4)
+    if (fields.size() < static_cast<qsizetype>(figures.size()) + 6)
         return std::nullopt;
     Outcome outcome;
     bool ok = false;
@@ -94,10 +118,12 @@ std::optional<Outcome> WorkerMessage::OutcomeOf(const QStringList& fields) {
     }
     outcome.resultId = fields[at++];
     outcome.message = fields[at++];
-    for (const QString& id : fields[at].split(u',', Qt::SkipEmptyParts)) {
+    for (const QString& id : fields[at++].split(u',', Qt::SkipEmptyParts)) {
         outcome.candidates.push_back(id.toUInt(&ok));
         if (!ok)
             return std::nullopt;
     }
+    if (!TakeRows(fields, at, outcome.dpRows) || !TakeRows(fields, at, outcome.addrRows) || at != fields.size())
+        return std::nullopt;
     return outcome;
 }

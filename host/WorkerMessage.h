@@ -21,7 +21,9 @@ public:
     // One line without its line feed.
     static QStringList Decode(const QByteArray& line);
 
-    // An outcome's fields after the word "outcome", and back; nothing when they are not such fields.
+    // An outcome's fields after the word "outcome" (what the report prints of it: status, figures,
+    // ids, message, the rows both lists were split with), and back; nothing when they are not such
+    // fields.
     static QStringList OutcomeFields(const CompoundDecomposition::Outcome& outcome);
     static std::optional<CompoundDecomposition::Outcome> OutcomeOf(const QStringList& fields);
 };
