@@ -576,7 +576,7 @@ TEST(DecomposeRepeatedNames, EveryCompoundLandsBelowItsOwnNodeAndNothingIsGuesse
         EXPECT_EQ(ambiguous.exitCode, 1);
         EXPECT_EQ(Lines(ambiguous.out).value(0),
                   (QStringList{repeated[0], u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, QString(),
-                               u"ambiguous: "_s + compounds[repeated[0]].join(u',')}));
+                               u"ambiguous: "_s + compounds[repeated[0]].join(u','), QString(), QString()}));
         EXPECT_EQ(AllRows(db), before);
 
         // Each compound by its id or by its path, the names in between.
