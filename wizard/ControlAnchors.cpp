@@ -34,7 +34,8 @@ void ControlAnchors::Set(QWidget* control, Anchors anchors) {
 void ControlAnchors::Apply(QWidget* dialog) const {
     if (!Captured())
         return;
-    const int dx = dialog->width() - m_base.width();
+    const int dx = m_keepTemplateWidth ? std::max(0, dialog->width() - m_base.width())
+                                       : dialog->width() - m_base.width();
     const int dy = dialog->height() - m_base.height();
     // The lowest edge of what grows downwards: controls below it go down with the bottom.
     int growingBottom = -1;

@@ -31,6 +31,10 @@ public:
     void Set(QWidget* control, Anchors anchors);
     // Places the controls for the dialog's size now.
     void Apply(QWidget* dialog) const;
+    // A dialog narrower than its template keeps the template's places across (what lies beyond
+    // its right edge is cut) instead of moving controls that follow the right edge onto the ones
+    // that do not.
+    void KeepTemplateWidth() { m_keepTemplateWidth = true; }
 
 private:
     struct Entry {
@@ -42,5 +46,6 @@ private:
     Entry& EntryFor(QWidget* control);
 
     QSize m_base;
+    bool m_keepTemplateWidth = false;
     std::vector<Entry> m_entries;
 };

@@ -106,7 +106,12 @@ public:
     // in OnInitDialog for the controls that take the room (lists, trees) and those beside them.
     void Anchor(QWidget* control, Anchors anchors) { m_anchors.Set(control, anchors); }
     // Called by the host once the page has its place: the layout as it is now is the template's.
-    void FixLayout() { m_anchors.Capture(this); }
+    // A page narrower than that keeps its controls' places across: the host's buttons stay in
+    // the window, and nothing of the page lands on another control.
+    void FixLayout() {
+        m_anchors.Capture(this);
+        m_anchors.KeepTemplateWidth();
+    }
     // Chains the page's controls that Tab reaches in the order they stand on the screen (row by
     // row from the top, left to right), after `previous` when given; returns the last one (or
     // `previous` when the page has none).

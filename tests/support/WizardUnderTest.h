@@ -24,6 +24,7 @@ public:
     WizardData& Data() { return m_wizardData; }
     QPushButton& NextButton() { return m_btnNext; }
     QPushButton& BackButton() { return m_btnBack; }
+    QPushButton& CancelButton() { return m_btnCancel; }
 
     // Shows the wizard as the active window; false when it did not become active.
     [[nodiscard]] bool ShowActive();

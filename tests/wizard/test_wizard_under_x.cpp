@@ -170,4 +170,32 @@ TEST_F(WizardUnderX, ScaledOnASmallScreenItOpensWithinTheScreen) {
     }
 }
 
+// Narrower than the template (1024x768 pixels scaled by 2: 512x384): the page keeps its controls'
+// places across and cuts what lies beyond its right edge, instead of moving the buttons that follow
+// the right edge onto the check box and the level edits; the host's buttons stay in the window.
+TEST_F(WizardUnderX, NarrowerThanTheTemplateNoControlLandsOnAnother) {
+    RUN_UNDER_X(u"1024x768x24"_s, {u"QT_SCALE_FACTOR=2"_s});
+    ASSERT_LT(m_wizard->width(), 641) << "the screen is not narrower than the wizard's template";
+    GoToPage(3);
+    const QRect client = m_wizard->rect();
+    for (const QPushButton* button : {&m_wizard->BackButton(), &m_wizard->NextButton(), &m_wizard->CancelButton()})
+        EXPECT_TRUE(client.contains(button->geometry())) << button->text().toStdString();
+    EXPECT_FALSE(m_wizard->NextButton().geometry().intersects(m_wizard->CancelButton().geometry()));
+    std::vector<const QWidget*> shown;
+    for (const QObject* child : m_wizard->DpSplit().children())
+        if (const auto* control = qobject_cast<const QWidget*>(child); control && control->isVisible())
+            shown.push_back(control);
+    ASSERT_GT(shown.size(), 10u);
+    // Dialog units round to pixels, so an edit and its menu button may share their one edge column.
+    const auto overlap = [](const QWidget* a, const QWidget* b) {
+        const QRect both = a->geometry().intersected(b->geometry());
+        return both.width() > 1 && both.height() > 1;
+    };
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        for (std::size_t j = i + 1; j < shown.size(); ++j)
+            EXPECT_FALSE(overlap(shown[i], shown[j]))
+                << shown[i]->objectName().toStdString() << " " << shown[i]->metaObject()->className() << " on "
+                << shown[j]->objectName().toStdString() << " " << shown[j]->metaObject()->className();
+}
+
 } // namespace
