@@ -84,9 +84,17 @@ bool DlgRun::CommitInnerTree() {
     commit.SetAddressTreeBuilder([this](std::u16string_view cell, const std::vector<AddressEntry>& entries) {
         return BuildResultTree(cell, entries, m_pageAddrSplit.PatternSet(), m_pageAddrSplit.LevelNamesByPattern());
     });
-    const bool committed = commit.CommitInnerTree();
+    const CommitOutcome outcome = commit.Run(CommitMode::Write);
     m_strResultID = commit.ResultId(); // set whatever the outcome
-    return committed;
+    // Written, but not all of it: the operator learns which part another Finish took first before
+    // the wizard closes.
+    if (outcome.ok && outcome.stats.skipped > 0)
+        MessageBoxService::Show(this,
+                                QStringLiteral("有%1项地址在页面加载后被其他操作员的完成改动，未写入；"
+                                               "其余已写入。可重新运行向导处理这些地址。")
+                                    .arg(outcome.stats.skipped),
+                                MessageBoxService::ApplicationTitle(), MB_OK | MB_ICONINFORMATION);
+    return outcome.ok;
 }
 
 bool DlgRun::OnInitDialog() {

@@ -148,6 +148,22 @@ TEST_P(ResultPagesWizard, FailedFinishStaysOnTheLastPageAndTheNextFinishSucceeds
     EXPECT_EQ(InnerTree(u"7"_s), ExpectedInnerTree);
 }
 
+// Another operator's Finish replaced the unlinked address after page 5 loaded it: Finish writes
+// the rest, leaves that address alone, and says so before the wizard closes.
+TEST_P(ResultPagesWizard, FinishThatLeftOutChangedAddressesSaysSo) {
+    WalkToTheLastPage();
+    for (const QString& statement : {u"delete from addr_ref where stdaddrid=100"_s, u"delete from addr where id=100"_s}) {
+        QSqlQuery query(Database().Native());
+        ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+    }
+    ClickNext(); // Finish
+    EXPECT_EQ(Wizard().result(), IDOK);
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_TRUE(m_boxes.Last().text.startsWith(u"有1项地址在页面加载后被其他操作员的完成改动，未写入"_s))
+        << m_boxes.Last().text.toStdString();
+    EXPECT_EQ(InnerTree(u"7"_s), u"1栋:8{2单元:9[DP1/1]{301:10[T1/0]} 3单元:9[DP2/1]} 2栋:8{1单元:9[DP3/1]}"_s);
+}
+
 // Another writer holds the SQLite file when Finish is pressed: while Finish waits, a line left of
 // the buttons says so (with the wait cursor); once the writer is done, Finish writes and the line
 // is gone.
