@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <signal.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,6 +27,15 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QStringList kPatterns = {u"--dp-pattern"_s, u"栋/元"_s, u"--addr-pattern"_s, u"栋/元"_s};
+
+QStringList Lines(const QString& out) {
+    return out.split(u'\n', Qt::SkipEmptyParts);
+}
+
+// A report line's status column.
+QString Status(const QString& line) {
+    return line.section(u'\t', 10, 10);
+}
 
 // NestedCompounds (cells 100 明月公寓 to 107 翠苑一区) and a name on two paths.
 QStringList Fixture() {
@@ -128,6 +139,35 @@ TEST_F(DecomposeJobs, SameReportAndDatabaseAsOneConnection) {
     }
 }
 
+// A name found nowhere, twice, with every level of its path given: the first line makes the path
+// and writes its tree, and the second, which may have looked for the path while the first was under
+// way, looks again and finds the tree (skipped), as with one connection.
+TEST_F(DecomposeJobs, ASecondLineLooksAgainForThePathTheFirstMade) {
+    QTemporaryDir folder;
+    const QString list = WriteList(folder, {u"新苑"_s, u"新苑"_s});
+    const QStringList levels = {u"--path-level"_s, u"2=海淀区"_s, u"--path-level"_s, u"3="_s, u"--path-level"_s,
+                                u"4=学院路"_s,     u"--path-level"_s, u"5="_s,  u"--path-level"_s, u"6=9号"_s};
+    std::optional<TesselRun> one;
+    for (const int jobs : {1, 2, 2, 2}) {
+        SCOPED_TRACE(jobs);
+        TestDatabase db(Backend::PostgreSQL);
+        db.Load(Fixture() + QStringList{u"insert into dpaddr97 (num,addr) values('DX1','新苑1栋1单元')"_s,
+                                        u"insert into dpaddr97 (num,addr) values('DX2','新苑2栋1单元')"_s});
+        const TesselRun run = RunTessel(QStringList{u"decompose"_s, db.Url(), u"--cells"_s, list, u"--jobs"_s,
+                                                    QString::number(jobs)} +
+                                        kPatterns + levels);
+        EXPECT_EQ(Status(Lines(run.out).value(2)), u"skipped-existing"_s) << run.out.toStdString();
+        EXPECT_EQ(db.Rows(u"select count(*) from addr where name='新苑'"_s).value(0).value(0), u"1"_s);
+        if (!one) {
+            one = run;
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, one->exitCode);
+        EXPECT_EQ(run.out, one->out);
+        EXPECT_EQ(run.err, one->err);
+    }
+}
+
 // The tessel process's children that still run (not those ended and not yet collected).
 QList<pid_t> LiveChildren(qint64 parent) {
     QList<pid_t> children;
@@ -188,15 +228,6 @@ private:
     QSqlDatabase& m_session;
     bool m_held = false;
 };
-
-QStringList Lines(const QString& out) {
-    return out.split(u'\n', Qt::SkipEmptyParts);
-}
-
-// A report line's status column.
-QString Status(const QString& line) {
-    return line.section(u'\t', 10, 10);
-}
 
 TEST_F(DecomposeJobs, WorkerThatEndsFailsItsCompoundAndTheRunGoesOn) {
     TestDatabase db(Backend::PostgreSQL);
