@@ -141,7 +141,8 @@ TEST(Passwords, NoCommandPrintsOneWhenTheConnectionFails) {
 }
 
 // An SQLite file through unixODBC's SQLite driver: decompose writes there as on sqlite:, its
-// sequence draws giving new values (the driver yields no row from "update ... returning").
+// sequence draws giving new values (the driver yields no row from "update ... returning"), and
+// refuses --jobs 2 as on sqlite:.
 TEST(SqliteOverOdbc, DecomposeWritesAndTheSequenceAdvances) {
     if (!QFile::exists(u"/etc/odbcinst.ini"_s) || !QFile(u"/etc/odbcinst.ini"_s).open(QIODevice::ReadOnly))
         GTEST_SKIP() << "no /etc/odbcinst.ini";
@@ -171,6 +172,13 @@ TEST(SqliteOverOdbc, DecomposeWritesAndTheSequenceAdvances) {
                                       u"c.name='阳光花园' and c.grade=7"_s},
                                      environment);
     EXPECT_GT(buildings.out.trimmed().toInt(), 0) << buildings.out.toStdString() << buildings.err.toStdString();
+
+    // One writer at a time: --jobs above 1 is bad usage here too, known once the data source is open.
+    const Outcome jobs = Tessel({u"decompose"_s, url, u"--cell"_s, u"阳光花园"_s, u"--jobs"_s, u"2"_s}, environment);
+    EXPECT_EQ(jobs.exitCode, 2) << jobs.err.toStdString();
+    EXPECT_TRUE(jobs.out.isEmpty()) << jobs.out.toStdString();
+    EXPECT_TRUE(jobs.err.startsWith(u"tessel decompose: --jobs 2 needs a PostgreSQL or Oracle server"_s))
+        << jobs.err.toStdString();
 }
 
 // An unknown data source: the message names the files the data sources were looked for in.
