@@ -6,6 +6,7 @@
 #include "database/BatchInserter.h"
 #include "database/EmbeddedFiles.h"
 #include "database/QtSqlConnection.h"
+#include "database/SqliteFileMode.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -599,7 +600,7 @@ AddressDatabaseGenerator::Figures AddressDatabaseGenerator::CreateSqliteFile(con
         QtSqlConnection::Exec(connection->Database(), u"pragma journal_mode=off"_s);
         QtSqlConnection::Exec(connection->Database(), u"pragma synchronous=off"_s);
         const Figures figures = CreateDatabase(connection->Database());
-        QtSqlConnection::Exec(connection->Database(), u"pragma journal_mode=delete"_s);
+        SqliteFileMode::UseWriteAheadLog(connection->Database()); // as tessel init-db leaves its files
         return figures;
     } catch (...) {
         QFile::remove(path);

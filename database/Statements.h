@@ -50,6 +50,12 @@ inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id
 // SQLite only, where those texts are read once: a number that moves whenever another connection
 // commits (this connection's own commits leave it as it was).
 inline constexpr char16_t SqliteDataVersion[] = u"pragma data_version";
+// SQLite only: a run over many compounds on a database in WAL mode syncs the log at its checkpoints
+// and at the run's end rather than at every commit (synchronous 1 NORMAL, 2 FULL).
+inline constexpr char16_t SqliteJournalMode[] = u"pragma journal_mode";
+inline constexpr char16_t SqliteSynchronous[] = u"pragma synchronous";
+inline constexpr char16_t SqliteSetSynchronous[] = u"pragma synchronous=%u";
+inline constexpr char16_t SqliteCheckpoint[] = u"pragma wal_checkpoint(passive)";
 
 // Commit: the path step, a node at a time (at most six), and the links below the cell. Where two
 // children of one node share a name, the first by id is taken, on every database.

@@ -7,6 +7,7 @@
 #include "pages/rules/CompoundSearchCache.h"
 #include "pages/rules/ErrorBoxCapture.h"
 #include "pages/rules/ExistingInnerTree.h"
+#include "pages/rules/SqliteRunSync.h"
 #include "commit/InnerTreeCommit.h"
 #include "splitting/ResultTree.h"
 
@@ -157,6 +158,8 @@ CompoundDecomposition::Outcome CompoundDecomposition::Finish(const Located& loca
         return failed();
 
     // Finish, or all of it rolled back.
+    if (m_scope == Scope::ManyCompounds && !m_options.dryRun && !m_sync)
+        m_sync = std::make_unique<SqliteRunSync>();
     CellPathNames names;
     for (int grade = 1; grade <= CellPathCandidates::CellGrade; ++grade)
         names[grade - 1] = path[grade];

@@ -20,6 +20,7 @@
 
 class CompoundReference;
 class CompoundSearchCache;
+class SqliteRunSync;
 
 class CompoundDecomposition {
 public:
@@ -103,4 +104,7 @@ private:
     // Made at the first compound of a run over many; the searches' state, not the run's result.
     mutable std::unique_ptr<CompoundSearchCache> m_search;
     mutable bool m_searchChecked = false;
+    // A run over many compounds that writes: on SQLite in WAL mode, synced at checkpoints and at
+    // its end (the object's end), not at every commit.
+    mutable std::unique_ptr<SqliteRunSync> m_sync;
 };

@@ -8,6 +8,8 @@
 #include "platform/dataaccess/SqliteLockHolder.h"
 #include "platform/dataaccess/TranslationError.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
@@ -15,6 +17,8 @@
 #include <algorithm>
 #include <optional>
 #include <atomic>
+
+#include <unistd.h>
 
 namespace dataaccess {
 
@@ -70,6 +74,24 @@ std::optional<long long> DrawThroughSavepoint(const QSqlDatabase& database, cons
         step.exec(QStringLiteral("rollback to tessel_sequence_draw"));
     step.exec(QStringLiteral("release tessel_sequence_draw"));
     return value;
+}
+
+// Why an SQLite database in WAL mode cannot be read here, or nothing: SQLite needs its log's index
+// FILE-shm beside it, also to read, and makes it when it is not there; in a folder this process may
+// not write in, every statement would fail with "attempt to write a readonly database".
+std::optional<QString> WalUnreadable(const QString& databasePath) {
+    const QFileInfo file(databasePath);
+    if (!file.exists() || QFileInfo::exists(databasePath + QStringLiteral("-shm")) ||
+        access(QFile::encodeName(file.absolutePath()).constData(), W_OK) == 0)
+        return std::nullopt;
+    QFile header(databasePath);
+    // Bytes 18 and 19 of the header: 2 for WAL mode.
+    if (!header.open(QIODevice::ReadOnly) || header.read(20).mid(18) != QByteArray("\x02\x02", 2))
+        return std::nullopt;
+    return QStringLiteral("%1 is in WAL mode, and SQLite needs to make %2-shm beside it, also to read it, but "
+                          "the folder %3 is not writable: copy the database elsewhere, or have its owner turn it "
+                          "back with pragma journal_mode=delete")
+        .arg(databasePath, file.fileName(), file.absolutePath());
 }
 
 // Whatever way a statement ends, a wait it was told to have is over.
@@ -239,6 +261,9 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::removeDatabase(m_name);
     const QString source = ProviderError::Source(parsed->driver);
+    if (parsed->driver == u"QSQLITE")
+        if (const auto why = WalUnreadable(parsed->database))
+            return ProviderError::Fail(E_FAIL, source, *why);
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(parsed->driver, m_name);
         if (!database.isValid() || !database.driver()) {
@@ -407,6 +432,7 @@ HRESULT Connection::BeginTrans(LONG* transactionLevel) {
         return Failure(E_FAIL, ProviderError::DatabaseMessage(database.lastError()));
     }
     m_inTransaction = true;
+    ++m_transactionsBegun;
     if (transactionLevel)
         *transactionLevel = 1;
     return S_OK;

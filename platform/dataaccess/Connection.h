@@ -58,6 +58,9 @@ public:
     // Statements sent to the database since the connection object was made: translated
     // statements, their loop checks and sequence draws, and the ends of transactions.
     long long StatementsSent() const { return m_statementsSent; }
+    // Transactions begun since the connection object was made (each one a sync of the disk or more
+    // at its COMMIT on SQLite, a round trip on a server).
+    long long TransactionsBegun() const { return m_transactionsBegun; }
     // How long an SQLite statement waits for another connection's lock before it fails: the
     // connection string's busy_timeout, else ConnectionString::kDefaultBusyTimeoutMs.
     int SqliteBusyTimeoutMs() const { return m_busyTimeoutMs; }
@@ -94,6 +97,7 @@ private:
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;
     long long m_statementsSent = 0;
+    long long m_transactionsBegun = 0;
     int m_busyTimeoutMs;
     SqliteBusyWait m_busyWait;
 };

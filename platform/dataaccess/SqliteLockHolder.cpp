@@ -17,6 +17,13 @@ constexpr unsigned long long kPendingByte = 0x40000000ULL;
 constexpr unsigned long long kReservedByte = kPendingByte + 1;
 constexpr unsigned long long kSharedFirst = kPendingByte + 2;
 constexpr unsigned long long kSharedLast = kSharedFirst + 510 - 1;
+// In WAL mode the writer's lock is a byte of the log's index, FILE-shm: its first lock byte.
+constexpr unsigned long long kWalWriteByte = 120;
+
+// "major:minor:inode" as /proc/locks writes a file.
+QString LockedFile(unsigned major, unsigned minor, unsigned long long inode) {
+    return QStringLiteral("%1:%2:%3").arg(major, 2, 16, QLatin1Char('0')).arg(minor, 2, 16, QLatin1Char('0')).arg(inode);
+}
 
 QString ProcessName(long long pid) {
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
@@ -37,17 +44,16 @@ QString Holder(long long pid) {
 } // namespace
 
 QString SqliteLockHolder::Describe(const QString& procLocks, unsigned major, unsigned minor,
-                                   unsigned long long inode, Wait wait) {
-    const QString file = QStringLiteral("%1:%2:%3")
-                             .arg(major, 2, 16, QLatin1Char('0'))
-                             .arg(minor, 2, 16, QLatin1Char('0'))
-                             .arg(inode);
+                                   unsigned long long inode, Wait wait, unsigned long long indexInode) {
+    const QString indexFile = indexInode != 0 ? LockedFile(major, minor, indexInode) : QString();
+    const QString file = LockedFile(major, minor, inode);
     QStringList holders;
     for (const QString& line : procLocks.split(u'\n', Qt::SkipEmptyParts)) {
         // "1: POSIX  ADVISORY  WRITE 1234 08:01:5678 1073741825 1073741825"; a lock waited for is
         // listed with "->" after its number and holds nothing.
         const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
-        if (fields.size() < 8 || fields[1] == u"->" || fields[5] != file)
+        const bool ofIndex = !indexFile.isEmpty() && fields.size() >= 8 && fields[5] == indexFile;
+        if (fields.size() < 8 || fields[1] == u"->" || (fields[5] != file && !ofIndex))
             continue;
         bool okPid = false, okStart = false, okEnd = true;
         const long long pid = fields[4].toLongLong(&okPid);
@@ -60,9 +66,12 @@ QString SqliteLockHolder::Describe(const QString& procLocks, unsigned major, uns
             return start <= last && end >= first;
         };
         QString holder;
-        if (wait == Wait::ForWriter && write &&
-            (covers(kReservedByte, kReservedByte) || covers(kPendingByte, kPendingByte) ||
-             covers(kSharedFirst, kSharedLast)))
+        if (ofIndex) {
+            if (wait == Wait::ForWriter && write && covers(kWalWriteByte, kWalWriteByte))
+                holder = Holder(pid) + QStringLiteral(" holds its write lock");
+        } else if (wait == Wait::ForWriter && write &&
+                   (covers(kReservedByte, kReservedByte) || covers(kPendingByte, kPendingByte) ||
+                    covers(kSharedFirst, kSharedLast)))
             holder = Holder(pid) + QStringLiteral(" holds its write lock");
         // At COMMIT this process holds the write lock itself, and its own other connections' read
         // locks are merged into it by the system: only other processes show.
@@ -82,8 +91,13 @@ QString SqliteLockHolder::Describe(const QString& databasePath, Wait wait) {
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly))
         return {};
+    // The log's index, when the database is in WAL mode (it lies beside the file, on its device).
+    struct stat index {};
+    const bool wal = stat(QFile::encodeName(databasePath + QStringLiteral("-shm")).constData(), &index) == 0 &&
+                     index.st_dev == status.st_dev;
     return Describe(QString::fromLatin1(locks.readAll()), major(status.st_dev), minor(status.st_dev),
-                    static_cast<unsigned long long>(status.st_ino), wait);
+                    static_cast<unsigned long long>(status.st_ino), wait,
+                    wal ? static_cast<unsigned long long>(index.st_ino) : 0);
 }
 
 } // namespace dataaccess

@@ -5,6 +5,8 @@
 // new node widens the window in which an unlocked look-up would be overtaken.
 #include "tests/commit/CommitFixture.h"
 #include "commit/InnerTreeCommit.h"
+#include "database/QtSqlConnection.h"
+#include "database/SqliteFileMode.h"
 #include "pages/rules/AddressEntryLoader.h"
 #include "tests/support/NestedCompounds.h"
 
@@ -513,43 +515,51 @@ TEST(SqliteLockChild, HoldsTheWriteLock) {
 }
 
 // A writer that holds the file past the wait: the failure says who holds it, as far as the system
-// tells: another process by its number and name, or another connection of this program.
+// tells: another process by its number and name, or another connection of this program; with a
+// rollback journal (its lock on the file) and in WAL mode (its lock on the log's index).
 TEST_F(SqliteLocks, AWriterHeldPastTheWaitIsNamed) {
     m_database.Load(Fixture());
-    ShortWaitDatabase attached(m_database.Url(), 300);
-    Inputs inputs;
-    {
-        std::promise<void> release;
-        SqliteLockHolder writer(Path(), SqliteLockHolder::Lock::Write, release.get_future().share());
+    for (const bool wal : {false, true}) {
+        SCOPED_TRACE(wal ? "WAL" : "rollback journal");
+        if (wal) {
+            QtSqlConnection::Exec(m_database.Native(), u"delete from addr where id in (900,901)"_s);
+            SqliteFileMode::UseWriteAheadLog(m_database.Native());
+        }
+        ShortWaitDatabase attached(m_database.Url(), 300);
+        Inputs inputs;
+        {
+            std::promise<void> release;
+            SqliteLockHolder writer(Path(), SqliteLockHolder::Lock::Write, release.get_future().share());
+            const CommitOutcome outcome = inputs.Commit().Run(CommitMode::Write, CommitReporting::Quiet);
+            release.set_value();
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_TRUE(outcome.failure.contains(u"database is locked: another writer held it while this one waited "
+                                                 u"0.3 s; another connection of this program holds its write lock"_s))
+                << outcome.failure.toStdString();
+        }
+        QTemporaryDir signalDir;
+        QProcess holder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(HolderPath), Path());
+        environment.insert(QString::fromLatin1(HolderRelease), signalDir.filePath(u"release"_s));
+        holder.setProcessEnvironment(environment);
+        holder.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=SqliteLockChild.HoldsTheWriteLock"_s});
+        ASSERT_TRUE(holder.waitForStarted(10000));
+        QByteArray said;
+        while (!said.contains("held") && holder.waitForReadyRead(10000))
+            said += holder.readAllStandardOutput();
+        ASSERT_TRUE(said.contains("held")) << said.toStdString();
+        const qint64 holderId = holder.processId();
         const CommitOutcome outcome = inputs.Commit().Run(CommitMode::Write, CommitReporting::Quiet);
-        release.set_value();
+        QFile(signalDir.filePath(u"release"_s)).open(QIODevice::WriteOnly);
+        ASSERT_TRUE(holder.waitForFinished(30000));
+        EXPECT_EQ(holder.exitCode(), 0);
         EXPECT_FALSE(outcome.ok);
-        EXPECT_TRUE(outcome.failure.contains(u"database is locked: another writer held it while this one waited "
-                                             u"0.3 s; another connection of this program holds its write lock"_s))
+        EXPECT_TRUE(outcome.failure.contains(u"; process %1 ("_s.arg(holderId)) &&
+                    outcome.failure.contains(u") holds its write lock"_s))
             << outcome.failure.toStdString();
+        EXPECT_EQ(m_boxes.Count(), 0);
     }
-    QTemporaryDir signalDir;
-    QProcess holder;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(HolderPath), Path());
-    environment.insert(QString::fromLatin1(HolderRelease), signalDir.filePath(u"release"_s));
-    holder.setProcessEnvironment(environment);
-    holder.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=SqliteLockChild.HoldsTheWriteLock"_s});
-    ASSERT_TRUE(holder.waitForStarted(10000));
-    QByteArray said;
-    while (!said.contains("held") && holder.waitForReadyRead(10000))
-        said += holder.readAllStandardOutput();
-    ASSERT_TRUE(said.contains("held")) << said.toStdString();
-    const qint64 holderId = holder.processId();
-    const CommitOutcome outcome = inputs.Commit().Run(CommitMode::Write, CommitReporting::Quiet);
-    QFile(signalDir.filePath(u"release"_s)).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(holder.waitForFinished(30000));
-    EXPECT_EQ(holder.exitCode(), 0);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(outcome.failure.contains(u"; process %1 ("_s.arg(holderId)) &&
-                outcome.failure.contains(u") holds its write lock"_s))
-        << outcome.failure.toStdString();
-    EXPECT_EQ(m_boxes.Count(), 0);
 }
 
 } // namespace

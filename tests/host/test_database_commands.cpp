@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -78,6 +82,48 @@ TEST_F(DatabaseCommands, AFailingStatementPrintsTheDatabasesMessageAndExitsWithO
     const Outcome unknown = Tessel({u"sql"_s, u"mysql://x"_s, u"select 1 from dual"_s});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_FALSE(unknown.err.isEmpty());
+}
+
+// An SQLite database init-db makes keeps a write-ahead log: every command opens it and writes it (a
+// decompose run over many compounds included), another program's read-only connection reads it,
+// and once the last connection is closed the log is gone again, its pages in the database file.
+TEST_F(DatabaseCommands, InitDbLeavesSqliteInWalModeAndEveryCommandUsesIt) {
+    for (const QStringList& init : {QStringList{u"--demo"_s}, QStringList{}}) {
+        const QString url = Url(init.isEmpty() ? u"empty.db"_s : u"demo.db"_s);
+        const Outcome made = Tessel(QStringList{u"init-db"_s, url} + init);
+        ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+        EXPECT_EQ(made.err, QString()) << made.err.toStdString();
+        EXPECT_EQ(Tessel({u"sql"_s, url, u"pragma journal_mode"_s}).out, u"wal\n"_s);
+    }
+    const QString url = Url(u"demo.db"_s);
+    const Outcome compounds = Tessel({u"sql"_s, url, u"select name from addr where grade=7 order by id"_s});
+    ASSERT_GE(compounds.out.count(u'\n'), 8) << compounds.out.toStdString(); // a run over many
+    const Outcome run = RunTessel({u"decompose"_s, url, u"--cells"_s, u"-"_s, u"--dp-pattern"_s, u"auto"_s,
+                                   u"--addr-pattern"_s, u"auto"_s},
+                                  {.input = compounds.out.toUtf8()});
+    EXPECT_TRUE(run.out.contains(u"\twritten\t"_s)) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains(u"failed"_s)) << run.out.toStdString();
+    const Outcome history = Tessel({u"history"_s, url});
+    EXPECT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const int runs = static_cast<int>(history.out.count(u"\tkept\n"_s));
+    EXPECT_GT(runs, 0) << history.out.toStdString();
+    EXPECT_EQ(Tessel({u"undo"_s, url, u"1"_s}).exitCode, 0);
+    EXPECT_EQ(Tessel({u"suggest"_s, url, u"--cell"_s, u"阳光花园"_s}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(u"demo.db-wal"_s)));
+
+    {
+        QSqlDatabase reader = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"another-program"_s);
+        reader.setDatabaseName(m_dir.filePath(u"demo.db"_s));
+        reader.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        ASSERT_TRUE(reader.open()) << reader.lastError().text().toStdString();
+        QSqlQuery query(reader);
+        ASSERT_TRUE(query.exec(u"select count(*) from journal_run"_s)) << query.lastError().text().toStdString();
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toInt(), runs);
+        query.finish();
+        reader.close();
+    }
+    QSqlDatabase::removeDatabase(u"another-program"_s);
 }
 
 TEST_F(DatabaseCommands, HelpAndUsage) {
