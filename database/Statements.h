@@ -47,6 +47,7 @@ inline constexpr char16_t UnlinkedAddressesAmong[] =
 inline constexpr char16_t AllDpAddresses[] = u"select num,addr from dpaddr97";
 inline constexpr char16_t AllAddressNames[] = u"select id,name from addr";
 inline constexpr char16_t AddressNamesOf[] = u"select id,name from addr where id in (%l)";
+inline constexpr char16_t DpAddressesNumbered[] = u"select num,addr from dpaddr97 where num in (%l)"; // TextItem
 // SQLite only, where those texts are read once: a number that moves whenever another connection
 // commits (this connection's own commits leave it as it was).
 inline constexpr char16_t SqliteDataVersion[] = u"pragma data_version";

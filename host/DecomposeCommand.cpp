@@ -258,9 +258,15 @@ int RunDecompose(const CommandLine& line) {
 
     const bool progress = arguments.fromFile && isatty(STDERR_FILENO);
     const qsizetype total = arguments.cells.Size();
-    const CompoundDecomposition decomposition(arguments.options, total >= CompoundDecomposition::ManyCompoundsFrom
-                                                                     ? CompoundDecomposition::Scope::ManyCompounds
-                                                                     : CompoundDecomposition::Scope::OneCompound);
+    std::vector<CompoundReference> run;
+    for (const CompoundList::Entry& cell : arguments.cells.Entries())
+        if (cell.reference)
+            run.push_back(*cell.reference);
+    const CompoundDecomposition decomposition(arguments.options,
+                                              total >= CompoundDecomposition::ManyCompoundsFrom
+                                                  ? CompoundDecomposition::Scope::ManyCompounds
+                                                  : CompoundDecomposition::Scope::OneCompound,
+                                              std::move(run));
     TableFormat table(arguments.format, QString::fromLatin1(kHeader).split(u'\t'),
                       {false, true, true, true, true, true, true, true, true, true, false, false, false});
     printLines(table.Begin(true));

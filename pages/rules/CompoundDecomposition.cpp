@@ -9,6 +9,11 @@
 #include "pages/rules/ExistingInnerTree.h"
 #include "pages/rules/SqliteRunSync.h"
 #include "commit/InnerTreeCommit.h"
+#include "database/CADODatabase.h"
+#include "database/CADORecordset.h"
+#include "database/SqlStatement.h"
+#include "database/Statements.h"
+#include "platform/automation/ComError.h"
 #include "splitting/ResultTree.h"
 
 #include <QStringList>
@@ -39,10 +44,34 @@ SplitPageResult SplitPage(std::vector<AddressEntry> entries, const QString& cell
     return result;
 }
 
+// The names a run's compounds are searched by: a name as given (the compounds it stands for begin
+// with it), a path's last level, an id's node's own name (read here; an id that names no node adds
+// nothing, and its compound is searched by the database).
+std::vector<QString> RunNames(const std::vector<CompoundReference>& run) {
+    std::vector<QString> names;
+    for (const CompoundReference& compound : run) {
+        if (compound.GetKind() != CompoundReference::Kind::Id) {
+            names.push_back(compound.Name());
+            continue;
+        }
+        const RowSource rows = g_pDatabase->RunQuery(FormatStatement(Statements::NodeById, {compound.Id()}), 1);
+        if (!rows)
+            continue;
+        CADORecordset reading(rows);
+        try {
+            QString name;
+            if (!reading.AtEnd() && reading.ReadColumn(0, name, u""))
+                names.push_back(name);
+        } catch (const ComError&) {
+        }
+    }
+    return names;
+}
+
 } // namespace
 
-CompoundDecomposition::CompoundDecomposition(Options options, Scope scope)
-    : m_options(std::move(options)), m_scope(scope) {}
+CompoundDecomposition::CompoundDecomposition(Options options, Scope scope, std::vector<CompoundReference> run)
+    : m_options(std::move(options)), m_scope(scope), m_run(std::move(run)) {}
 
 CompoundDecomposition::~CompoundDecomposition() = default;
 
@@ -134,19 +163,22 @@ CompoundDecomposition::Outcome CompoundDecomposition::Finish(const Located& loca
     if (m_scope == Scope::ManyCompounds && !m_searchChecked) {
         m_searchChecked = true;
         if (CompoundSearchCache::Suits())
-            m_search = std::make_unique<CompoundSearchCache>();
+            m_search = std::make_unique<CompoundSearchCache>(RunNames(m_run));
     }
     // The empty name, which every text holds, is left to the database.
     CompoundSearchCache* search = cellName.isEmpty() ? nullptr : m_search.get();
     using Source = AddressEntryLoader::Source;
     outcome.dpRows = m_options.dpRows;
     outcome.addrRows = m_options.addrRows;
+    // A cell name the run's names do not cover is searched by the database.
+    std::optional<std::vector<AddressEntry>> dpFound = search ? search->DpEntries(cellName) : std::nullopt;
     const SplitPageResult dp =
-        SplitPage(search ? search->DpEntries(cellName) : AddressEntryLoader::Load(Source::DpAddresses, cellName),
-                  cellName, outcome.dpRows, m_options.suggestDpRows);
-    const SplitPageResult addr = SplitPage(search ? search->UnlinkedEntries(cellName)
-                                                  : AddressEntryLoader::Load(Source::UnlinkedAddresses, cellName),
-                                           cellName, outcome.addrRows, m_options.suggestAddrRows);
+        SplitPage(dpFound ? std::move(*dpFound) : AddressEntryLoader::Load(Source::DpAddresses, cellName), cellName,
+                  outcome.dpRows, m_options.suggestDpRows);
+    std::optional<std::vector<AddressEntry>> addrFound = search ? search->UnlinkedEntries(cellName) : std::nullopt;
+    const SplitPageResult addr =
+        SplitPage(addrFound ? std::move(*addrFound) : AddressEntryLoader::Load(Source::UnlinkedAddresses, cellName),
+                  cellName, outcome.addrRows, m_options.suggestAddrRows);
     const MergedForms dpMerged = dp.tree.Merged();
     const MergedForms addrMerged = addr.tree.Merged();
     outcome.merged = {dpMerged.forms + addrMerged.forms, dpMerged.nodes + addrMerged.nodes};

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "pages/rules/CompoundLocator.h"
+#include "pages/rules/CompoundReference.h"
 #include "splitting/LevelNames.h"
 #include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
@@ -18,7 +19,6 @@
 #include <optional>
 #include <vector>
 
-class CompoundReference;
 class CompoundSearchCache;
 class SqliteRunSync;
 
@@ -72,7 +72,9 @@ public:
     // saves (both grow with the size of the tables).
     static constexpr qsizetype ManyCompoundsFrom = 8;
 
-    explicit CompoundDecomposition(Options options, Scope scope = Scope::OneCompound);
+    // `run`: the compounds a run over many will be given, whose names its searches keep rows for.
+    explicit CompoundDecomposition(Options options, Scope scope = Scope::OneCompound,
+                                   std::vector<CompoundReference> run = {});
     ~CompoundDecomposition();
 
     // Takes one compound through every step on g_pDatabase. A compound that no standard address
@@ -101,6 +103,7 @@ public:
 private:
     Options m_options;
     Scope m_scope;
+    std::vector<CompoundReference> m_run;
     // Made at the first compound of a run over many; the searches' state, not the run's result.
     mutable std::unique_ptr<CompoundSearchCache> m_search;
     mutable bool m_searchChecked = false;

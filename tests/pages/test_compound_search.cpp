@@ -76,11 +76,14 @@ protected:
     // Both pages' entries for `name`, read by the cache and by the pages' statements, are the same.
     void ExpectSameEntries(CompoundSearchCache& cache, const QString& name) {
         using Source = AddressEntryLoader::Source;
-        EXPECT_EQ(Lines(cache.DpEntries(name)), Lines(AddressEntryLoader::Load(Source::DpAddresses, name)))
-            << name.toStdString();
-        EXPECT_EQ(Lines(cache.UnlinkedEntries(name)), Lines(AddressEntryLoader::Load(Source::UnlinkedAddresses, name)))
+        const auto dp = cache.DpEntries(name);
+        const auto unlinked = cache.UnlinkedEntries(name);
+        ASSERT_TRUE(dp && unlinked) << name.toStdString() << ": a name of the run is answered from memory";
+        EXPECT_EQ(Lines(*dp), Lines(AddressEntryLoader::Load(Source::DpAddresses, name))) << name.toStdString();
+        EXPECT_EQ(Lines(*unlinked), Lines(AddressEntryLoader::Load(Source::UnlinkedAddresses, name)))
             << name.toStdString();
     }
+    static std::vector<QString> RunNames() { return {kNames.begin(), kNames.end()}; }
 
     TestDatabase m_database;
     AttachedDatabase m_attached{m_database};
@@ -88,18 +91,18 @@ protected:
 
 TEST_F(CompoundSearch, FindsWhatTheStatementsFind) {
     ASSERT_TRUE(CompoundSearchCache::Suits());
-    CompoundSearchCache cache;
+    CompoundSearchCache cache(RunNames());
     MessageBoxRecorder boxes;
     for (const QString& name : kNames)
         ExpectSameEntries(cache, name);
     EXPECT_TRUE(boxes.Boxes().isEmpty());
     // Something was found at all: the comparison is not between two empty lists.
-    EXPECT_EQ(cache.DpEntries(u"阳光花园"_s).size(), 4u);
-    EXPECT_EQ(cache.UnlinkedEntries(u"园"_s).size(), 2u);
+    EXPECT_EQ(cache.DpEntries(u"阳光花园"_s)->size(), 4u);
+    EXPECT_EQ(cache.UnlinkedEntries(u"园"_s)->size(), 2u);
 }
 
 TEST_F(CompoundSearch, FollowsTheRunsOwnWritesOnceReadAgain) {
-    CompoundSearchCache cache;
+    CompoundSearchCache cache(RunNames());
     ExpectSameEntries(cache, u"阳光花园"_s);
     // What a commit does to addr: a new address, an address renamed to hold the name and one renamed
     // so that it no longer does, and one deleted.
@@ -111,18 +114,18 @@ TEST_F(CompoundSearch, FollowsTheRunsOwnWritesOnceReadAgain) {
     cache.Reread({500, 100 + 5, 100 + 1, 100 + 3});
     for (const QString& name : kNames)
         ExpectSameEntries(cache, name);
-    EXPECT_EQ(cache.UnlinkedEntries(u"阳光花园"_s).size(), 2u);
+    EXPECT_EQ(cache.UnlinkedEntries(u"阳光花园"_s)->size(), 2u);
 }
 
 TEST_F(CompoundSearch, SeesWhatAnotherConnectionCommits) {
-    CompoundSearchCache cache;
+    CompoundSearchCache cache(RunNames());
     ExpectSameEntries(cache, u"阳光花园"_s);
     const auto sent = [] {
         return dataaccess::Connection::From(g_pDatabase->CurrentConnection().Get())->StatementsSent();
     };
     const long long before = sent();
     cache.DpEntries(u"花园"_s);
-    EXPECT_EQ(sent() - before, 1) << "nothing changed: only the check, no reading again";
+    EXPECT_EQ(sent() - before, 2) << "nothing changed: only the check and the name's rows, no reading again";
 
     // An operator beside the run: a new DP address, a new address, one renamed away from the name.
     QSqlQuery other(m_database.Native());
@@ -134,7 +137,22 @@ TEST_F(CompoundSearch, SeesWhatAnotherConnectionCommits) {
         ASSERT_TRUE(other.exec(statement)) << other.lastError().text().toStdString();
     for (const QString& name : kNames)
         ExpectSameEntries(cache, name);
-    EXPECT_EQ(cache.DpEntries(u"阳光花园"_s).size(), 5u);
+    EXPECT_EQ(cache.DpEntries(u"阳光花园"_s)->size(), 5u);
+}
+
+// A run keeps rows only for the names it was given: a cell name that holds one of them (a compound
+// a name stands for begins with it) is answered from those rows, exactly as the database answers;
+// one that holds none is left to the database.
+TEST_F(CompoundSearch, KeepsRowsOnlyForTheRunsNames) {
+    CompoundSearchCache cache({u"阳光"_s, u"Sunny"_s, u"𠀀"_s, u"%"_s});
+    for (const QString& held : {u"阳光花园"_s, u"新阳光花园"_s, u"Sunny Garden"_s, u"𠀀园"_s, u"100%花园"_s})
+        ExpectSameEntries(cache, held);
+    for (const QString& notHeld : {u"花园"_s, u"sunny"_s, u"园"_s, u"阳"_s})
+        EXPECT_FALSE(cache.DpEntries(notHeld) || cache.UnlinkedEntries(notHeld)) << notHeld.toStdString();
+    // Far fewer rows than the table holds: those of the names given only.
+    CompoundSearchCache everything(RunNames());
+    ExpectSameEntries(everything, u"园"_s);
+    EXPECT_LT(cache.BytesHeld(), everything.BytesHeld());
 }
 
 TEST(CompoundSearchSuits, OnlySQLite) {
