@@ -20,6 +20,9 @@ public:
     uint32_t NameCount() const { return static_cast<uint32_t>(m_names.size()); }
     const QString& Name(uint32_t index) const { return m_names[index]; }
 
+    // Bytes the trie and the names take (the table of the root's children, about 40 a node below).
+    std::size_t BytesHeld() const;
+
     // Calls found(index) for each name the text holds, once for each place it occurs.
     template <typename Found> void ForEachHeld(QStringView text, Found found) const {
         const auto* units = reinterpret_cast<const char16_t*>(text.utf16());

@@ -201,7 +201,7 @@ void CompoundSearchCache::Reread(const std::vector<uint32_t>& addressIds) {
 }
 
 std::size_t CompoundSearchCache::BytesHeld() const {
-    std::size_t bytes = m_dpNumberChars.capacity() * sizeof(char16_t) + m_dpNumberEnds.capacity() * sizeof(uint32_t);
+    std::size_t bytes = m_matcher.BytesHeld() + m_dpNumberChars.capacity() * sizeof(char16_t) + m_dpNumberEnds.capacity() * sizeof(uint32_t);
     for (const std::optional<RowsByName>* lists : {&m_dpRows, &m_addressIds})
         if (*lists)
             for (const std::vector<uint32_t>& list : **lists)

@@ -43,7 +43,7 @@ public:
     // Reads the names of addresses a commit has written (inserted or renamed) again.
     void Reread(const std::vector<uint32_t>& addressIds);
 
-    // Bytes held for the rows read (the lists and the DP numbers), for the benchmark's figure.
+    // Bytes held (the names' trie, the lists, the DP numbers), for the benchmark's figure.
     std::size_t BytesHeld() const;
 
 private:
