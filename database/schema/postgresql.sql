@@ -43,5 +43,5 @@ create index addr_ref_std_old on addr_ref (stdaddrid, oldid);
 create index addr_ref_old_std on addr_ref (oldid, stdaddrid);
 create index telnum_dp97_dpid on telnum_dp97 (dpid, telnum);
 create index telnum_dp97_telnum on telnum_dp97 (telnum, dpid);
-create index addr_name_trgm on addr using gin (name gin_trgm_ops);
+create index addr_name_trgm on addr using gin (name gin_trgm_ops) with (fastupdate = off);
 create index dpaddr97_addr_trgm on dpaddr97 using gin (addr gin_trgm_ops);

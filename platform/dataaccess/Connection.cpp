@@ -174,6 +174,7 @@ void Connection::AfterOpen() {
     m_preparedFor = NativeHandle(database);
     m_translator = OracleTranslator(DatabaseDialect::Of(database));
     m_translationCache.Clear();
+    m_prepared.Forget(); // a new session holds none
     PrepareSession(database, true);
 }
 
@@ -306,19 +307,59 @@ HRESULT Connection::Open(BSTR connectionString, BSTR userId, BSTR password, LONG
     return S_OK;
 }
 
-HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query) {
-    if (HRESULT hr = RequireOpen(); FAILED(hr))
-        return hr;
-    const WaitTold waitTold(m_busyWait);
-    SettleStreams();
+bool Connection::Send(const QString& text, bool forwardOnly, QSqlQuery& query) {
     query = QSqlQuery(Database());
     query.setForwardOnly(forwardOnly);
     // NUMERIC values as exact text; FieldValue turns them into numbers.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     ++m_statementsSent;
-    if (!query.exec(text))
+    return query.exec(text);
+}
+
+HRESULT Connection::RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query) {
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    const WaitTold waitTold(m_busyWait);
+    SettleStreams();
+    if (!Send(text, forwardOnly, query))
         return Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(query.lastError(), false));
     return S_OK;
+}
+
+HRESULT Connection::RunCached(const TranslatedStatement& translated, bool forwardOnly, QSqlQuery& query) {
+    if (m_translator.Dialect() != SqlDialect::PostgreSQL)
+        return RunTranslated(translated.text, forwardOnly, query);
+    if (HRESULT hr = RequireOpen(); FAILED(hr))
+        return hr;
+    const WaitTold waitTold(m_busyWait);
+    SettleStreams();
+    const bool outsideTransaction = !m_inTransaction;
+    if (outsideTransaction) {
+        if (const std::optional<QString> room = m_prepared.MakeRoom()) {
+            QSqlQuery step;
+            Send(*room, true, step);
+        }
+    }
+    const std::optional<PreparedStatements::Sending> sending = m_prepared.Send(translated, outsideTransaction);
+    if (sending && !sending->prepare.isEmpty()) {
+        // Outside a transaction: a refusal costs nothing but the statement sent as text.
+        QSqlQuery step;
+        ++m_statementsPrepared;
+        if (!Send(sending->prepare, true, step)) {
+            m_prepared.Refused(sending->key);
+            return RunTranslated(translated.text, forwardOnly, query);
+        }
+    }
+    if (!sending)
+        return RunTranslated(translated.text, forwardOnly, query);
+    if (Send(sending->execute, forwardOnly, query))
+        return S_OK;
+    // 26000: the session no longer holds it (a host's connection opened again under the same handle).
+    if (query.lastError().nativeErrorCode() == u"26000" && outsideTransaction) {
+        m_prepared.Forget();
+        return RunTranslated(translated.text, forwardOnly, query);
+    }
+    return Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(query.lastError(), false));
 }
 
 HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& query,
@@ -383,6 +424,8 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
     }
     if (translatedText)
         *translatedText = translated.text;
+    if (!translated.shapeText.isEmpty())
+        return RunCached(translated, forwardOnly, query);
     return RunTranslated(translated.text, forwardOnly, query);
 }
 

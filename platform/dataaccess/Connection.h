@@ -9,6 +9,7 @@
 #include "platform/dataaccess/DataAccess.h"
 #include "platform/dataaccess/ProviderError.h"
 #include "platform/dataaccess/OracleTranslator.h"
+#include "platform/dataaccess/PreparedStatements.h"
 #include "platform/dataaccess/SqliteBusyWait.h"
 #include "platform/dataaccess/TranslationCache.h"
 
@@ -51,6 +52,8 @@ public:
                 QString* translatedText = nullptr);
     // Runs an already translated statement again (a reading that starts over).
     HRESULT RunTranslated(const QString& text, bool forwardOnly, QSqlQuery& query);
+    // PREPARE statements this connection has sent, over its life (PostgreSQL; see PreparedStatements).
+    long long StatementsPrepared() const { return m_statementsPrepared; }
     bool IsOpen() const;
     SqlDialect Dialect() const { return m_translator.Dialect(); }
     QString Source() const;
@@ -79,6 +82,11 @@ private:
     // With the provider's own description of the code.
     HRESULT Failure(HRESULT hr) const { return Failure(hr, ProviderError::Description(hr)); }
     HRESULT EndTransaction(bool commit);
+    // Sends `text` as it is into a new query; false with the query's error.
+    bool Send(const QString& text, bool forwardOnly, QSqlQuery& query);
+    // A statement the translation cache gave: on PostgreSQL, through a prepared statement of its
+    // shape where one is (or is now) prepared, else as its text.
+    HRESULT RunCached(const TranslatedStatement& translated, bool forwardOnly, QSqlQuery& query);
     void SettleStreams();
     void AfterOpen();
     // Settings of the session: `fresh` after the native connection was made (every setting), else
@@ -93,6 +101,8 @@ private:
     LONG m_cursorLocation = adUseServer;
     OracleTranslator m_translator{SqlDialect::Oracle};
     TranslationCache m_translationCache;
+    PreparedStatements m_prepared;
+    long long m_statementsPrepared = 0;
     bool m_inTransaction = false;
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;

@@ -20,6 +20,11 @@ struct TranslatedStatement {
     // count): a statement that differs from this one in its literals alone may translate otherwise,
     // or not at all.
     bool readsLiteralValues = false;
+    // From the translation cache: the translation of the statement's shape, its literals' markers
+    // in place (see TranslationCache::MarkerAt), and the statement's literals as written. Empty when
+    // the statement was translated as it is.
+    QString shapeText;
+    QStringList literals;
 };
 
 } // namespace dataaccess

@@ -50,13 +50,17 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
     const QStringView text(statement);
     const qsizetype n = text.size();
     qsizetype verbatim = 0; // start of the text not yet copied
-    auto replace = [&](qsizetype begin, qsizetype end, bool isString) {
+    auto replace = [&](qsizetype begin, qsizetype end, std::optional<StringKind> string) {
         shape.text.append(text.mid(verbatim, begin - verbatim));
         const QString index = QString::number(shape.literals.size());
-        if (isString)
-            shape.text.append(u'\'').append(QChar(StringOpen)).append(index).append(QChar(StringClose)).append(u'\'');
-        else
+        if (string) {
+            shape.text.append(u'\'');
+            if (*string == StringKind::LeadingPercent)
+                shape.text.append(u'%');
+            shape.text.append(QChar(StringOpen)).append(index).append(QChar(StringClose)).append(u'\'');
+        } else {
             shape.text.append(NumberMark).append(index);
+        }
         shape.literals << text.mid(begin, end - begin).toString();
         verbatim = end;
     };
@@ -76,9 +80,10 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
             }
             if (end >= n)
                 return std::nullopt; // an open string: left to the translator to report
-            // '' and '%...' are read by the translator: they stay in the shape.
-            if (end > i + 1 && text[i + 1] != u'%')
-                replace(i, end + 1, true);
+            // '' is read by the translator and stays in the shape; of '%...' it reads the leading %,
+            // which its marker keeps.
+            if (end > i + 1)
+                replace(i, end + 1, text[i + 1] == u'%' ? StringKind::LeadingPercent : StringKind::Plain);
             i = end + 1;
             continue;
         }
@@ -114,7 +119,7 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
             // 1e5, 2x, 1. and 1.2.3 are not taken apart.
             if (end < n && (IsNameChar(text[end]) || text[end] == u'.'))
                 return std::nullopt;
-            replace(i, end, false);
+            replace(i, end, std::nullopt);
             i = end;
             continue;
         }
@@ -124,6 +129,27 @@ std::optional<TranslationCache::Shape> TranslationCache::ShapeOf(const QString& 
     return shape;
 }
 
+std::optional<TranslationCache::Marker> TranslationCache::MarkerAt(QStringView text, qsizetype i) {
+    const qsizetype n = text.size();
+    Marker marker;
+    marker.begin = i;
+    if (text[i] == u'\'') {
+        const qsizetype open = i + 1 < n && text[i + 1] == u'%' ? i + 2 : i + 1;
+        if (open >= n || text[open] != StringOpen)
+            return std::nullopt;
+        marker.kind = open == i + 1 ? Marker::Kind::String : Marker::Kind::LeadingPercentString;
+        marker.literal = ReadIndex(text, open + 1, marker.end);
+        marker.end += 2; // U+E001 '
+        return marker;
+    }
+    if (text[i] == u'9' && (i == 0 || !IsNameChar(text[i - 1])) && text.mid(i).startsWith(NumberMark)) {
+        marker.kind = Marker::Kind::Number;
+        marker.literal = ReadIndex(text, i + NumberMark.size(), marker.end);
+        return marker;
+    }
+    return std::nullopt;
+}
+
 QString TranslationCache::Fill(const QString& text, const QStringList& literals) {
     QString out;
     out.reserve(text.size() + text.size() / 2);
@@ -131,20 +157,13 @@ QString TranslationCache::Fill(const QString& text, const QStringList& literals)
     const qsizetype n = view.size();
     qsizetype verbatim = 0;
     for (qsizetype i = 0; i < n;) {
-        qsizetype markerEnd = -1;
-        qsizetype index = 0;
-        if (view[i] == u'\'' && i + 1 < n && view[i + 1] == StringOpen) {
-            index = ReadIndex(view, i + 2, markerEnd);
-            markerEnd += 2; // U+E001 '
-        } else if (view[i] == u'9' && (i == 0 || !IsNameChar(view[i - 1])) && view.mid(i).startsWith(NumberMark)) {
-            index = ReadIndex(view, i + NumberMark.size(), markerEnd);
-        }
-        if (markerEnd < 0) {
+        const std::optional<Marker> marker = MarkerAt(view, i);
+        if (!marker) {
             ++i;
             continue;
         }
-        out.append(view.mid(verbatim, i - verbatim)).append(literals.at(index));
-        i = verbatim = markerEnd;
+        out.append(view.mid(verbatim, i - verbatim)).append(literals.at(marker->literal));
+        i = verbatim = marker->end;
     }
     out.append(view.mid(verbatim));
     return out;
@@ -175,6 +194,8 @@ TranslatedStatement TranslationCache::Translate(const QString& statement,
     filled.text = Fill(found->text, shape->literals);
     for (const QString& check : found->loopChecks)
         filled.loopChecks << Fill(check, shape->literals);
+    filled.shapeText = found->text;
+    filled.literals = shape->literals;
     return filled;
 }
 

@@ -2,8 +2,9 @@
 // shape (a multi-row insert of 200 rows, an in list of 500 ids) many times over. The cache keeps
 // the translation of a statement's shape, its literals replaced by markers, and puts a statement's
 // own literals back into it, which costs a scan instead of the tokenizer and the rewriter.
-// Literals the translator reads are left in the shape: the empty string (Oracle's NULL) and a
-// text that starts with % (a like pattern searched anywhere). Statements that draw sequence
+// The empty string (Oracle's NULL), which the translator reads, is left in the shape; a text that
+// starts with % (a like pattern searched anywhere) keeps its % before the marker, the part of it the
+// translator reads. Statements that draw sequence
 // values, and those whose translation reads a literal's value (a sequence range's count), are not
 // kept. Whatever the shape, the result is the translator's own for the statement, a refusal
 // included; a statement may hold any number of literals.
@@ -39,7 +40,19 @@ public:
     static std::optional<Shape> ShapeOf(const QString& statement);
     static QString Fill(const QString& text, const QStringList& literals);
 
+    // A literal's marker in a shape's text (or in its translation): where it is, and which literal.
+    struct Marker {
+        enum class Kind { Number, String, LeadingPercentString };
+        Kind kind = Kind::Number;
+        qsizetype begin = 0;
+        qsizetype end = 0;     // past the marker (its closing quote, for a string)
+        qsizetype literal = 0; // index into Shape::literals
+    };
+    // The marker that starts at `i`, if one does.
+    static std::optional<Marker> MarkerAt(QStringView text, qsizetype i);
+
 private:
+    enum class StringKind { Plain, LeadingPercent };
     static constexpr qsizetype MaxShapes = 256;
     QHash<QString, TranslatedStatement> m_shapes;
 };
