@@ -7,6 +7,7 @@
 #include "commit/Transaction.h"
 #include "commit/StandardAddressLocks.h"
 #include "database/AddressGrade.h"
+#include "database/AddressPathByNames.h"
 #include "database/CADODatabase.h"
 #include "database/SqlStatement.h"
 #include "database/StatementBatches.h"
@@ -120,19 +121,23 @@ uint32_t InnerTreeCommit::FindOrCreateCellPath(CommitStatements& db, bool ownTra
 }
 
 int InnerTreeCommit::FindPath(CommitStatements& db, int from, std::array<uint32_t, 8>& ids) const {
+    // Every level in one statement. An empty name is stored as null, so it is looked up as null;
+    // the grade is not part of the search; of two children of one node that share a name, the
+    // first by id is taken.
+    AddressPathByNames::Names names;
+    for (int grade = 1; grade <= CellGrade; ++grade)
+        names[grade] = m_cellPath[grade - 1];
+    AddressPathByNames byNames(names, from, ids[from - 1]);
+    const auto rows = db.Rows(byNames.Statement(), 3);
+    if (!rows)
+        return 0;
+    for (const QStringList& row : *rows)
+        byNames.Add(row[0].toInt(), row[1].toUInt(), row[2].toUInt());
     for (int grade = from; grade <= CellGrade; ++grade) {
-        const QString& name = m_cellPath[grade - 1];
-        // An empty name is stored as null, so it is looked up as null; the grade is not part of
-        // the search.
-        const QString find = name.isEmpty()
-                                 ? FormatStatement(Statements::FindPathNodeUnnamed, {ids[grade - 1]})
-                                 : FormatStatement(Statements::FindPathNode, {ids[grade - 1], SqlText::Quote(name)});
-        const auto rows = db.Rows(find, 1);
-        if (!rows)
-            return 0;
-        if (rows->empty())
+        const std::vector<uint32_t> found = byNames.Below(grade, ids[grade - 1]);
+        if (found.empty())
             return grade;
-        ids[grade] = rows->front()[0].toUInt();
+        ids[grade] = found.front();
     }
     return CellGrade + 1;
 }

@@ -63,6 +63,22 @@ inline constexpr char16_t SqliteCheckpoint[] = u"pragma wal_checkpoint(passive)"
 inline constexpr char16_t FindPathNodeUnnamed[] =
     u"select id from addr where parentid=%u and name is null order by id";
 inline constexpr char16_t FindPathNode[] = u"select id from addr where parentid=%u and name='%s' order by id";
+// The same walk in one statement (see AddressPathByNames): per grade, the nodes bearing its name
+// below any node found for the grade above. The first grade's nodes (grade, parent id, name), a
+// later grade's (grade, the grade above's set, name), that set itself (below, name), the whole.
+inline constexpr char16_t PathWalkFirst[] = u"select %d as grade,id,parentid from addr where parentid=%u and name='%s'";
+inline constexpr char16_t PathWalkFirstUnnamed[] =
+    u"select %d as grade,id,parentid from addr where parentid=%u and name is null";
+inline constexpr char16_t PathWalkNext[] =
+    u"select %d,id,parentid from addr where parentid in (%l) and name='%s'";
+inline constexpr char16_t PathWalkNextUnnamed[] =
+    u"select %d,id,parentid from addr where parentid in (%l) and name is null";
+inline constexpr char16_t PathWalkSetFirst[] = u"select id from addr where parentid=%u and name='%s'";
+inline constexpr char16_t PathWalkSetFirstUnnamed[] = u"select id from addr where parentid=%u and name is null";
+inline constexpr char16_t PathWalkSetNext[] = u"select id from addr where parentid in (%l) and name='%s'";
+inline constexpr char16_t PathWalkSetNextUnnamed[] = u"select id from addr where parentid in (%l) and name is null";
+inline constexpr char16_t PathWalk[] = u"%l order by 1,2"; // the grades' selects, joined by union all
+inline constexpr char16_t UnionAll[] = u" union all ";
 inline constexpr char16_t SubtreeLinks[] = // cell id
     u"select a.id,a.grade,b.oldid as dpid from (select id,grade from addr start with id=%u connect by Prior "
     u"id=parentid) A, addr_ref B where B.stdaddrid=A.id";

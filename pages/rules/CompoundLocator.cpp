@@ -1,6 +1,7 @@
 #include "pages/rules/CompoundLocator.h"
 
 #include "pages/rules/CompoundReference.h"
+#include "database/AddressPathByNames.h"
 #include "database/CADODatabase.h"
 #include "database/CADORecordset.h"
 #include "database/SqlStatement.h"
@@ -52,24 +53,25 @@ struct Walk {
     std::vector<uint32_t> sharedName; // the nodes of one parent that bear a level's name, when several
 };
 
-// Looks the levels of `names` up from grade `from` down, ids[g - 1] being the parent of grade g.
+// Looks the levels of `names` up from grade `from` down, ids[g - 1] being the parent of grade g: the
+// level-by-level walk the commit makes, read from one statement.
 Walk FindByNames(const CellPathCandidates::PathNames& names, int from, std::array<uint32_t, 8>& ids) {
     Walk walk;
+    AddressPathByNames byNames(names, from, ids[from - 1]);
+    if (!ReadRows(byNames.Statement(), [&](CADORecordset& reading) {
+            int grade = 0;
+            uint32_t id = 0;
+            uint32_t parentId = 0;
+            reading.ReadColumn(0, grade, 0);
+            reading.ReadColumn(1, id, 0u);
+            reading.ReadColumn(2, parentId, 0u);
+            byNames.Add(grade, id, parentId);
+        })) {
+        walk.failed = true;
+        return walk;
+    }
     for (int grade = from; grade <= CompoundGrade; ++grade) {
-        const QString& name = names[grade];
-        // An empty name is stored as null.
-        const QString statement = name.isEmpty()
-                                      ? FormatStatement(Statements::FindPathNodeUnnamed, {ids[grade - 1]})
-                                      : FormatStatement(Statements::FindPathNode, {ids[grade - 1], SqlText::Quote(name)});
-        std::vector<uint32_t> found;
-        if (!ReadRows(statement, [&](CADORecordset& reading) {
-                uint32_t id = 0;
-                reading.ReadColumn(0, id, 0u);
-                found.push_back(id);
-            })) {
-            walk.failed = true;
-            return walk;
-        }
+        std::vector<uint32_t> found = byNames.Below(grade, ids[grade - 1]);
         if (found.empty()) {
             walk.missing = grade;
             return walk;

@@ -4,6 +4,7 @@
 // quadratic), every look-up's plan searches an index that holds all the columns it names, on
 // SQLite and on PostgreSQL with its default settings.
 #include "database/AddressDatabaseGenerator.h"
+#include "database/AddressPathByNames.h"
 #include "database/SqlStatement.h"
 #include "database/Statements.h"
 #include "tests/support/TestSupport.h"
@@ -126,6 +127,13 @@ bool SearchesOnlyThrough(const QStringList& plan, const QString& table, const QS
     return searched;
 }
 
+// 阳光花园's path, every level in one statement.
+AddressPathByNames PathOfBigNode() {
+    return AddressPathByNames({QString(), u"北京市"_s, u"朝阳区"_s, u"建外街道"_s, u"建国路"_s, QString(), u"88号"_s,
+                               u"阳光花园"_s},
+                              1, 0);
+}
+
 class LookupPlans : public BackendTest {};
 
 TEST_P(LookupPlans, EachLookupSearchesItsIndexAfterAnalyzeSawALargeNode) {
@@ -149,6 +157,10 @@ TEST_P(LookupPlans, EachLookupSearchesItsIndexAfterAnalyzeSawALargeNode) {
         {"path node by parent and name", u"select id from addr where parentid=6 and name='阳光花园'"_s,
          byParentOrName},
         {"path node without a name", u"select id from addr where parentid=4 and name is null"_s, byParent},
+        // Each grade's nodes below the set above: searched by parent and name, or the set's
+        // parents read by id.
+        {"the whole path by its names", PathOfBigNode().Statement(),
+         {u"addr_parent_name_grade"_s, u"addr_name_grade_parent"_s, u"addr_pkey"_s}},
         {"link of a node", u"select refflag from addr_ref where stdaddrid=%1 and oldid='DP%1'"_s.arg(child),
          linkByNodeOrNumber},
         {"links of a level's nodes", u"select stdaddrid,oldid from addr_ref where stdaddrid in (%1,%2)"_s.arg(big, child),
