@@ -8,9 +8,9 @@
 -- The searches for a name anywhere in addr.name and dpaddr97.addr (like '%...%', pages 3 and 5)
 -- use trigram indexes (pg_trgm, which ships with the server): on a million addresses they find a
 -- compound's rows without reading the whole column. A pattern of fewer than three characters
--- still finds every row (the index hands it back to a recheck). addr's trigram index takes each new
--- row at once (fastupdate off): the rows every commit adds would otherwise wait in the index's
--- pending list, which every later search reads through from start to end.
+-- still finds every row (the index hands it back to a recheck). addr's trigram index keeps a short
+-- list of rows not yet merged (128 kB, not 4 MB): every search reads that list from start to end,
+-- and every commit adds to it.
 
 create extension if not exists pg_trgm;
 
@@ -45,5 +45,5 @@ create index addr_ref_std_old on addr_ref (stdaddrid, oldid);
 create index addr_ref_old_std on addr_ref (oldid, stdaddrid);
 create index telnum_dp97_dpid on telnum_dp97 (dpid, telnum);
 create index telnum_dp97_telnum on telnum_dp97 (telnum, dpid);
-create index addr_name_trgm on addr using gin (name gin_trgm_ops) with (fastupdate = off);
+create index addr_name_trgm on addr using gin (name gin_trgm_ops) with (gin_pending_list_limit = 128);
 create index dpaddr97_addr_trgm on dpaddr97 using gin (addr gin_trgm_ops);
