@@ -4,6 +4,11 @@
 #include "database/CADORecordset.h"
 #include "platform/automation/ComError.h"
 
+CommitStatements::CommitStatements(CommitReporting reporting)
+    : m_reportMode(reporting == CommitReporting::Quiet ? 1 : 0),
+      m_dialect(g_pDatabase ? g_pDatabase->Dialect() : dataaccess::SqlDialect::Oracle),
+      m_batches(StatementBatches::Limits::Of(m_dialect)) {}
+
 bool CommitStatements::Exec(const QString& statement) {
     if (g_pDatabase->RunStatement(statement, m_reportMode))
         return true;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "commit/CommitOutcome.h"
+#include "database/StatementBatches.h"
+#include "platform/dataaccess/SqlDialect.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +19,12 @@ class FinishJournal;
 
 class CommitStatements {
 public:
-    explicit CommitStatements(CommitReporting reporting) : m_reportMode(reporting == CommitReporting::Quiet ? 1 : 0) {}
+    // Takes the dialect of g_pDatabase's connection as it is now.
+    explicit CommitStatements(CommitReporting reporting);
+
+    // What the statements run on, and how many rows its batch forms take.
+    dataaccess::SqlDialect Dialect() const { return m_dialect; }
+    const StatementBatches::Limits& Batches() const { return m_batches; }
 
     // A statement without rows; false after the layer reported the failure.
     bool Exec(const QString& statement);
@@ -43,6 +50,8 @@ private:
     void NoteFailure();
 
     int m_reportMode;
+    dataaccess::SqlDialect m_dialect;
+    StatementBatches::Limits m_batches;
     QString m_failure;
     std::vector<uint32_t> m_addressesWritten;
     FinishJournal* m_journal = nullptr;

@@ -10,8 +10,6 @@
 #include <utility>
 
 using StatementBatches::ForEachChunk;
-using StatementBatches::RowsPerInsert;
-using StatementBatches::ValuesPerList;
 
 FinishJournal::FinishJournal(CommitStatements& statements, JournalIdentity identity)
     : m_db(statements), m_identity(std::move(identity)) {}
@@ -70,7 +68,7 @@ bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
         return true;
     if (!DrawRun())
         return false;
-    return ForEachChunk(addresses, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+    return ForEachChunk(addresses, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
         return m_db.Exec(FormatStatement(JournalStatements::RecordGoneAddrs, {m_run, FormatIdList(chunk)})) &&
                m_db.Exec(FormatStatement(JournalStatements::RecordGoneLinks, {m_run, FormatIdList(chunk)}));
     });
@@ -84,7 +82,7 @@ bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QStrin
     if (!DrawRun())
         return false;
     const std::vector<uint32_t> nodes(m_newNodes.begin(), m_newNodes.end());
-    if (!ForEachChunk(nodes, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+    if (!ForEachChunk(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
             return m_db.Exec(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)})) &&
                    m_db.Exec(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
         }))
@@ -92,7 +90,7 @@ bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QStrin
     std::vector<std::vector<SqlArg>> links;
     for (const auto& [node, oldId, refflag] : m_newLinks)
         links.push_back({m_run, node, SqlText::Quote(oldId), refflag});
-    if (!ForEachChunk(links, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+    if (!ForEachChunk(links, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
             return m_db.Exec(FormatStatement(JournalStatements::RecordLinkRows,
                                              {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
         }))

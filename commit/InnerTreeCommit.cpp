@@ -2,6 +2,7 @@
 
 #include "commit/CommitStatements.h"
 #include "commit/FinishJournal.h"
+#include "commit/KnownInnerNodes.h"
 #include "commit/LinkedAddressMover.h"
 #include "commit/ResultTreeWriter.h"
 #include "commit/Transaction.h"
@@ -191,7 +192,8 @@ bool InnerTreeCommit::CreatePath(CommitStatements& db, int from, std::array<uint
 }
 
 bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const {
-    if (!ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, stats).Write(cellId))
+    KnownInnerNodes known;
+    if (!ResultTreeWriter(db, ResultTreeWriter::Kind::Dp, m_dpTree, m_dpEntries, known, stats).Write(cellId))
         return false;
 
     // Standard addresses outside the subtree, which other cells' Finishes may change too: locked
@@ -199,28 +201,33 @@ bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitSt
     LinkedAddressMover mover(db, stats);
     if (!mover.Read(cellId))
         return false;
-    std::vector<uint32_t> addresses = mover.Addresses();
-    for (const AddressEntry& entry : m_addrEntries)
-        addresses.push_back(entry.stdAddrId);
-    const auto locked = StandardAddressLocks::Lock(db, addresses);
-    if (!locked)
-        return false;
+    std::optional<StandardAddressLocks::Locked> locked;
+    if (db.Dialect() == dataaccess::SqlDialect::SQLite) {
+        locked = mover.AsRead(); // read inside the transaction, which holds the whole database
+    } else {
+        std::vector<uint32_t> addresses = mover.Addresses();
+        for (const AddressEntry& entry : m_addrEntries)
+            addresses.push_back(entry.stdAddrId);
+        locked = StandardAddressLocks::Lock(db, addresses);
+        if (!locked)
+            return false;
+    }
     std::vector<uint32_t> gone;
     const auto entries = CurrentAddressEntries(db, gone);
     if (!entries)
         return false;
-    if (!mover.Move(*locked))
+    if (!mover.Move(*locked, known))
         return false;
 
     if (gone.empty())
-        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, stats).Write(cellId) &&
+        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, m_addrTree, m_addrEntries, known, stats).Write(cellId) &&
                RecordJournal(db, cellId, stats);
     std::sort(gone.begin(), gone.end());
     stats.skipped += static_cast<int>(std::unique(gone.begin(), gone.end()) - gone.begin());
     const std::u16string& cellName = m_addrTree.nodes[ResultTree::Root].label;
     if (m_addrTreeBuilder) {
         const ResultTree tree = m_addrTreeBuilder(cellName, *entries);
-        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, *entries, stats).Write(cellId) &&
+        return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, *entries, known, stats).Write(cellId) &&
                RecordJournal(db, cellId, stats);
     }
     // No way to build the tree again: the items of entries that are gone link nothing.
@@ -235,7 +242,7 @@ bool InnerTreeCommit::WriteTrees(CommitStatements& db, uint32_t cellId, CommitSt
         if (!stays)
             node.itemData = 0;
     }
-    return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, m_addrEntries, stats).Write(cellId) &&
+    return ResultTreeWriter(db, ResultTreeWriter::Kind::Address, tree, m_addrEntries, known, stats).Write(cellId) &&
            RecordJournal(db, cellId, stats);
 }
 
@@ -282,7 +289,7 @@ std::optional<std::vector<AddressEntry>> InnerTreeCommit::CurrentAddressEntries(
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     std::set<std::pair<uint32_t, QString>> current; // address id, old id of the link
-    const bool read = StatementBatches::ForEachChunk(ids, StatementBatches::ValuesPerList,
+    const bool read = StatementBatches::ForEachChunk(ids, db.Batches().ListValues(1, 2),
                                                      [&](const std::vector<uint32_t>& chunk) {
         const auto rows =
             db.Rows(FormatStatement(Statements::UnlinkedAddressesAmong, {name, name, FormatIdList(chunk)}), 3);

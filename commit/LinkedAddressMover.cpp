@@ -13,8 +13,6 @@
 #include <vector>
 
 using StatementBatches::ForEachChunk;
-using StatementBatches::RowsPerInsert;
-using StatementBatches::ValuesPerList;
 
 bool LinkedAddressMover::Read(uint32_t cellId) {
     // Every link of every node of the cell's subtree, the cell node and this Finish's links
@@ -30,17 +28,17 @@ bool LinkedAddressMover::Read(uint32_t cellId) {
             if (seen.insert(link[2]).second)
                 dps.push_back(link[2]);
     }
-    return ForEachChunk(dps, ValuesPerList, [&](const std::vector<QString>& chunk) {
+    return ForEachChunk(dps, m_db.Batches().ListValues(), [&](const std::vector<QString>& chunk) {
         std::vector<std::vector<SqlArg>> items;
         for (const QString& dp : chunk)
             items.push_back({SqlText::Quote(dp)});
         const auto rows = m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
                                                     {FormatList(Statements::TextItem, items, Statements::Comma)}),
-                                    3);
+                                    4);
         if (!rows)
             return false;
         for (const QStringList& row : *rows)
-            m_addressesOfDp[row[0]].emplace_back(row[1].toUInt(), row[2]);
+            m_addressesOfDp[row[0]].emplace_back(row[1].toUInt(), StandardAddressLocks::Row{row[2], row[3].toInt()});
         return true;
     });
 }
@@ -53,7 +51,15 @@ std::vector<uint32_t> LinkedAddressMover::Addresses() const {
     return ids;
 }
 
-bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked) {
+StandardAddressLocks::Locked LinkedAddressMover::AsRead() const {
+    StandardAddressLocks::Locked locked;
+    for (const auto& [dp, addresses] : m_addressesOfDp)
+        for (const auto& [id, row] : addresses)
+            locked[id] = row;
+    return locked;
+}
+
+bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked, KnownInnerNodes& known) {
     // Once moved an address has an inner grade, so no later link takes it again; one that another
     // Finish moved or replaced since it was read is left as that Finish left it.
     std::set<uint32_t> moved;
@@ -81,12 +87,15 @@ bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked) {
         }
     }
     m_db.NoteAddressesWritten(movedIds);
-    if (!ForEachChunk(moves, RowsPerInsert, [&](const std::vector<AddressMove>& chunk) {
+    // The journal's copy of a batch carries the run number besides what the move carries.
+    if (!ForEachChunk(moves, m_db.Batches().CaseRows(AddressMoveLiterals + 1), [&](const std::vector<AddressMove>& chunk) {
             // The journal keeps each address as it was, before it moves.
             FinishJournal* journal = m_db.Journal();
             return (!journal || journal->RecordMoves(chunk)) && m_db.Exec(FormatAddressMoves(chunk));
         }))
         return false;
+    for (const AddressMove& move : moves)
+        known.AddChild(move.grade, move.parent, move.name, move.address);
     m_stats.moved += static_cast<int>(moves.size());
     m_stats.skipped += static_cast<int>(changed.size());
     return true;

@@ -7,11 +7,10 @@
 #include "database/Statements.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 using StatementBatches::ForEachChunk;
-using StatementBatches::RowsPerInsert;
-using StatementBatches::ValuesPerList;
 
 namespace {
 
@@ -20,8 +19,9 @@ constexpr int FirstInnerGrade = AddressGrade::FirstInner;
 } // namespace
 
 ResultTreeWriter::ResultTreeWriter(CommitStatements& statements, Kind kind, const ResultTree& tree,
-                                   const std::vector<AddressEntry>& entries, CommitStats& stats)
-    : m_db(statements), m_kind(kind), m_tree(tree), m_entries(entries), m_stats(stats) {}
+                                   const std::vector<AddressEntry>& entries, KnownInnerNodes& known,
+                                   CommitStats& stats)
+    : m_db(statements), m_kind(kind), m_tree(tree), m_entries(entries), m_known(known), m_stats(stats) {}
 
 bool ResultTreeWriter::Write(uint32_t cellId) {
     if (m_tree.Empty())
@@ -43,7 +43,7 @@ bool ResultTreeWriter::Write(uint32_t cellId) {
             stack.push_back(*it);
         }
     }
-    return ResolveLevels(cellId) && InsertNewNodes() && WriteLinks() &&
+    return ResolveLevels() && InsertNewNodes() && WriteLinks() &&
            (m_kind == Kind::Dp || ReplaceOldAddresses());
 }
 
@@ -51,32 +51,30 @@ uint32_t ResultTreeWriter::ParentId(const Node& node) const {
     return node.parent < 0 ? m_cellId : m_nodes[node.parent].id;
 }
 
-bool ResultTreeWriter::ResolveLevels(uint32_t cellId) {
+bool ResultTreeWriter::ResolveLevels() {
     // A node of the same grade, parent and name is reused: both trees, and the trees of earlier
     // runs for the same cell, merge into one inner tree. Below a new node everything is new.
     std::vector<int> level = m_tree.nodes[ResultTree::Root].children;
     while (!level.empty()) {
         const int grade = m_nodes[level.front()].grade;
-        std::vector<uint32_t> parents;
+        std::vector<uint32_t> parents; // those whose children of this grade are not known yet
         for (int item : level) {
             const Node& node = m_nodes[item];
-            if (node.parent < 0 || !m_nodes[node.parent].isNew)
-                parents.push_back(node.parent < 0 ? cellId : m_nodes[node.parent].id);
+            if (node.parent >= 0 && m_nodes[node.parent].isNew)
+                continue;
+            if (!m_known.KnowsChildren(grade, ParentId(node)))
+                parents.push_back(ParentId(node));
         }
         std::sort(parents.begin(), parents.end());
         parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
-        // (parent id, name) -> the smallest id of such a child
-        std::map<std::pair<uint32_t, QString>, uint32_t> existing;
-        const bool read = ForEachChunk(parents, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+        const bool read = ForEachChunk(parents, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
             const auto rows = m_db.Rows(FormatStatement(Statements::ChildrenOfParents, {grade, FormatIdList(chunk)}), 3);
             if (!rows)
                 return false;
-            for (const QStringList& row : *rows) {
-                const uint32_t id = row[0].toUInt();
-                auto [it, added] = existing.try_emplace({row[1].toUInt(), row[2]}, id);
-                if (!added)
-                    it->second = std::min(it->second, id);
-            }
+            for (uint32_t parent : chunk)
+                m_known.MarkRead(grade, parent);
+            for (const QStringList& row : *rows)
+                m_known.AddChild(grade, row[1].toUInt(), row[2], row[0].toUInt());
             return true;
         });
         if (!read)
@@ -84,13 +82,13 @@ bool ResultTreeWriter::ResolveLevels(uint32_t cellId) {
         std::vector<int> next;
         for (int item : level) {
             Node& node = m_nodes[item];
-            const QString label = QString::fromStdU16String(m_tree.nodes[item].label);
             const bool parentNew = node.parent >= 0 && m_nodes[node.parent].isNew;
             // An empty name is stored as null, and null equals nothing: such a node is always new.
-            const auto found =
-                parentNew || label.isEmpty() ? existing.end() : existing.find({ParentId(node), label});
-            if (found != existing.end())
-                node.id = found->second;
+            const std::optional<uint32_t> found =
+                parentNew ? std::nullopt
+                          : m_known.Child(grade, ParentId(node), QString::fromStdU16String(m_tree.nodes[item].label));
+            if (found)
+                node.id = *found;
             else
                 node.isNew = true;
             const auto& children = m_tree.nodes[item].children;
@@ -120,8 +118,13 @@ bool ResultTreeWriter::InsertNewNodes() {
         ids.push_back(row[0].toUInt());
     std::sort(ids.begin(), ids.end());
     // Depth first, as a walk drawing one value per new node would number them.
-    for (size_t i = 0; i < fresh.size(); ++i)
-        m_nodes[fresh[i]].id = ids[i];
+    // Parents before their children: a new node's siblings are known once its parent is.
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        Node& node = m_nodes[fresh[i]];
+        node.id = ids[i];
+        m_known.AddMade(node.id);
+        m_known.AddChild(node.grade, ParentId(node), QString::fromStdU16String(m_tree.nodes[fresh[i]].label), node.id);
+    }
     m_db.NoteAddressesWritten(ids);
     if (FinishJournal* journal = m_db.Journal())
         journal->NoteNewNodes(ids);
@@ -133,7 +136,7 @@ bool ResultTreeWriter::InsertNewNodes() {
         rows.push_back({node.id, SqlText::Quote(QString::fromStdU16String(m_tree.nodes[item].label)), node.grade,
                         ParentId(node)});
     }
-    if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+    if (!ForEachChunk(rows, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
             return m_db.Exec(FormatStatement(Statements::InsertAddrRows,
                                              {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
         }))
@@ -143,12 +146,14 @@ bool ResultTreeWriter::InsertNewNodes() {
 }
 
 bool ResultTreeWriter::ReadLinks(const std::vector<uint32_t>& nodeIds) {
-    return ForEachChunk(nodeIds, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+    return ForEachChunk(nodeIds, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
         const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
         if (!rows)
             return false;
+        for (uint32_t node : chunk)
+            m_known.Links(node); // known now, also without a link
         for (const QStringList& row : *rows)
-            m_links[row[0].toUInt()].insert(row[1]);
+            m_known.Links(row[0].toUInt()).insert(row[1]);
         return true;
     });
 }
@@ -160,12 +165,15 @@ bool ResultTreeWriter::WriteLinks() {
         if (m_tree.nodes[item].itemData == 0)
             continue;
         linking.push_back(item);
-        // A new node has a fresh id from the sequence: no link can name it yet.
-        if (!m_nodes[item].isNew)
+        // A new node has a fresh id from the sequence: no link can name it yet. Nodes the other
+        // tree read or made have their links known already.
+        if (!m_nodes[item].isNew && !m_known.KnowsLinks(m_nodes[item].id))
             existing.push_back(m_nodes[item].id);
     }
     if (linking.empty())
         return true;
+    std::sort(existing.begin(), existing.end());
+    existing.erase(std::unique(existing.begin(), existing.end()), existing.end());
     if (!ReadLinks(existing))
         return false;
 
@@ -177,7 +185,7 @@ bool ResultTreeWriter::WriteLinks() {
         const QString oldId = QString::fromStdU16String(entry.oldId);
         // Already linked to this number: nothing is written, and in the address tree nothing is
         // replaced.
-        if (!m_links[id].insert(oldId).second)
+        if (!m_known.Links(id).insert(oldId).second)
             continue;
         rows.push_back({id, SqlText::Quote(oldId), refflag});
         if (FinishJournal* journal = m_db.Journal())
@@ -185,7 +193,7 @@ bool ResultTreeWriter::WriteLinks() {
         if (m_kind == Kind::Address)
             m_replacements.emplace_back(id, entry.stdAddrId);
     }
-    if (!ForEachChunk(rows, RowsPerInsert, [&](const std::vector<std::vector<SqlArg>>& chunk) {
+    if (!ForEachChunk(rows, m_db.Batches().InsertRows(3, 3), [&](const std::vector<std::vector<SqlArg>>& chunk) {
             return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
                                              {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
         }))
@@ -210,7 +218,7 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
     // Every other link of an old address moves to its new node before the address goes, so no
     // telephone number or DP loses its address; a number the new node already has is not doubled.
     std::map<uint32_t, std::vector<std::pair<QString, int>>> oldLinks;
-    if (!ForEachChunk(oldNodes, ValuesPerList, [&](const std::vector<uint32_t>& chunk) {
+    if (!ForEachChunk(oldNodes, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
             const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
             if (!rows)
                 return false;
@@ -224,7 +232,7 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
         auto& links = oldLinks[oldNode];
         std::sort(links.begin(), links.end());
         for (const auto& [oldId, refflag] : links)
-            if (m_links[newNode].insert(oldId).second) {
+            if (m_known.Links(newNode).insert(oldId).second) {
                 carried.push_back({newNode, SqlText::Quote(oldId), refflag});
                 if (FinishJournal* journal = m_db.Journal())
                     journal->NoteNewLink(newNode, oldId, refflag);
@@ -242,9 +250,10 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
     };
     // The journal keeps each old address whole, with all its links, before they go.
     FinishJournal* journal = m_db.Journal();
-    if (!ForEachChunk(carried, RowsPerInsert, insertRows) || (journal && !journal->RecordReplaced(oldNodes)) ||
-        !ForEachChunk(oldNodes, ValuesPerList, deleteNodes) ||
-        !ForEachChunk(oldNodes, ValuesPerList, deleteLinks))
+    const StatementBatches::Limits& batches = m_db.Batches();
+    if (!ForEachChunk(carried, batches.InsertRows(3, 3), insertRows) ||
+        (journal && !journal->RecordReplaced(oldNodes)) || !ForEachChunk(oldNodes, batches.ListValues(), deleteNodes) ||
+        !ForEachChunk(oldNodes, batches.ListValues(), deleteLinks))
         return false;
     m_stats.linksCarried += static_cast<int>(carried.size());
     m_stats.replaced += static_cast<int>(oldNodes.size());

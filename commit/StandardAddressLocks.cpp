@@ -11,7 +11,7 @@ std::optional<StandardAddressLocks::Locked> StandardAddressLocks::Lock(CommitSta
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     Locked locked;
     // Chunks in ascending order keep the whole in id order.
-    const bool read = StatementBatches::ForEachChunk(ids, StatementBatches::ValuesPerList,
+    const bool read = StatementBatches::ForEachChunk(ids, db.Batches().ListValues(),
                                                      [&](const std::vector<uint32_t>& chunk) {
         const auto rows = db.Rows(FormatStatement(Statements::LockAddrRows, {FormatIdList(chunk)}), 3);
         if (!rows)

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct AddressMove {
     int grade;
     uint32_t parent;
 };
+
+// Literal values of one move in that statement: its id in three case lists and the in list, and
+// its name, grade and parent.
+inline constexpr std::size_t AddressMoveLiterals = 7;
 
 // Throws std::logic_error for no moves, as FormatList does.
 QString FormatAddressMoves(const std::vector<AddressMove>& moves);

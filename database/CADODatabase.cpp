@@ -1,6 +1,7 @@
 #include "database/CADODatabase.h"
 
 #include "platform/dataaccess/BstrText.h"
+#include "platform/dataaccess/Connection.h"
 #include "platform/automation/ComError.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,6 +62,11 @@ void CADODatabase::DetachConnection() {
 bool CADODatabase::IsConnected() const {
     LONG state = adStateClosed;
     return m_connection && SUCCEEDED(m_connection->get_State(&state)) && state != adStateClosed;
+}
+
+dataaccess::SqlDialect CADODatabase::Dialect() const {
+    const dataaccess::Connection* connection = m_connection ? dataaccess::Connection::From(m_connection.Get()) : nullptr;
+    return connection ? connection->Dialect() : dataaccess::SqlDialect::Oracle;
 }
 
 ComPtr<_Recordset> CADODatabase::Execute(const QString& statement, LONG options) {

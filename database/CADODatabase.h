@@ -4,6 +4,7 @@
 #include "database/CADOBase.h"
 #include "platform/automation/ComPtr.h"
 #include "platform/dataaccess/DataAccess.h"
+#include "platform/dataaccess/SqlDialect.h"
 
 using RowSource = ComPtr<_Recordset>;
 
@@ -21,6 +22,9 @@ public:
     // attachment keeps the wrapper's own connection saved, so no host connection is ever closed here.
     void DetachConnection();
     bool IsConnected() const;
+    // The dialect the current connection translates statements for: Oracle for a connection that
+    // is not the data-access layer's own (it receives statements untouched) and without one.
+    dataaccess::SqlDialect Dialect() const;
 
     // A select on a client-side reading; on failure the error box (mode 0) and an empty row source.
     RowSource RunQuery(const QString& statement, int mode = 0);

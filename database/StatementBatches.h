@@ -1,16 +1,62 @@
-// Batch forms send many rows per statement; these bounds keep each statement within what every
-// database takes: SQLite joins at most 500 selects by union all, Oracle takes at most 1,000
-// values in an in list.
+// Batch forms send many rows per statement. How many fit in one depends on the database the
+// statement runs on, so the sizes come from its dialect:
+// - Oracle: an insert all names at most 999 target columns in all its into clauses together, an
+//   in (...) list holds at most 1,000 values, a case expression at most 65,535 arguments (a
+//   when ... then counts two).
+// - SQLite and PostgreSQL take a multi-row values list and in lists of any length (the translation
+//   turns an insert all into one insert ... values). What bounds them is the number of values a
+//   statement may carry should the connection send its literals as bound values: 32,766 host
+//   parameters in SQLite, 65,535 in PostgreSQL. Within that a level of a tree goes in one statement.
 #pragma once
+
+#include "platform/dataaccess/SqlDialect.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 namespace StatementBatches {
 
-inline constexpr std::size_t RowsPerInsert = 200; // rows of a multi-row insert or a case list
-inline constexpr std::size_t ValuesPerList = 500; // values of an in (...) list
+// An in list every database takes, for readers that do not ask the connection's dialect.
+inline constexpr std::size_t ValuesPerList = 500;
+
+inline constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
+
+struct Limits {
+    std::size_t insertColumns = Unbounded; // target columns of one insert all, all rows together
+    std::size_t listValues = Unbounded;    // values of one in (...) list
+    std::size_t caseArguments = Unbounded; // arguments of one case expression
+    std::size_t literals = Unbounded;      // literal values of one statement
+
+    static constexpr Limits Of(dataaccess::SqlDialect dialect) {
+        switch (dialect) {
+        case dataaccess::SqlDialect::SQLite:
+            return Limits{.literals = 32766};
+        case dataaccess::SqlDialect::PostgreSQL:
+            return Limits{.literals = 65535};
+        case dataaccess::SqlDialect::Oracle:
+            break;
+        }
+        return Limits{.insertColumns = 999, .listValues = 1000, .caseArguments = 65535};
+    }
+
+    // Rows of one insert all whose rows name `columns` target columns and carry `literals` values
+    // each (at least one row).
+    constexpr std::size_t InsertRows(std::size_t columns, std::size_t literalsPerRow) const {
+        return std::max<std::size_t>(1, std::min(insertColumns / columns, literals / literalsPerRow));
+    }
+    // Values of one in (...) list in a statement that carries `literalsPerValue` literals for each
+    // value of the list (its case lists included) and `otherLiterals` more.
+    constexpr std::size_t ListValues(std::size_t literalsPerValue = 1, std::size_t otherLiterals = 0) const {
+        return std::max<std::size_t>(1, std::min(listValues, (literals - otherLiterals) / literalsPerValue));
+    }
+    // Rows of a statement with a case list of `whenPerRow` when ... then per row (each counts two
+    // arguments) besides an in list of the rows' ids.
+    constexpr std::size_t CaseRows(std::size_t literalsPerRow) const {
+        return std::max<std::size_t>(1, std::min({listValues, (caseArguments - 1) / 2, literals / literalsPerRow}));
+    }
+};
 
 // Calls `run` on consecutive slices of at most `size` items, in order, until one returns false.
 template <typename T, typename Run> bool ForEachChunk(const std::vector<T>& items, std::size_t size, Run run) {

@@ -103,7 +103,7 @@ inline constexpr char16_t LinkRow[] = u"into addr_ref (stdaddrid,oldid,refflag) 
 inline constexpr char16_t DeleteAddrs[] = u"delete addr where id in (%l)";          // node ids
 inline constexpr char16_t DeleteLinksOf[] = u"delete addr_ref where stdaddrid in (%l)"; // node ids
 inline constexpr char16_t StandardAddressesOfDps[] = // DP numbers (TextItem)
-    u"select t.dpid,A.id,A.name from addr A,addr_ref R,telnum_dp97 t where A.grade<8 and R.stdaddrid=A.id and "
+    u"select t.dpid,A.id,A.name,A.grade from addr A,addr_ref R,telnum_dp97 t where A.grade<8 and R.stdaddrid=A.id and "
     u"R.refflag=0 and R.oldid=t.telnum and t.dpid in (%l)";
 inline constexpr char16_t MoveAddrs[] = // WhenIdText, WhenIdGrade, WhenIdId items, node ids
     u"update addr set name=case id %l end,grade=case id %l end,parentid=case id %l end where id in (%l)";

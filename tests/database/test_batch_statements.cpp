@@ -1,8 +1,11 @@
 // The commit's batch forms, in the Oracle dialect, through the connection layer on SQLite and
 // PostgreSQL: a run of sequence values in one statement, multi-row inserts (an empty name stored as
 // null), the level and link look-ups, set-wise moves and deletions, row and table locks, and the
-// largest batches the commit sends.
+// largest batches the commit sends on each database; for Oracle, without a server, the texts of
+// its largest batches against its limits.
+#include "database/AddressMove.h"
 #include "database/SqlStatement.h"
+#include "database/JournalStatements.h"
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
 #include "tests/support/TestSupport.h"
@@ -11,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <functional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,7 +83,7 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
          FormatStatement(Statements::StandardAddressesOfDps,
                          {FormatList(Statements::TextItem, {{SqlText::Quote(u"DP'1"_s)}, {SqlText::Quote(u"DP2"_s)}},
                                      Statements::Comma)}),
-         {{u"DP'1"_s, u"100"_s, u"阳光小区X5号"_s}, {u"DP2"_s, u"101"_s, u"阳光小区X6号"_s}}},
+         {{u"DP'1"_s, u"100"_s, u"阳光小区X5号"_s, u"7"_s}, {u"DP2"_s, u"101"_s, u"阳光小区X6号"_s, u"7"_s}}},
         {"moves, each address its own name, grade and parent",
          FormatStatement(Statements::MoveAddrs,
                          {FormatList(Statements::WhenIdText,
@@ -114,18 +120,29 @@ TEST_P(BatchStatements, LocksRunInsideATransaction) {
     EXPECT_TRUE(SUCCEEDED(Database().Connection()->CommitTrans()));
 }
 
-// The largest batches the commit sends, with texts that need quoting.
+// The largest batches the commit sends on each database, with texts that need quoting: a level
+// of nodes in one insert, an in list as long as the database's limits allow.
 TEST_P(BatchStatements, FullBatchesRun) {
+    const StatementBatches::Limits limits = StatementBatches::Limits::Of(
+        GetParam() == Backend::SQLite ? dataaccess::SqlDialect::SQLite : dataaccess::SqlDialect::PostgreSQL);
+    const std::size_t rows = limits.InsertRows(4, 4);
+    const std::size_t values = limits.ListValues();
+    ASSERT_GE(rows, 5000u);
     Items nodes, ids;
-    for (uint32_t i = 0; i < StatementBatches::RowsPerInsert; ++i)
+    for (uint32_t i = 0; i < rows; ++i)
         nodes.push_back({1000 + i, SqlText::Quote(u"%1'栋"_s.arg(i)), 8, 7u});
-    for (uint32_t i = 0; i < StatementBatches::ValuesPerList; ++i)
+    for (uint32_t i = 0; i < values; ++i)
         ids.push_back({1000 + i});
     Run(FormatStatement(Statements::InsertAddrRows, {FormatList(Statements::AddrRow, nodes, Statements::Space)}));
     EXPECT_EQ(Run(FormatStatement(Statements::ChildrenOfParents,
                                   {8, FormatList(Statements::IdItem, {{7u}}, Statements::Comma)}))
                   .size(),
-              qsizetype(StatementBatches::RowsPerInsert));
+              qsizetype(rows));
+    std::vector<AddressMove> moves;
+    for (uint32_t i = 0; i < limits.CaseRows(AddressMoveLiterals); ++i)
+        moves.push_back({1000 + i, u"X'%1"_s.arg(i), 9, 7u});
+    Run(FormatAddressMoves(moves));
+    EXPECT_EQ(Run(u"select count(*) from addr where grade=9"_s), (QList<QStringList>{{QString::number(moves.size())}}));
     Run(FormatStatement(Statements::DeleteAddrs, {FormatList(Statements::IdItem, ids, Statements::Comma)}));
     EXPECT_EQ(Run(u"select count(*) from addr"_s), (QList<QStringList>{{u"0"_s}}));
 }
@@ -195,6 +212,104 @@ TEST(BatchForms, ShapesWithoutATranslationAreRefused) {
         EXPECT_EQ(dataaccess::OracleTranslator(dataaccess::SqlDialect::Oracle).Translate(QString::fromLatin1(statement)).text,
                   QString::fromLatin1(statement));
     }
+}
+
+
+// What an Oracle statement of the commit's batch forms holds, counted in its text: the target
+// columns of all into clauses of an insert all, the values of its longest in (...) list and the
+// arguments of its longest case expression.
+struct OracleBatchSize {
+    qsizetype insertColumns = 0;
+    qsizetype listValues = 0;
+    qsizetype caseArguments = 0;
+
+    explicit OracleBatchSize(const QString& statement) {
+        static const QRegularExpression into(uR"(\binto \w+ ?\(([^)]*)\))"_s);
+        if (statement.startsWith(u"insert all"_s))
+            for (auto match = into.globalMatch(statement); match.hasNext();)
+                insertColumns += match.next().captured(1).split(u',').size();
+        static const QRegularExpression list(uR"(\bin ?\(([^()]*)\))"_s);
+        for (auto match = list.globalMatch(statement); match.hasNext();) {
+            // Commas inside quoted values do not separate: the values here hold none.
+            listValues = std::max(listValues, match.next().captured(1).split(u',').size());
+        }
+        static const QRegularExpression caseList(uR"(\bcase id (.*?) end\b)"_s);
+        for (auto match = caseList.globalMatch(statement); match.hasNext();)
+            caseArguments = std::max(caseArguments, 1 + 2 * match.next().captured(1).count(u"when "_s));
+    }
+    bool FitsOracle() const { return insertColumns <= 999 && listValues <= 1000 && caseArguments <= 65535; }
+};
+
+// Each batch form the commit sends, at the size its limits give for Oracle, stays within what
+// Oracle takes, and a batch of one more row would not: the sizes are the largest that fit.
+TEST(BatchForms, OracleBatchesAreTheLargestThatFit) {
+    const StatementBatches::Limits oracle = StatementBatches::Limits::Of(dataaccess::SqlDialect::Oracle);
+    const auto ids = [](std::size_t count) {
+        std::vector<uint32_t> list;
+        for (uint32_t i = 0; i < count; ++i)
+            list.push_back(4000000000u + i);
+        return list;
+    };
+    const auto rowsOf = [](std::size_t count, const std::function<std::vector<SqlArg>(uint32_t)>& row) {
+        Items items;
+        for (uint32_t i = 0; i < count; ++i)
+            items.push_back(row(4000000000u + i));
+        return items;
+    };
+    const struct {
+        const char* what;
+        std::size_t size;
+        std::function<QString(std::size_t)> statement;
+    } forms[] = {
+        {"nodes", oracle.InsertRows(4, 4),
+         [&](std::size_t n) {
+             return FormatStatement(Statements::InsertAddrRows,
+                                    {FormatList(Statements::AddrRow,
+                                                rowsOf(n, [](uint32_t id) { return std::vector<SqlArg>{id, SqlText::Quote(u"1栋"_s), 8, 7u}; }),
+                                                Statements::Space)});
+         }},
+        {"links", oracle.InsertRows(3, 3),
+         [&](std::size_t n) {
+             return FormatStatement(Statements::InsertLinkRows,
+                                    {FormatList(Statements::LinkRow,
+                                                rowsOf(n, [](uint32_t id) { return std::vector<SqlArg>{id, SqlText::Quote(u"T1"_s), 0}; }),
+                                                Statements::Space)});
+         }},
+        {"journal links", oracle.InsertRows(4, 4),
+         [&](std::size_t n) {
+             return FormatStatement(JournalStatements::RecordLinkRows,
+                                    {FormatList(JournalStatements::LinkRow,
+                                                rowsOf(n, [](uint32_t id) { return std::vector<SqlArg>{1u, id, SqlText::Quote(u"T1"_s), 0}; }),
+                                                Statements::Space)});
+         }},
+        {"children of a level", oracle.ListValues(1, 1),
+         [&](std::size_t n) { return FormatStatement(Statements::ChildrenOfParents, {9, FormatIdList(ids(n))}); }},
+        {"deletions", oracle.ListValues(),
+         [&](std::size_t n) { return FormatStatement(Statements::DeleteAddrs, {FormatIdList(ids(n))}); }},
+        {"journal nodes", oracle.ListValues(1, 1),
+         [&](std::size_t n) { return FormatStatement(JournalStatements::RecordNodes, {1u, FormatIdList(ids(n))}); }},
+        {"standard addresses of DPs", oracle.ListValues(),
+         [&](std::size_t n) {
+             return FormatStatement(Statements::StandardAddressesOfDps,
+                                    {FormatList(Statements::TextItem,
+                                                rowsOf(n, [](uint32_t id) { return std::vector<SqlArg>{SqlText::Quote(QString::number(id))}; }),
+                                                Statements::Comma)});
+         }},
+        {"moves", oracle.CaseRows(AddressMoveLiterals + 1),
+         [&](std::size_t n) {
+             std::vector<AddressMove> moves;
+             for (uint32_t id : ids(n))
+                 moves.push_back({id, u"12"_s, 11, 7u});
+             return FormatAddressMoves(moves);
+         }},
+    };
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form.what);
+        EXPECT_TRUE(OracleBatchSize(form.statement(form.size)).FitsOracle());
+        EXPECT_FALSE(OracleBatchSize(form.statement(form.size + 1)).FitsOracle());
+    }
+    // Each limit counted on a statement that is just over it.
+    EXPECT_EQ(OracleBatchSize(FormatStatement(Statements::DeleteAddrs, {FormatIdList(ids(1001))})).listValues, 1001);
 }
 
 } // namespace
