@@ -44,23 +44,28 @@ bool FinishJournal::DrawRun() {
     return true;
 }
 
-bool FinishJournal::RecordMoves(const std::vector<AddressMove>& moves) {
+bool FinishJournal::RecordMoves(const std::vector<AddressMove>& moves, const StandardAddressLocks::Locked& locked) {
     if (moves.empty())
         return true;
     if (!DrawRun())
         return false;
-    std::vector<std::vector<SqlArg>> names, grades, parents;
-    std::vector<uint32_t> ids;
+    std::vector<std::vector<SqlArg>> rows;
     for (const AddressMove& move : moves) {
-        names.push_back({move.address, SqlText::Quote(move.name)});
-        grades.push_back({move.address, move.grade});
-        parents.push_back({move.address, move.parent});
-        ids.push_back(move.address);
+        const StandardAddressLocks::Row& old = locked.at(move.address);
+        rows.push_back({m_run, move.address, SqlText::Quote(move.name), move.grade, move.parent,
+                        SqlText::Quote(old.name), old.grade, old.parent});
     }
-    using namespace Statements;
-    return m_db.Exec(FormatStatement(JournalStatements::RecordMoves,
-                                     {m_run, FormatList(WhenIdText, names, Space), FormatList(WhenIdGrade, grades, Space),
-                                      FormatList(WhenIdId, parents, Space), FormatIdList(ids)}));
+    m_moved = true;
+    return ForEachChunk(rows, m_db.Batches().InsertRows(8, 8), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        return m_db.Exec(FormatStatement(JournalStatements::RecordMoveRows,
+                                         {FormatList(JournalStatements::MoveRow, chunk, Statements::Space)}));
+    });
+}
+
+bool FinishJournal::MoveRecorded() {
+    if (!m_moved)
+        return true;
+    return m_db.Exec(FormatStatement(JournalStatements::MoveRecordedAddrs, {m_run, m_run, m_run, m_run}));
 }
 
 bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {

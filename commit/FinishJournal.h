@@ -8,6 +8,7 @@
 #include "commit/CommitOutcome.h"
 #include "commit/CommitStatements.h"
 #include "commit/JournalIdentity.h"
+#include "commit/StandardAddressLocks.h"
 #include "database/AddressMove.h"
 
 #include <QString>
@@ -29,7 +30,10 @@ public:
     void NoteNewNodes(const std::vector<uint32_t>& ids);
     void NoteNewLink(uint32_t node, const QString& oldId, int refflag);
     // Before the statement that moves them / deletes them and their links. False after a failure.
-    bool RecordMoves(const std::vector<AddressMove>& moves);
+    // Moves: each as it will be and as it was under the lock (`locked` holds every moved address).
+    bool RecordMoves(const std::vector<AddressMove>& moves, const StandardAddressLocks::Locked& locked);
+    // Makes the moves recorded, in one statement. False after a failure.
+    bool MoveRecorded();
     bool RecordReplaced(const std::vector<uint32_t>& addresses);
     // The new nodes, the new links and the run's own row, when the Finish changed anything.
     bool Close(uint32_t cellId, const QString& cellName, const QString& patterns, const CommitStats& stats);
@@ -43,6 +47,7 @@ private:
     CommitStatements& m_db;
     JournalIdentity m_identity;
     uint32_t m_run = 0;
+    bool m_moved = false; // moves were recorded
     std::set<uint32_t> m_newNodes;
     std::vector<std::tuple<uint32_t, QString, int>> m_newLinks;
 };

@@ -8,6 +8,7 @@
 #include "database/StatementBatches.h"
 #include "database/Statements.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -34,11 +35,12 @@ bool LinkedAddressMover::Read(uint32_t cellId) {
             items.push_back({SqlText::Quote(dp)});
         const auto rows = m_db.Rows(FormatStatement(Statements::StandardAddressesOfDps,
                                                     {FormatList(Statements::TextItem, items, Statements::Comma)}),
-                                    4);
+                                    5);
         if (!rows)
             return false;
         for (const QStringList& row : *rows)
-            m_addressesOfDp[row[0]].emplace_back(row[1].toUInt(), StandardAddressLocks::Row{row[2], row[3].toInt()});
+            m_addressesOfDp[row[0]].emplace_back(row[1].toUInt(),
+                                                 StandardAddressLocks::Row{row[2], row[3].toInt(), row[4].toUInt()});
         return true;
     });
 }
@@ -87,13 +89,15 @@ bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked, KnownI
         }
     }
     m_db.NoteAddressesWritten(movedIds);
-    // The journal's copy of a batch carries the run number besides what the move carries.
-    if (!ForEachChunk(moves, m_db.Batches().CaseRows(AddressMoveLiterals + 1), [&](const std::vector<AddressMove>& chunk) {
-            // The journal keeps each address as it was, before it moves.
-            FinishJournal* journal = m_db.Journal();
-            return (!journal || journal->RecordMoves(chunk)) && m_db.Exec(FormatAddressMoves(chunk));
-        }))
+    if (FinishJournal* journal = m_db.Journal()) {
+        // The journal keeps each address as it was under the lock and as it will be, before it
+        // moves; the moves are then made from the journal's rows in one statement.
+        if (!journal->RecordMoves(moves, locked) || !journal->MoveRecorded())
+            return false;
+    } else if (!ForEachChunk(moves, std::min(StatementBatches::CaseListRows, m_db.Batches().CaseRows(AddressMoveLiterals)),
+                             [&](const std::vector<AddressMove>& chunk) { return m_db.Exec(FormatAddressMoves(chunk)); })) {
         return false;
+    }
     for (const AddressMove& move : moves)
         known.AddChild(move.grade, move.parent, move.name, move.address);
     m_stats.moved += static_cast<int>(moves.size());

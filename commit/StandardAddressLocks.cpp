@@ -13,11 +13,11 @@ std::optional<StandardAddressLocks::Locked> StandardAddressLocks::Lock(CommitSta
     // Chunks in ascending order keep the whole in id order.
     const bool read = StatementBatches::ForEachChunk(ids, db.Batches().ListValues(),
                                                      [&](const std::vector<uint32_t>& chunk) {
-        const auto rows = db.Rows(FormatStatement(Statements::LockAddrRows, {FormatIdList(chunk)}), 3);
+        const auto rows = db.Rows(FormatStatement(Statements::LockAddrRows, {FormatIdList(chunk)}), 4);
         if (!rows)
             return false;
         for (const QStringList& row : *rows)
-            locked[row[0].toUInt()] = Row{row[1], row[2].toInt()};
+            locked[row[0].toUInt()] = Row{row[1], row[2].toInt(), row[3].toUInt()};
         return true;
     });
     if (!read)

@@ -21,6 +21,7 @@ public:
     struct Row {
         QString name;
         int grade = 0;
+        uint32_t parent = 0;
     };
     // Address id -> the row under the lock; an address that is gone is not there.
     using Locked = std::map<uint32_t, Row>;

@@ -20,11 +20,20 @@ inline constexpr char16_t RecordLinksOfNodes[] =
 // Links a run made on nodes that were there before it. (LinkRow items)
 inline constexpr char16_t RecordLinkRows[] = u"insert all %l select * from dual";
 inline constexpr char16_t LinkRow[] = u"into journal_link (run,stdaddrid,oldid,refflag) values(%u,%u,'%s',%d)";
-// Before a batch of moves: each address as it will be (the move's case lists) and as it was.
-// (run, WhenIdText, WhenIdGrade, WhenIdId items, node ids)
-inline constexpr char16_t RecordMoves[] =
-    u"insert into journal_move (run,id,name,grade,parentid,old_name,old_grade,old_parentid) select %u,id,case id "
-    u"%l end,case id %l end,case id %l end,name,grade,parentid from addr where id in (%l)";
+// Before the moves: each address as it will be and as it was, read under the Finish's lock.
+// (MoveRow items)
+inline constexpr char16_t RecordMoveRows[] = u"insert all %l select * from dual";
+inline constexpr char16_t MoveRow[] = // run, id, name, grade, parent, old name, old grade, old parent
+    u"into journal_move (run,id,name,grade,parentid,old_name,old_grade,old_parentid) "
+    u"values(%u,%u,'%s',%d,%u,'%s',%d,%u)";
+// The moves themselves, as the journal recorded them: one statement for all of them, each row
+// found by its id in the journal's index (a case list is searched from its start for every row it
+// changes, so its cost grows with the square of its length). (run, run, run, run)
+inline constexpr char16_t MoveRecordedAddrs[] =
+    u"update addr set name=(select v.name from journal_move v where v.run=%u and v.id=addr.id),"
+    u"grade=(select v.grade from journal_move v where v.run=%u and v.id=addr.id),"
+    u"parentid=(select v.parentid from journal_move v where v.run=%u and v.id=addr.id) "
+    u"where id in (select id from journal_move where run=%u)";
 // Before replaced addresses are deleted: their rows and all their links. (run, node ids)
 inline constexpr char16_t RecordGoneAddrs[] =
     u"insert into journal_gone_addr (run,id,name,grade,parentid) select %u,id,name,grade,parentid from addr "

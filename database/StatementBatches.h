@@ -20,6 +20,10 @@ namespace StatementBatches {
 
 // An in list every database takes, for readers that do not ask the connection's dialect.
 inline constexpr std::size_t ValuesPerList = 500;
+// Rows of a statement that picks each row's values from a case list: the list is searched from its
+// start for every row the statement changes, so the server's work grows with the square of its
+// length, whatever the database takes.
+inline constexpr std::size_t CaseListRows = 200;
 
 inline constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 

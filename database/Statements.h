@@ -88,7 +88,8 @@ inline constexpr char16_t SubtreeLinks[] = // cell id
 inline constexpr char16_t LockAddrRow[] = u"select id from addr where id=%u for update"; // node id
 // The standard addresses a Finish may move or replace, locked in id order (two Finishes never wait
 // for each other in a circle) and read as they are under the lock. (address ids)
-inline constexpr char16_t LockAddrRows[] = u"select id,name,grade from addr where id in (%l) order by id for update";
+inline constexpr char16_t LockAddrRows[] =
+    u"select id,name,grade,parentid from addr where id in (%l) order by id for update";
 // A new top level has no parent row to lock: the table, for the moment of the path step.
 inline constexpr char16_t LockAddrTable[] = u"lock table addr in exclusive mode";
 inline constexpr char16_t NextAddrIds[] = u"select seq_addr.nextval from dual connect by level<=%d"; // count
@@ -103,7 +104,7 @@ inline constexpr char16_t LinkRow[] = u"into addr_ref (stdaddrid,oldid,refflag) 
 inline constexpr char16_t DeleteAddrs[] = u"delete addr where id in (%l)";          // node ids
 inline constexpr char16_t DeleteLinksOf[] = u"delete addr_ref where stdaddrid in (%l)"; // node ids
 inline constexpr char16_t StandardAddressesOfDps[] = // DP numbers (TextItem)
-    u"select t.dpid,A.id,A.name,A.grade from addr A,addr_ref R,telnum_dp97 t where A.grade<8 and R.stdaddrid=A.id and "
+    u"select t.dpid,A.id,A.name,A.grade,A.parentid from addr A,addr_ref R,telnum_dp97 t where A.grade<8 and R.stdaddrid=A.id and "
     u"R.refflag=0 and R.oldid=t.telnum and t.dpid in (%l)";
 inline constexpr char16_t MoveAddrs[] = // WhenIdText, WhenIdGrade, WhenIdId items, node ids
     u"update addr set name=case id %l end,grade=case id %l end,parentid=case id %l end where id in (%l)";

@@ -83,7 +83,7 @@ TEST_P(BatchStatements, BatchFormsWriteAndReadAsOneRowAtATimeWould) {
          FormatStatement(Statements::StandardAddressesOfDps,
                          {FormatList(Statements::TextItem, {{SqlText::Quote(u"DP'1"_s)}, {SqlText::Quote(u"DP2"_s)}},
                                      Statements::Comma)}),
-         {{u"DP'1"_s, u"100"_s, u"阳光小区X5号"_s, u"7"_s}, {u"DP2"_s, u"101"_s, u"阳光小区X6号"_s, u"7"_s}}},
+         {{u"DP'1"_s, u"100"_s, u"阳光小区X5号"_s, u"7"_s, u"6"_s}, {u"DP2"_s, u"101"_s, u"阳光小区X6号"_s, u"7"_s, u"6"_s}}},
         {"moves, each address its own name, grade and parent",
          FormatStatement(Statements::MoveAddrs,
                          {FormatList(Statements::WhenIdText,
@@ -139,7 +139,7 @@ TEST_P(BatchStatements, FullBatchesRun) {
                   .size(),
               qsizetype(rows));
     std::vector<AddressMove> moves;
-    for (uint32_t i = 0; i < limits.CaseRows(AddressMoveLiterals); ++i)
+    for (uint32_t i = 0; i < std::min(StatementBatches::CaseListRows, limits.CaseRows(AddressMoveLiterals)); ++i)
         moves.push_back({1000 + i, u"X'%1"_s.arg(i), 9, 7u});
     Run(FormatAddressMoves(moves));
     EXPECT_EQ(Run(u"select count(*) from addr where grade=9"_s), (QList<QStringList>{{QString::number(moves.size())}}));
@@ -241,7 +241,8 @@ struct OracleBatchSize {
 };
 
 // Each batch form the commit sends, at the size its limits give for Oracle, stays within what
-// Oracle takes, and a batch of one more row would not: the sizes are the largest that fit.
+// Oracle takes, and a batch of one more row would not: the sizes are the largest that fit (moves
+// by case lists are kept shorter still, see StatementBatches::CaseListRows).
 TEST(BatchForms, OracleBatchesAreTheLargestThatFit) {
     const StatementBatches::Limits oracle = StatementBatches::Limits::Of(dataaccess::SqlDialect::Oracle);
     const auto ids = [](std::size_t count) {
@@ -295,7 +296,17 @@ TEST(BatchForms, OracleBatchesAreTheLargestThatFit) {
                                                 rowsOf(n, [](uint32_t id) { return std::vector<SqlArg>{SqlText::Quote(QString::number(id))}; }),
                                                 Statements::Comma)});
          }},
-        {"moves", oracle.CaseRows(AddressMoveLiterals + 1),
+        {"journal moves", oracle.InsertRows(8, 8),
+         [&](std::size_t n) {
+             return FormatStatement(JournalStatements::RecordMoveRows,
+                                    {FormatList(JournalStatements::MoveRow,
+                                                rowsOf(n, [](uint32_t id) {
+                                                    return std::vector<SqlArg>{1u, id, SqlText::Quote(u"12"_s), 11, 7u,
+                                                                               SqlText::Quote(u"X12"_s), 7, 6u};
+                                                }),
+                                                Statements::Space)});
+         }},
+        {"moves", oracle.CaseRows(AddressMoveLiterals),
          [&](std::size_t n) {
              std::vector<AddressMove> moves;
              for (uint32_t id : ids(n))
