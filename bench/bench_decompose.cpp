@@ -19,6 +19,7 @@
 #include "pages/rules/CompoundDecomposition.h"
 #include "pages/rules/CompoundReference.h"
 #include "pages/rules/CompoundSearchCache.h"
+#include "tests/support/GeneratedCompounds.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -42,13 +43,7 @@ namespace {
 constexpr int CompoundCount = 1000;
 constexpr uint32_t DatabaseSize = 40000; // about 1,600 compounds
 
-NamedPatternRow Row(std::initializer_list<const char16_t*> levels) {
-    NamedPatternRow row;
-    std::size_t k = 0;
-    for (const char16_t* level : levels)
-        row.levels[k++] = ToInternalForm(level);
-    return row;
-}
+using GeneratedCompounds::Row;
 
 // The rows an operator sets up for the demo forms.
 CompoundDecomposition::Options DemoOptions(bool dryRun) {
@@ -59,24 +54,6 @@ CompoundDecomposition::Options DemoOptions(bool dryRun) {
     options.addrRows = {Row({u"栋", u"元", u"室"})};
     options.dryRun = dryRun;
     return options;
-}
-
-// The compounds of a generated database, by node id (a name may stand for several): grade-7 nodes
-// whose names hold no digit (the standard addresses of grade 7 are named after their compound with
-// the inner part, 3栋2单元501室, behind), one of each name.
-std::vector<CompoundReference> Compounds(TestDatabase& db, int count) {
-    QStringList names;
-    std::vector<CompoundReference> compounds;
-    for (const QStringList& row : db.Rows(u"select id,name from addr where grade=7 order by id"_s)) {
-        const bool digits = std::any_of(row[1].begin(), row[1].end(), [](QChar c) { return c.isDigit(); });
-        if (!digits && !names.contains(row[1])) {
-            names << row[1];
-            compounds.push_back(CompoundReference::ById(row[0].toUInt()));
-        }
-        if (names.size() == count)
-            break;
-    }
-    return compounds;
 }
 
 // Milliseconds one 4 KiB write and fdatasync take in `folder` (the mean of 100).
@@ -111,7 +88,7 @@ void Decompose(benchmark::State& state, Backend backend, bool dryRun) {
             SqliteFileMode::UseWriteAheadLog(db->Native());
             state.counters["sync_ms"] = SyncMilliseconds(QFileInfo(db->Url().mid(7)).absolutePath());
         }
-        const std::vector<CompoundReference> cells = Compounds(*db, CompoundCount);
+        const std::vector<CompoundReference> cells = GeneratedCompounds::ById(*db, CompoundCount);
         if (static_cast<int>(cells.size()) < CompoundCount) {
             state.SkipWithError("the generated database holds fewer compounds");
             return;

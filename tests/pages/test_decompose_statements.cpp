@@ -11,6 +11,7 @@
 #include "pages/rules/CompoundDecomposition.h"
 #include "pages/rules/CompoundReference.h"
 #include "platform/dataaccess/Connection.h"
+#include "tests/support/GeneratedCompounds.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,13 +29,7 @@ double StatementsPerWrittenCompound(Backend backend) {
     return backend == Backend::SQLite ? 45 : 39;
 }
 
-NamedPatternRow Row(std::initializer_list<const char16_t*> levels) {
-    NamedPatternRow row;
-    std::size_t k = 0;
-    for (const char16_t* level : levels)
-        row.levels[k++] = ToInternalForm(level);
-    return row;
-}
+using GeneratedCompounds::Row;
 
 // The rows an operator sets up for the generator's forms (3栋2单元501室, 12号楼3单元, A座5层503, ...).
 CompoundDecomposition::Options DemoOptions() {
@@ -49,19 +44,10 @@ class DecomposeStatementCount : public BackendTest {};
 
 TEST_P(DecomposeStatementCount, EachWrittenCompoundStaysWithinTheCeiling) {
     Database().Generate(4000);
-    // Compounds whose names hold no digit (a grade-7 standard address is named after its compound
-    // with the inner part behind), one of each name.
+    // Half named by id, half by name.
     std::vector<CompoundReference> compounds;
-    QStringList names;
-    for (const QStringList& row : Database().Rows(u"select id,name from addr where grade=7 order by id"_s)) {
-        if (std::any_of(row[1].begin(), row[1].end(), [](QChar c) { return c.isDigit(); }) || names.contains(row[1]))
-            continue;
-        names << row[1];
-        compounds.push_back(names.size() % 2 ? CompoundReference::ById(row[0].toUInt())
-                                             : CompoundReference::Named(row[1]));
-        if (names.size() == Compounds)
-            break;
-    }
+    for (const auto& [id, name] : GeneratedCompounds::Distinct(Database(), Compounds))
+        compounds.push_back(compounds.size() % 2 ? CompoundReference::Named(name) : CompoundReference::ById(id));
     ASSERT_EQ(static_cast<int>(compounds.size()), Compounds);
 
     AttachedDatabase attached(Database());

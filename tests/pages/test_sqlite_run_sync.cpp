@@ -6,6 +6,7 @@
 #include "pages/rules/CompoundDecomposition.h"
 #include "pages/rules/CompoundReference.h"
 #include "platform/dataaccess/Connection.h"
+#include "tests/support/GeneratedCompounds.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,27 +20,7 @@ namespace {
 using Scope = CompoundDecomposition::Scope;
 using Status = CompoundDecomposition::Status;
 
-// Compounds of a generated database whose paths exist (no path is made in a transaction of its own).
-std::vector<CompoundReference> Compounds(TestDatabase& db, int count) {
-    std::vector<CompoundReference> compounds;
-    QStringList names;
-    for (const QStringList& row : db.Rows(u"select id,name from addr where grade=7 order by id"_s)) {
-        const bool digits = std::any_of(row[1].begin(), row[1].end(), [](QChar c) { return c.isDigit(); });
-        if (!digits && !names.contains(row[1]) && static_cast<int>(compounds.size()) < count) {
-            names << row[1];
-            compounds.push_back(CompoundReference::ById(row[0].toUInt()));
-        }
-    }
-    return compounds;
-}
-
-NamedPatternRow Row(std::initializer_list<const char16_t*> levels) {
-    NamedPatternRow row;
-    std::size_t k = 0;
-    for (const char16_t* level : levels)
-        row.levels[k++] = ToInternalForm(level);
-    return row;
-}
+using GeneratedCompounds::Row;
 
 TEST(SqliteRunSync, OneTransactionPerCompoundAndSyncAtCheckpointsOnlyInWalRuns) {
     const struct {
@@ -61,7 +42,7 @@ TEST(SqliteRunSync, OneTransactionPerCompoundAndSyncAtCheckpointsOnlyInWalRuns) 
         if (c.wal)
             SqliteFileMode::UseWriteAheadLog(db.Native());
         ASSERT_EQ(SqliteFileMode::JournalMode(db.Native()), c.wal ? u"wal"_s : u"delete"_s);
-        const std::vector<CompoundReference> cells = Compounds(db, 6);
+        const std::vector<CompoundReference> cells = GeneratedCompounds::ById(db, 6);
         ASSERT_EQ(cells.size(), 6u);
         AttachedDatabase attached(db);
         const dataaccess::Connection* connection = dataaccess::Connection::From(db.Connection());

@@ -31,13 +31,10 @@ VARIANT Position(SHORT i) {
 class DataAccess : public ::testing::TestWithParam<SqlDialect> {
 protected:
     void SetUp() override {
-        if (GetParam() == SqlDialect::PostgreSQL) {
-            if (!ScratchDatabases::Get().postgres.Available())
-                GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
-            m_url = ScratchDatabases::Get().postgres.Url();
-        } else {
-            m_url = ScratchDatabases::Get().sqlite.Url();
-        }
+        const std::optional<QString> url = ScratchDatabases::UrlFor(GetParam());
+        if (!url)
+            GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
+        m_url = *url;
         m_connection = OpenConnection(m_url);
         for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97", "kinds"})
             DropIfThere(QStringLiteral("drop table %1").arg(QLatin1StringView(table)));

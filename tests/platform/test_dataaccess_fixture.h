@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <atomic>
 #include <memory>
 #include <ostream>
@@ -155,6 +157,14 @@ struct ScratchDatabases {
         if (!Slot())
             Slot() = std::make_unique<ScratchDatabases>();
         return *Slot();
+    }
+    // The scratch database of that dialect; none for PostgreSQL without a server to test on.
+    static std::optional<QString> UrlFor(SqlDialect dialect) {
+        if (dialect != SqlDialect::PostgreSQL)
+            return Get().sqlite.Url();
+        if (!Get().postgres.Available())
+            return std::nullopt;
+        return Get().postgres.Url();
     }
 };
 struct DropScratchDatabases : ::testing::Environment {

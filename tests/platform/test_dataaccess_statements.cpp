@@ -22,15 +22,10 @@ Rows Sorted(Rows rows) {
 class SystemStatements : public ::testing::TestWithParam<SqlDialect> {
 protected:
     void SetUp() override {
-        QString url;
-        if (GetParam() == SqlDialect::PostgreSQL) {
-            if (!ScratchDatabases::Get().postgres.Available())
-                GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
-            url = ScratchDatabases::Get().postgres.Url();
-        } else {
-            url = ScratchDatabases::Get().sqlite.Url();
-        }
-        m_connection = OpenConnection(url);
+        const std::optional<QString> url = ScratchDatabases::UrlFor(GetParam());
+        if (!url)
+            GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
+        m_connection = OpenConnection(*url);
         m_connection->put_CursorLocation(adUseClient);
         for (const QString& ddl : TinySchema(GetParam()))
             Change(m_connection.Get(), ddl);
