@@ -10,13 +10,35 @@ CommitStatements::CommitStatements(CommitReporting reporting)
       m_batches(StatementBatches::Limits::Of(m_dialect)) {}
 
 bool CommitStatements::Exec(const QString& statement) {
+    if (!Flush())
+        return false;
     if (g_pDatabase->RunStatement(statement, m_reportMode))
         return true;
     NoteFailure();
     return false;
 }
 
+void CommitStatements::Queue(const QString& statement) {
+    m_queued.append(statement);
+}
+
+bool CommitStatements::Flush() {
+    if (m_queued.isEmpty())
+        return true;
+    QStringList queued;
+    queued.swap(m_queued);
+    for (const QString& statement : queued) {
+        if (!g_pDatabase->RunStatement(statement, m_reportMode)) {
+            NoteFailure();
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::vector<QStringList>> CommitStatements::Rows(const QString& statement, int columns) {
+    if (!Flush())
+        return std::nullopt;
     const RowSource source = g_pDatabase->RunQuery(statement, m_reportMode);
     if (!source) {
         NoteFailure();

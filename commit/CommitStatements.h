@@ -26,8 +26,15 @@ public:
     dataaccess::SqlDialect Dialect() const { return m_dialect; }
     const StatementBatches::Limits& Batches() const { return m_batches; }
 
-    // A statement without rows; false after the layer reported the failure.
+    // A statement without rows, sent now (after what is queued); false after the layer reported the
+    // failure.
     bool Exec(const QString& statement);
+    // A write nothing reads back before the next reading: it waits until a reading, Exec or Flush
+    // needs it sent, and a run of such writes goes to the server as one block, one round trip. Its
+    // failure shows at that point.
+    void Queue(const QString& statement);
+    // Sends what is queued; false after the layer reported the failure. Due before a commit.
+    bool Flush();
     // Every row of a select, each column read as text (NULL as the empty text); nothing after the
     // layer reported the failure. Readings that fail half way throw ComError.
     std::optional<std::vector<QStringList>> Rows(const QString& statement, int columns);
@@ -53,6 +60,7 @@ private:
     dataaccess::SqlDialect m_dialect;
     StatementBatches::Limits m_batches;
     QString m_failure;
+    QStringList m_queued;
     std::vector<uint32_t> m_addressesWritten;
     FinishJournal* m_journal = nullptr;
 };

@@ -57,15 +57,17 @@ bool FinishJournal::RecordMoves(const std::vector<AddressMove>& moves, const Sta
     }
     m_moved = true;
     return ForEachChunk(rows, m_db.Batches().InsertRows(8, 8), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-        return m_db.Exec(FormatStatement(JournalStatements::RecordMoveRows,
-                                         {FormatList(JournalStatements::MoveRow, chunk, Statements::Space)}));
+        m_db.Queue(FormatStatement(JournalStatements::RecordMoveRows,
+                                   {FormatList(JournalStatements::MoveRow, chunk, Statements::Space)}));
+        return true;
     });
 }
 
 bool FinishJournal::MoveRecorded() {
     if (!m_moved)
         return true;
-    return m_db.Exec(FormatStatement(JournalStatements::MoveRecordedAddrs, {m_run, m_run, m_run, m_run}));
+    m_db.Queue(FormatStatement(JournalStatements::MoveRecordedAddrs, {m_run, m_run, m_run, m_run}));
+    return true;
 }
 
 bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
@@ -74,8 +76,9 @@ bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
     if (!DrawRun())
         return false;
     return ForEachChunk(addresses, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
-        return m_db.Exec(FormatStatement(JournalStatements::RecordGoneAddrs, {m_run, FormatIdList(chunk)})) &&
-               m_db.Exec(FormatStatement(JournalStatements::RecordGoneLinks, {m_run, FormatIdList(chunk)}));
+        m_db.Queue(FormatStatement(JournalStatements::RecordGoneAddrs, {m_run, FormatIdList(chunk)}));
+        m_db.Queue(FormatStatement(JournalStatements::RecordGoneLinks, {m_run, FormatIdList(chunk)}));
+        return true;
     });
 }
 
@@ -88,21 +91,24 @@ bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QStrin
         return false;
     const std::vector<uint32_t> nodes(m_newNodes.begin(), m_newNodes.end());
     if (!ForEachChunk(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
-            return m_db.Exec(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)})) &&
-                   m_db.Exec(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
+            m_db.Queue(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)}));
+            m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
+            return true;
         }))
         return false;
     std::vector<std::vector<SqlArg>> links;
     for (const auto& [node, oldId, refflag] : m_newLinks)
         links.push_back({m_run, node, SqlText::Quote(oldId), refflag});
     if (!ForEachChunk(links, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-            return m_db.Exec(FormatStatement(JournalStatements::RecordLinkRows,
-                                             {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
+            m_db.Queue(FormatStatement(JournalStatements::RecordLinkRows,
+                                       {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
+            return true;
         }))
         return false;
-    return m_db.Exec(FormatStatement(
+    m_db.Queue(FormatStatement(
         JournalStatements::RecordRun,
         {m_run, SqlText::Quote(m_identity.osUser), SqlText::Quote(m_identity.host), SqlText::Quote(m_identity.version),
          cellId, SqlText::Quote(cellName), SqlText::Quote(patterns), stats.nodesNew, stats.linksNew,
          stats.moved, stats.replaced}));
+    return true;
 }

@@ -53,7 +53,7 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
             // The journal, where the database has one, records what this Finish writes (a dry run
             // records nothing). Asked before any transaction: the question fails where it has none.
             std::optional<FinishJournal> journal;
-            if (FinishJournal::Present()) {
+            if (m_journalPresent ? *m_journalPresent : FinishJournal::Present()) {
                 journal.emplace(db, JournalIdentity::OfThisProcess());
                 db.SetJournal(&*journal);
             }
@@ -61,7 +61,8 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
             // a repeated Finish finds them. An undo may take the path away between the two: found
             // gone under the lock, it is looked up (and made) again.
             for (int attempt = 0; attempt < 3; ++attempt) {
-                const uint32_t cellId = FindOrCreateCellPath(db, true, stats);
+                const bool given = attempt == 0 && m_foundCell;
+                const uint32_t cellId = given ? m_foundCell->first : FindOrCreateCellPath(db, true, stats);
                 m_strResultID = QString::number(cellId);
                 if (cellId == 0) // nothing can be written below a cell that is not there
                     break;
@@ -69,10 +70,10 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
                 // COMMIT reports what stays (the path's nodes), not what was sent.
                 CommitStats trees = stats;
                 Transaction transaction;
-                const std::optional<bool> there = LockCell(db, cellId);
+                const std::optional<bool> there = given ? LockFoundCell(db) : LockCell(db, cellId);
                 if (there == false)
                     continue;
-                ok = there.has_value() && WriteTrees(db, cellId, trees);
+                ok = there.has_value() && WriteTrees(db, cellId, trees) && db.Flush();
                 if (ok) {
                     transaction.Commit();
                     stats = trees;
@@ -83,7 +84,7 @@ CommitOutcome InnerTreeCommit::Run(CommitMode mode, CommitReporting reporting) {
             Transaction transaction; // rolled back when it goes out of scope: nothing is written
             const uint32_t cellId = FindOrCreateCellPath(db, false, stats);
             m_strResultID = QString::number(cellId);
-            ok = cellId != 0 && LockCell(db, cellId).value_or(false) && WriteTrees(db, cellId, stats);
+            ok = cellId != 0 && LockCell(db, cellId).value_or(false) && WriteTrees(db, cellId, stats) && db.Flush();
         }
     } catch (const ComError& error) {
         // A transaction that could not begin or end (a COMMIT the server refused), a reading that
@@ -253,6 +254,15 @@ std::optional<bool> InnerTreeCommit::LockCell(CommitStatements& db, uint32_t cel
     if (!locked)
         return std::nullopt;
     return !locked->empty();
+}
+
+std::optional<bool> InnerTreeCommit::LockFoundCell(CommitStatements& db) const {
+    const auto [cellId, parentId] = *m_foundCell;
+    const auto locked = db.Rows(FormatStatement(Statements::LockAddrRows, {FormatIdList({cellId})}), 4);
+    if (!locked)
+        return std::nullopt;
+    return locked->size() == 1 && locked->front()[1] == m_cellPath[CellGrade - 1] &&
+           locked->front()[2].toInt() == CellGrade && locked->front()[3].toUInt() == parentId;
 }
 
 bool InnerTreeCommit::RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const {

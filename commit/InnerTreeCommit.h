@@ -54,6 +54,14 @@ public:
     using TreeBuilder = std::function<ResultTree(std::u16string_view cellName, const std::vector<AddressEntry>&)>;
     void SetAddressTreeBuilder(TreeBuilder builder) { m_addrTreeBuilder = std::move(builder); }
 
+    // The cell node as the caller found it by the path's names (its id and its parent's), so that
+    // the first attempt need not look it up again: it is taken when, under its lock, it still has
+    // the cell's name, grade and parent; else it is looked up by the names.
+    void SetFoundCell(uint32_t cellId, uint32_t parentId) { m_foundCell = {cellId, parentId}; }
+    // Whether the database has a journal, when the caller knows it (a run of many compounds asks
+    // once); else each Write run asks.
+    void SetJournalPresent(bool present) { m_journalPresent = present; }
+
     // Finish in the wizard: Run(Write) with the error box; true when the transaction was committed.
     bool CommitInnerTree();
     // Runs every step in the given mode. A database failure is reported once (the layer's box, or
@@ -80,6 +88,9 @@ private:
     // Locks the cell's row in the trees' transaction: false when the row is gone (taken back by an
     // undo since the path step found it), nothing after a failure.
     static std::optional<bool> LockCell(CommitStatements& db, uint32_t cellId);
+    // The same for the cell the caller found: false also when it no longer has the path's name,
+    // the cell grade or the parent it was found below.
+    std::optional<bool> LockFoundCell(CommitStatements& db) const;
     // Writes below the locked cell.
     bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;
     // The journal's rows of this Finish, last in the trees' transaction (when there is a journal).
@@ -97,6 +108,8 @@ private:
     QString m_strResultID = QStringLiteral("0");
     QString m_patternText;
     TreeBuilder m_addrTreeBuilder;
+    std::optional<std::pair<uint32_t, uint32_t>> m_foundCell; // cell id, parent id
+    std::optional<bool> m_journalPresent;
 };
 
 // The pattern rows of both split pages as one text for the journal: "dp: 栋/元/室=栋/单元/室 | ...;

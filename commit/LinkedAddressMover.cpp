@@ -95,7 +95,10 @@ bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked, KnownI
         if (!journal->RecordMoves(moves, locked) || !journal->MoveRecorded())
             return false;
     } else if (!ForEachChunk(moves, std::min(StatementBatches::CaseListRows, m_db.Batches().CaseRows(AddressMoveLiterals)),
-                             [&](const std::vector<AddressMove>& chunk) { return m_db.Exec(FormatAddressMoves(chunk)); })) {
+                             [&](const std::vector<AddressMove>& chunk) {
+                                 m_db.Queue(FormatAddressMoves(chunk));
+                                 return true;
+                             })) {
         return false;
     }
     for (const AddressMove& move : moves)

@@ -43,8 +43,11 @@ bool ResultTreeWriter::Write(uint32_t cellId) {
             stack.push_back(*it);
         }
     }
-    return ResolveLevels() && InsertNewNodes() && WriteLinks() &&
-           (m_kind == Kind::Dp || ReplaceOldAddresses());
+    if (!ResolveLevels() || !ReadLinksOfExisting() || (m_kind == Kind::Address && !ReadLinksOfOldAddresses()) ||
+        !InsertNewNodes())
+        return false;
+    WriteLinks();
+    return m_kind == Kind::Dp || ReplaceOldAddresses();
 }
 
 uint32_t ResultTreeWriter::ParentId(const Node& node) const {
@@ -137,16 +140,25 @@ bool ResultTreeWriter::InsertNewNodes() {
                         ParentId(node)});
     }
     if (!ForEachChunk(rows, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-            return m_db.Exec(FormatStatement(Statements::InsertAddrRows,
-                                             {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
+            m_db.Queue(FormatStatement(Statements::InsertAddrRows,
+                                       {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
+            return true;
         }))
         return false;
     m_stats.nodesNew += static_cast<int>(fresh.size());
     return true;
 }
 
-bool ResultTreeWriter::ReadLinks(const std::vector<uint32_t>& nodeIds) {
-    return ForEachChunk(nodeIds, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
+bool ResultTreeWriter::ReadLinksOfExisting() {
+    // A new node has a fresh id from the sequence: no link can name it yet. Nodes the other tree
+    // read or made have their links known already.
+    std::vector<uint32_t> existing;
+    for (int item : m_preorder)
+        if (m_tree.nodes[item].itemData != 0 && !m_nodes[item].isNew && !m_known.KnowsLinks(m_nodes[item].id))
+            existing.push_back(m_nodes[item].id);
+    std::sort(existing.begin(), existing.end());
+    existing.erase(std::unique(existing.begin(), existing.end()), existing.end());
+    return ForEachChunk(existing, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
         const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
         if (!rows)
             return false;
@@ -158,24 +170,38 @@ bool ResultTreeWriter::ReadLinks(const std::vector<uint32_t>& nodeIds) {
     });
 }
 
-bool ResultTreeWriter::WriteLinks() {
-    std::vector<int> linking;
-    std::vector<uint32_t> existing;
+bool ResultTreeWriter::ReadLinksOfOldAddresses() {
+    // Those of every entry whose item links anew (a new node, or one not yet linked to its number):
+    // the ones replaced are among them.
+    std::vector<uint32_t> addresses;
     for (int item : m_preorder) {
         if (m_tree.nodes[item].itemData == 0)
             continue;
-        linking.push_back(item);
-        // A new node has a fresh id from the sequence: no link can name it yet. Nodes the other
-        // tree read or made have their links known already.
-        if (!m_nodes[item].isNew && !m_known.KnowsLinks(m_nodes[item].id))
-            existing.push_back(m_nodes[item].id);
+        const AddressEntry& entry = m_entries.at(m_tree.nodes[item].itemData - 1);
+        if (m_nodes[item].isNew || !m_known.Links(m_nodes[item].id).count(QString::fromStdU16String(entry.oldId)))
+            addresses.push_back(entry.stdAddrId);
     }
-    if (linking.empty())
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    for (uint32_t address : addresses)
+        m_oldLinks[address]; // read now, also without a link
+    return ForEachChunk(addresses, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
+        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
+        if (!rows)
+            return false;
+        for (const QStringList& row : *rows)
+            m_oldLinks[row[0].toUInt()].emplace_back(row[1], row[2].toInt());
         return true;
-    std::sort(existing.begin(), existing.end());
-    existing.erase(std::unique(existing.begin(), existing.end()), existing.end());
-    if (!ReadLinks(existing))
-        return false;
+    });
+}
+
+void ResultTreeWriter::WriteLinks() {
+    std::vector<int> linking;
+    for (int item : m_preorder)
+        if (m_tree.nodes[item].itemData != 0)
+            linking.push_back(item);
+    if (linking.empty())
+        return;
 
     const int refflag = m_kind == Kind::Dp ? 1 : 0;
     std::vector<std::vector<SqlArg>> rows;
@@ -188,18 +214,19 @@ bool ResultTreeWriter::WriteLinks() {
         if (!m_known.Links(id).insert(oldId).second)
             continue;
         rows.push_back({id, SqlText::Quote(oldId), refflag});
+        // A node of the tree that is also an address it replaces keeps this link on the way.
+        if (const auto old = m_oldLinks.find(id); old != m_oldLinks.end())
+            old->second.emplace_back(oldId, refflag);
         if (FinishJournal* journal = m_db.Journal())
             journal->NoteNewLink(id, oldId, refflag);
         if (m_kind == Kind::Address)
             m_replacements.emplace_back(id, entry.stdAddrId);
     }
-    if (!ForEachChunk(rows, m_db.Batches().InsertRows(3, 3), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-            return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
-                                             {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
-        }))
-        return false;
+    ForEachChunk(rows, m_db.Batches().InsertRows(3, 3), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        m_db.Queue(FormatStatement(Statements::InsertLinkRows, {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
+        return true;
+    });
     m_stats.linksNew += static_cast<int>(rows.size());
-    return true;
 }
 
 bool ResultTreeWriter::ReplaceOldAddresses() {
@@ -217,19 +244,9 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
 
     // Every other link of an old address moves to its new node before the address goes, so no
     // telephone number or DP loses its address; a number the new node already has is not doubled.
-    std::map<uint32_t, std::vector<std::pair<QString, int>>> oldLinks;
-    if (!ForEachChunk(oldNodes, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
-            const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
-            if (!rows)
-                return false;
-            for (const QStringList& row : *rows)
-                oldLinks[row[0].toUInt()].emplace_back(row[1], row[2].toInt());
-            return true;
-        }))
-        return false;
     std::vector<std::vector<SqlArg>> carried;
     for (const auto& [newNode, oldNode] : replacements) {
-        auto& links = oldLinks[oldNode];
+        auto& links = m_oldLinks[oldNode];
         std::sort(links.begin(), links.end());
         for (const auto& [oldId, refflag] : links)
             if (m_known.Links(newNode).insert(oldId).second) {
@@ -239,14 +256,17 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
             }
     }
     const auto insertRows = [&](const std::vector<std::vector<SqlArg>>& chunk) {
-        return m_db.Exec(FormatStatement(Statements::InsertLinkRows,
-                                         {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
+        m_db.Queue(FormatStatement(Statements::InsertLinkRows,
+                                   {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
+        return true;
     };
     const auto deleteNodes = [&](const std::vector<uint32_t>& chunk) {
-        return m_db.Exec(FormatStatement(Statements::DeleteAddrs, {FormatIdList(chunk)}));
+        m_db.Queue(FormatStatement(Statements::DeleteAddrs, {FormatIdList(chunk)}));
+        return true;
     };
     const auto deleteLinks = [&](const std::vector<uint32_t>& chunk) {
-        return m_db.Exec(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
+        m_db.Queue(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
+        return true;
     };
     // The journal keeps each old address whole, with all its links, before they go.
     FinishJournal* journal = m_db.Journal();

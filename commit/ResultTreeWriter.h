@@ -13,7 +13,10 @@
 
 #include <QString>
 
+#include <QString>
+
 #include <cstdint>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -37,10 +40,13 @@ private:
         int parent = -1; // tree node index; -1 below the cell
     };
     bool ResolveLevels();
+    // Links of the existing nodes that link (the cell's earlier trees, the other tree of this
+    // Finish), and of the standard addresses the address tree may replace: read before anything
+    // of this tree is written, so its writes go out together.
+    bool ReadLinksOfExisting();
+    bool ReadLinksOfOldAddresses();
     bool InsertNewNodes();
-    // Links of existing nodes (the cell's earlier trees, the other tree of this Finish).
-    bool ReadLinks(const std::vector<uint32_t>& nodeIds);
-    bool WriteLinks();
+    void WriteLinks();
     bool ReplaceOldAddresses();
     uint32_t ParentId(const Node& node) const;
 
@@ -54,4 +60,5 @@ private:
     std::vector<Node> m_nodes;    // by tree node index
     std::vector<int> m_preorder;  // tree node indexes below the root, depth first in tree order
     std::vector<std::pair<uint32_t, uint32_t>> m_replacements; // new node, old standard address
+    std::map<uint32_t, std::vector<std::pair<QString, int>>> m_oldLinks; // old address: number, refflag
 };

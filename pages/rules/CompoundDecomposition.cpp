@@ -8,6 +8,7 @@
 #include "pages/rules/ErrorBoxCapture.h"
 #include "pages/rules/ExistingInnerTree.h"
 #include "pages/rules/SqliteRunSync.h"
+#include "commit/FinishJournal.h"
 #include "commit/InnerTreeCommit.h"
 #include "database/CADODatabase.h"
 #include "database/CADORecordset.h"
@@ -197,6 +198,13 @@ CompoundDecomposition::Outcome CompoundDecomposition::Finish(const Located& loca
         names[grade - 1] = path[grade];
     InnerTreeCommit commit(std::move(names), dp.tree, dp.entries, addr.tree, addr.entries);
     commit.SetPatternText(JournalPatternText(outcome.dpRows, outcome.addrRows)); // with names, auto ones too
+    if (location.cellId != 0)
+        commit.SetFoundCell(location.cellId, location.cellParentId);
+    if (m_scope == Scope::ManyCompounds && !m_options.dryRun) {
+        if (!m_journalPresent)
+            m_journalPresent = FinishJournal::Present();
+        commit.SetJournalPresent(*m_journalPresent);
+    }
     // Entries another compound's commit changed since they were loaded: the tree as page 6 would
     // build it from the rest.
     commit.SetAddressTreeBuilder([&addr](std::u16string_view cell, const std::vector<AddressEntry>& entries) {

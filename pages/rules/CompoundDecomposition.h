@@ -110,4 +110,6 @@ private:
     // A run over many compounds that writes: on SQLite in WAL mode, synced at checkpoints and at
     // its end (the object's end), not at every commit.
     mutable std::unique_ptr<SqliteRunSync> m_sync;
+    // Whether the database has a journal, asked once for a run of many compounds.
+    mutable std::optional<bool> m_journalPresent;
 };

@@ -122,6 +122,7 @@ Location CompoundLocator::Locate(const CompoundReference& reference, const Level
             return Ambiguous(std::move(walk.sharedName));
     }
     location.cellId = walk.missing > CompoundGrade ? ids[CompoundGrade] : 0;
+    location.cellParentId = location.cellId != 0 ? ids[CompoundGrade - 1] : 0;
     return location;
 }
 
@@ -151,6 +152,7 @@ Location CompoundLocator::NewPath(const QString& name, const LevelTexts& levels)
     if (!walk.sharedName.empty())
         return Ambiguous(walk.sharedName);
     location.cellId = walk.missing > CompoundGrade ? ids[CompoundGrade] : 0;
+    location.cellParentId = location.cellId != 0 ? ids[CompoundGrade - 1] : 0;
     return location;
 }
 

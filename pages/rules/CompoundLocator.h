@@ -35,6 +35,7 @@ public:
         CellPathCandidates::PathNames path;
         // Found: the compound's node when it exists already below that path, else 0.
         uint32_t cellId = 0;
+        uint32_t cellParentId = 0; // the node cellId was found below
         // Ambiguous: one node id a candidate path, smallest first (a compound of a name; the nodes
         // that share a level's name).
         std::vector<uint32_t> candidates;
