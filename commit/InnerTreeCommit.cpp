@@ -262,7 +262,7 @@ std::optional<bool> InnerTreeCommit::LockFoundCell(CommitStatements& db) const {
     if (!locked)
         return std::nullopt;
     return locked->size() == 1 && locked->front()[1] == m_cellPath[CellGrade - 1] &&
-           locked->front()[2].toInt() == CellGrade && locked->front()[3].toUInt() == parentId;
+           locked->front()[3].toUInt() == parentId;
 }
 
 bool InnerTreeCommit::RecordJournal(CommitStatements& db, uint32_t cellId, const CommitStats& stats) const {

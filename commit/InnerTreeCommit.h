@@ -56,7 +56,7 @@ public:
 
     // The cell node as the caller found it by the path's names (its id and its parent's), so that
     // the first attempt need not look it up again: it is taken when, under its lock, it still has
-    // the cell's name, grade and parent; else it is looked up by the names.
+    // the cell's name and parent; else it is looked up by the names.
     void SetFoundCell(uint32_t cellId, uint32_t parentId) { m_foundCell = {cellId, parentId}; }
     // Whether the database has a journal, when the caller knows it (a run of many compounds asks
     // once); else each Write run asks.
@@ -88,8 +88,8 @@ private:
     // Locks the cell's row in the trees' transaction: false when the row is gone (taken back by an
     // undo since the path step found it), nothing after a failure.
     static std::optional<bool> LockCell(CommitStatements& db, uint32_t cellId);
-    // The same for the cell the caller found: false also when it no longer has the path's name,
-    // the cell grade or the parent it was found below.
+    // The same for the cell the caller found: false also when it no longer has the path's name or
+    // the parent it was found below.
     std::optional<bool> LockFoundCell(CommitStatements& db) const;
     // Writes below the locked cell.
     bool WriteTrees(CommitStatements& db, uint32_t cellId, CommitStats& stats) const;

@@ -100,6 +100,43 @@ TEST_P(InnerTreeCommitTest, WritesBothTreesLinksMovesAndReplaces) {
               (QList<QStringList>{{u"0"_s}}));
 }
 
+// The cell as the caller found it is taken only while it is still there with its name and parent;
+// else the commit finds (or makes) the cell by the path's names, and the found node gets nothing.
+struct FoundCellCase {
+    const char* what;
+    QStringList meanwhile;
+    bool taken;
+};
+
+TEST_P(InnerTreeCommitTest, FoundCellIsTakenOnlyWhileItIsWhereItWasFound) {
+    const FoundCellCase cases[] = {
+        {"as found", {}, true},
+        {"renamed", {u"update addr set name='月光小区' where id=7"_s}, false},
+        {"below another parent",
+         {u"insert into addr (id,name,grade,parentid) values(8,'6号',6,5)"_s, u"update addr set parentid=8 where id=7"_s},
+         false},
+        {"gone", {u"delete from addr where id=7"_s}, false},
+    };
+    for (const FoundCellCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDatabase database(GetParam());
+        database.Load(Fixture() + SubtreeCoincidence() + c.meanwhile);
+        AttachedDatabase attached(database);
+        Inputs inputs;
+        InnerTreeCommit commit = inputs.Commit();
+        commit.SetFoundCell(7, 6);
+        ASSERT_TRUE(commit.CommitInnerTree());
+        EXPECT_EQ(commit.ResultId() == u"7"_s, c.taken);
+        EXPECT_EQ(database.Rows(u"select name,parentid from addr where id=%1"_s.arg(commit.ResultId())),
+                  (QList<QStringList>{{u"阳光小区"_s, u"6"_s}}));
+        EXPECT_EQ(CommitFixture::InnerTree(database, commit.ResultId()), ExpectedInnerTree);
+        if (!c.taken) {
+            EXPECT_EQ(CommitFixture::InnerTree(database, u"7"_s), QString());
+        }
+        EXPECT_EQ(m_boxes.Count(), 0);
+    }
+}
+
 TEST_P(InnerTreeCommitTest, SecondCommitWritesNothingNew) {
     Database().Load(Fixture());
     AttachedDatabase attached(Database());
