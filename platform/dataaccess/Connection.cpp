@@ -6,6 +6,7 @@
 #include "platform/dataaccess/ProviderError.h"
 #include "platform/dataaccess/Recordset.h"
 #include "platform/dataaccess/SqliteLockHolder.h"
+#include "platform/dataaccess/StatementBlock.h"
 #include "platform/dataaccess/TranslationError.h"
 
 #include <QFile>
@@ -373,6 +374,75 @@ HRESULT Connection::Run(const QString& statement, bool forwardOnly, QSqlQuery& q
         AfterOpen();
     else if (!m_owned) // the host may have closed and opened it again under the same handle
         PrepareSession(database, false);
+    if (StatementBlock::Begins(statement)) {
+        if (translatedText)
+            translatedText->clear();
+        return RunBlock(statement, query);
+    }
+    ++m_statementsRun;
+    return RunOne(statement, forwardOnly, query, translatedText);
+}
+
+HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
+    QStringList statements;
+    std::vector<TranslatedStatement> translated;
+    try {
+        statements = StatementBlock::Statements(block);
+        // Every statement understood before the first one runs (SQLite translates each again, from
+        // the cache, as it runs it).
+        if (m_translator.Dialect() != SqlDialect::Oracle)
+            for (const QString& statement : statements)
+                translated.push_back(m_translationCache.Translate(
+                    statement, [this](const QString& text) { return m_translator.Translate(text); }));
+    } catch (const TranslationError& error) {
+        return Failure(DB_E_ERRORSINCOMMAND,
+                       QStringLiteral("statement not understood: %1").arg(error.Message()));
+    }
+    if (m_translator.Dialect() != SqlDialect::SQLite) {
+        // One statement, one round trip: Oracle's own block as written, or a DO block that fails as
+        // a whole (several statements in one text would report the first one's result only).
+        m_statementsRun += statements.size();
+        const QString text =
+            m_translator.Dialect() == SqlDialect::Oracle ? block : StatementBlock::PostgreSqlDo(translated);
+        return RunTranslated(text, true, query);
+    }
+    // SQLite: one call a statement, with its sequence draws, up to the first failure. Outside a
+    // transaction a savepoint keeps the block whole, as a server does.
+    const bool whole = !m_inTransaction;
+    QSqlQuery step(Database());
+    if (whole) {
+        ++m_statementsSent;
+        if (!step.exec(QStringLiteral("savepoint tessel_block")))
+            return Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(step.lastError(), false));
+    }
+    for (const QString& statement : statements) {
+        ++m_statementsRun;
+        if (HRESULT hr = RunOne(statement, true, query, nullptr); FAILED(hr)) {
+            if (whole) {
+                query = QSqlQuery(); // a statement still open would keep the savepoint from going
+                m_statementsSent += 2;
+                step.exec(QStringLiteral("rollback to tessel_block"));
+                step.exec(QStringLiteral("release tessel_block"));
+            }
+            return hr;
+        }
+    }
+    if (whole) {
+        query.finish();
+        ++m_statementsSent;
+        if (!step.exec(QStringLiteral("release tessel_block"))) {
+            const HRESULT hr = Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(step.lastError(), true));
+            step.exec(QStringLiteral("rollback to tessel_block"));
+            step.exec(QStringLiteral("release tessel_block"));
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT Connection::RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query,
+                           QString* translatedText) {
+    const QSqlDatabase database = Database();
     TranslatedStatement translated;
     try {
         translated = m_translator.Dialect() == SqlDialect::Oracle
@@ -434,12 +504,15 @@ HRESULT Connection::Execute(BSTR commandText, VARIANT* recordsAffected, LONG opt
         *result = nullptr;
     QSqlQuery query;
     QString translated;
-    if (HRESULT hr = Run(BstrText::ToQString(commandText), true, query, &translated); FAILED(hr))
+    const QString statement = BstrText::ToQString(commandText);
+    if (HRESULT hr = Run(statement, true, query, &translated); FAILED(hr))
         return hr;
     if (recordsAffected) {
         VariantInit(recordsAffected);
         recordsAffected->vt = VT_I4;
-        recordsAffected->lVal = query.isSelect() ? -1 : query.numRowsAffected();
+        // A block's statements are not counted one by one on every database.
+        const bool counted = !query.isSelect() && !StatementBlock::Begins(statement);
+        recordsAffected->lVal = counted ? query.numRowsAffected() : -1;
     }
     if ((options != adCmdUnspecified && (options & adExecuteNoRecords)) || !result)
         return S_OK;

@@ -47,7 +47,8 @@ public:
     HRESULT Close() override;
 
     // For readings: runs one statement of the Oracle dialect into `query` (executed, not yet
-    // positioned). Fails with the thread's error object set.
+    // positioned). Fails with the thread's error object set. A block of writes (see
+    // StatementBlock) runs as one statement on a server, as its statements in turn on SQLite.
     HRESULT Run(const QString& statement, bool forwardOnly, QSqlQuery& query,
                 QString* translatedText = nullptr);
     // Runs an already translated statement again (a reading that starts over).
@@ -60,7 +61,10 @@ public:
 
     // Statements sent to the database since the connection object was made: translated
     // statements, their loop checks and sequence draws, and the ends of transactions.
+    // A block of writes is one on a server; on SQLite each of its statements is one.
     long long StatementsSent() const { return m_statementsSent; }
+    // Statements the callers asked to run, each statement of a block counted.
+    long long StatementsRun() const { return m_statementsRun; }
     // Transactions begun since the connection object was made (each one a sync of the disk or more
     // at its COMMIT on SQLite, a round trip on a server).
     long long TransactionsBegun() const { return m_transactionsBegun; }
@@ -87,6 +91,9 @@ private:
     // A statement the translation cache gave: on PostgreSQL, through a prepared statement of its
     // shape where one is (or is now) prepared, else as its text.
     HRESULT RunCached(const TranslatedStatement& translated, bool forwardOnly, QSqlQuery& query);
+    // Run's work after its checks: one statement, or a block of them.
+    HRESULT RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText);
+    HRESULT RunBlock(const QString& block, QSqlQuery& query);
     void SettleStreams();
     void AfterOpen();
     // Settings of the session: `fresh` after the native connection was made (every setting), else
@@ -107,6 +114,7 @@ private:
     const void* m_preparedFor = nullptr; // the native connection the dialect and settings were set for
     std::vector<Recordset*> m_streams;
     long long m_statementsSent = 0;
+    long long m_statementsRun = 0;
     long long m_transactionsBegun = 0;
     int m_busyTimeoutMs;
     SqliteBusyWait m_busyWait;

@@ -52,7 +52,8 @@ struct _Connection : IDispatch {
     virtual HRESULT Open(BSTR connectionString, BSTR userId, BSTR password, LONG options) = 0;
     // Runs one statement in the Oracle dialect. For a select (options adCmdUnspecified or adCmdText)
     // *result receives a reading; with adExecuteNoRecords it receives null. recordsAffected (may be
-    // null) receives VT_I4 with the count of rows changed.
+    // null) receives VT_I4 with the count of rows changed. A block of writes, begin stmt; stmt; end;
+    // (see StatementBlock), runs as one statement on a server; its recordsAffected is -1.
     virtual HRESULT Execute(BSTR commandText, VARIANT* recordsAffected, LONG options, _Recordset** result) = 0;
     virtual HRESULT BeginTrans(LONG* transactionLevel) = 0;
     virtual HRESULT CommitTrans() = 0;
