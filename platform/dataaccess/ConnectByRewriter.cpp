@@ -274,13 +274,20 @@ QString ConnectByRewriter::Rewrite() {
                                   : QString();
     const QString table = m_tableAlias.isEmpty() ? m_table : m_table + u' ' + m_tableAlias;
 
+    // PostgreSQL fails the statement itself at the row that closes a loop (a text that is no
+    // number, made of the row's values so that it is only evaluated for that row), which saves the
+    // check statement's round trip; SQLite casts any text to a number, so it keeps the check.
+    const bool failsInPlace = m_rewriter.Dialect() == SqlDialect::PostgreSQL && !m_noCycle;
+    const QString loopValue =
+        failsInPlace ? QStringLiteral("cast('%1 ' || %2 as integer)").arg(QLatin1String(LoopInDataMessage), rowKey)
+                     : QStringLiteral("1");
     const QString definition =
         QStringLiteral(
             "%1 AS (SELECT %2.*, 1 AS hier_level, %3 || %4 || %3 AS hier_path, 0 AS hier_loop FROM %5%6 "
             "UNION ALL SELECT %7.*, %1.hier_level + 1, %1.hier_path || %8 || %3, CASE WHEN %9(%1.hier_path, "
-            "%3 || %8 || %3) > 0 THEN 1 ELSE 0 END FROM %10 %7 JOIN %1 ON (%11) WHERE %1.hier_loop = 0)")
+            "%3 || %8 || %3) > 0 THEN %12 ELSE 0 END FROM %10 %7 JOIN %1 ON (%11) WHERE %1.hier_loop = 0)")
             .arg(cte, m_qualifier, kSeparator, anchorKey, table, startWith, row, rowKey, position)
-            .arg(m_table, on);
+            .arg(m_table, on, loopValue);
 
     const QString level = QStringLiteral("hier_level");
     qsizetype listBegin = m_selectList.begin;
@@ -302,7 +309,7 @@ QString ConnectByRewriter::Rewrite() {
         text += QStringLiteral(" WHERE ") + where;
     if (m_tail.Present())
         text += u' ' + m_rewriter.TranslateRange(m_tail.begin, m_tail.end, &level);
-    if (!m_noCycle)
+    if (!m_noCycle && !failsInPlace)
         m_rewriter.AddLoopCheck(
             QStringLiteral("WITH RECURSIVE %1 SELECT 1 FROM %2 WHERE hier_loop = 1 LIMIT 1")
                 .arg(definition, cte));

@@ -9,9 +9,10 @@
 //       FROM TABLE hier_row JOIN hier_N ON <connect by: prior columns from hier_N, others from hier_row>
 //      WHERE hier_N.hier_loop = 0)
 //   SELECT <list> FROM hier_N T WHERE <where> <group by, having, order by>   (level -> hier_level)
-// A row whose prior values repeat an ancestor's closes a loop: it is not followed further, and a
-// check statement that looks for such a row makes the query fail as Oracle's does ("CONNECT BY loop
-// in user data"); with nocycle those rows are left out instead.
+// A row whose prior values repeat an ancestor's closes a loop: it is not followed further, and the
+// query fails as Oracle's does ("CONNECT BY loop in user data"): on PostgreSQL the row's loop value
+// is a failing cast, elsewhere a check statement looks for such a row first. With nocycle those rows
+// are left out instead.
 #pragma once
 
 #include "platform/dataaccess/SqlTokenRange.h"
@@ -20,6 +21,9 @@
 #include <vector>
 
 namespace dataaccess {
+
+// What a query over a loop fails with, as Oracle says it.
+inline constexpr char LoopInDataMessage[] = "CONNECT BY loop in user data";
 
 class OracleRewriter;
 

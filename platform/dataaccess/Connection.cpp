@@ -1,6 +1,7 @@
 #include "platform/dataaccess/Connection.h"
 
 #include "platform/dataaccess/BstrText.h"
+#include "platform/dataaccess/ConnectByRewriter.h"
 #include "platform/dataaccess/ConnectionString.h"
 #include "platform/dataaccess/DatabaseDialect.h"
 #include "platform/dataaccess/ProviderError.h"
@@ -456,7 +457,7 @@ HRESULT Connection::RunOne(const QString& statement, bool forwardOnly, QSqlQuery
             if (!probe.exec(check))
                 return Failure(DB_E_ERRORSINCOMMAND, ProviderError::DatabaseMessage(probe.lastError()));
             if (probe.next())
-                return Failure(DB_E_ERRORSINCOMMAND, QStringLiteral("CONNECT BY loop in user data"));
+                return Failure(DB_E_ERRORSINCOMMAND, QString::fromLatin1(LoopInDataMessage));
         }
         if (!translated.sequences.isEmpty()) {
             QStringList values;

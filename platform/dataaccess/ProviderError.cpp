@@ -1,5 +1,8 @@
 #include "platform/dataaccess/ProviderError.h"
 
+#include "platform/dataaccess/ConnectByRewriter.h"
+
+
 #include <QStringList>
 
 namespace dataaccess {
@@ -51,6 +54,9 @@ QString ProviderError::Description(HRESULT hr) {
 
 QString ProviderError::DatabaseMessage(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
+    // A hierarchical query that met a loop fails on PostgreSQL with a cast of this text.
+    if (text.contains(QLatin1String(LoopInDataMessage)))
+        return QString::fromLatin1(LoopInDataMessage);
     if (text.isEmpty())
         return error.text().trimmed();
     QStringList kept;
