@@ -389,8 +389,7 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
     std::vector<TranslatedStatement> translated;
     try {
         statements = StatementBlock::Statements(block);
-        // Every statement understood before the first one runs (SQLite translates each again, from
-        // the cache, as it runs it).
+        // Every statement understood before the first one runs.
         if (m_translator.Dialect() != SqlDialect::Oracle)
             for (const QString& statement : statements)
                 translated.push_back(m_translationCache.Translate(
@@ -416,9 +415,10 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
         if (!step.exec(QStringLiteral("savepoint tessel_block")))
             return Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(step.lastError(), false));
     }
-    for (const QString& statement : statements) {
+    for (size_t i = 0; i < translated.size(); ++i) {
         ++m_statementsRun;
-        if (HRESULT hr = RunOne(statement, true, query, nullptr); FAILED(hr)) {
+        if (HRESULT hr = RunOne(statements[static_cast<qsizetype>(i)], true, query, nullptr, &translated[i]);
+            FAILED(hr)) {
             if (whole) {
                 query = QSqlQuery(); // a statement still open would keep the savepoint from going
                 m_statementsSent += 2;
@@ -441,15 +441,18 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
     return S_OK;
 }
 
-HRESULT Connection::RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query,
-                           QString* translatedText) {
+HRESULT Connection::RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText,
+                           const TranslatedStatement* translatedBefore) {
     const QSqlDatabase database = Database();
     TranslatedStatement translated;
     try {
-        translated = m_translator.Dialect() == SqlDialect::Oracle
-                         ? m_translator.Translate(statement)
-                         : m_translationCache.Translate(
-                               statement, [this](const QString& text) { return m_translator.Translate(text); });
+        if (translatedBefore)
+            translated = *translatedBefore;
+        else
+            translated = m_translator.Dialect() == SqlDialect::Oracle
+                             ? m_translator.Translate(statement)
+                             : m_translationCache.Translate(
+                                   statement, [this](const QString& text) { return m_translator.Translate(text); });
         for (const QString& check : translated.loopChecks) {
             QSqlQuery probe(database);
             probe.setForwardOnly(true);

@@ -91,8 +91,10 @@ private:
     // A statement the translation cache gave: on PostgreSQL, through a prepared statement of its
     // shape where one is (or is now) prepared, else as its text.
     HRESULT RunCached(const TranslatedStatement& translated, bool forwardOnly, QSqlQuery& query);
-    // Run's work after its checks: one statement, or a block of them.
-    HRESULT RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText);
+    // Run's work after its checks: one statement (translated here unless `translatedBefore`), or a
+    // block of them.
+    HRESULT RunOne(const QString& statement, bool forwardOnly, QSqlQuery& query, QString* translatedText,
+                   const TranslatedStatement* translatedBefore = nullptr);
     HRESULT RunBlock(const QString& block, QSqlQuery& query);
     void SettleStreams();
     void AfterOpen();

@@ -58,6 +58,8 @@ QStringList StatementBlock::Statements(const QString& block) {
     if (n < 3 || !tokens[n - 1].IsSymbol(L(";")) || !tokens[n - 2].IsWord(L("end")))
         Refuse(QStringLiteral("it does not end with end;"));
     const qsizetype end = n - 2;
+    if (end == 1)
+        Refuse(QStringLiteral("it holds no statement"));
     if (!tokens[end - 1].IsSymbol(L(";")))
         Refuse(QStringLiteral("its last statement is not ended by ; before end at position %1")
                    .arg(tokens[end].position));
