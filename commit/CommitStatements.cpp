@@ -2,6 +2,7 @@
 
 #include "database/CADODatabase.h"
 #include "database/CADORecordset.h"
+#include "database/SqlStatement.h"
 #include "platform/automation/ComError.h"
 
 CommitStatements::CommitStatements(CommitReporting reporting)
@@ -27,8 +28,11 @@ bool CommitStatements::Flush() {
         return true;
     QStringList queued;
     queued.swap(m_queued);
-    for (const QString& statement : queued) {
-        if (!g_pDatabase->RunStatement(statement, m_reportMode)) {
+    // One block, or as few as the dialect's block size allows. SQLite has no round trips to save:
+    // there each goes on its own.
+    const std::size_t blockChars = m_dialect == dataaccess::SqlDialect::SQLite ? 0 : m_batches.blockChars;
+    for (const QString& text : FormatStatementBlocks(queued, blockChars)) {
+        if (!g_pDatabase->RunStatement(text, m_reportMode)) {
             NoteFailure();
             return false;
         }

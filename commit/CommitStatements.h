@@ -30,7 +30,7 @@ public:
     // failure.
     bool Exec(const QString& statement);
     // A write nothing reads back before the next reading: it waits until a reading, Exec or Flush
-    // needs it sent, and a run of such writes goes to the server as one block, one round trip. Its
+    // needs it sent, and a run of such writes goes to a server as one block, one round trip. Its
     // failure shows at that point.
     void Queue(const QString& statement);
     // Sends what is queued; false after the layer reported the failure. Due before a commit.

@@ -100,3 +100,21 @@ SqlList FormatIdList(const std::vector<uint32_t>& ids) {
         items.push_back({id});
     return FormatList(Statements::IdItem, items, Statements::Comma);
 }
+
+QStringList FormatStatementBlocks(const QStringList& statements, std::size_t blockChars) {
+    static const QString begin = QStringLiteral("begin\n");
+    static const QString separator = QStringLiteral(";\n");
+    static const QString end = QStringLiteral(";\nend;");
+    QStringList texts;
+    for (qsizetype first = 0; first < statements.size();) {
+        qsizetype last = first + 1;
+        std::size_t chars = static_cast<std::size_t>(begin.size() + statements[first].size() + end.size());
+        while (last < statements.size() &&
+               chars + static_cast<std::size_t>(separator.size() + statements[last].size()) <= blockChars)
+            chars += static_cast<std::size_t>(separator.size() + statements[last++].size());
+        texts.append(last - first == 1 ? statements[first]
+                                       : begin + statements.mid(first, last - first).join(separator) + end);
+        first = last;
+    }
+    return texts;
+}

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <variant>
@@ -55,3 +57,8 @@ SqlList FormatList(const char16_t* itemFormat, const std::vector<std::vector<Sql
                    const char16_t* separator);
 // The ids of an in (...) list, "%u" each, joined by commas. Throws as FormatList for no ids.
 SqlList FormatIdList(const std::vector<uint32_t>& ids);
+
+// Statements made by FormatStatement, in order, as the fewest texts to send each within
+// `blockChars` characters: a run of two or more as one anonymous block ("begin s1; s2; end;"),
+// which the connection sends in one round trip, a statement that fits with no other as it is.
+QStringList FormatStatementBlocks(const QStringList& statements, std::size_t blockChars);

@@ -32,6 +32,7 @@ struct Limits {
     std::size_t listValues = Unbounded;    // values of one in (...) list
     std::size_t caseArguments = Unbounded; // arguments of one case expression
     std::size_t literals = Unbounded;      // literal values of one statement
+    std::size_t blockChars = Unbounded;    // characters of one block of statements (begin ... end;)
 
     static constexpr Limits Of(dataaccess::SqlDialect dialect) {
         switch (dialect) {
@@ -42,7 +43,8 @@ struct Limits {
         case dataaccess::SqlDialect::Oracle:
             break;
         }
-        return Limits{.insertColumns = 999, .listValues = 1000, .caseArguments = 65535};
+        // A PL/SQL block is compiled as a whole: kept to a size far from what it takes.
+        return Limits{.insertColumns = 999, .listValues = 1000, .caseArguments = 65535, .blockChars = 262144};
     }
 
     // Rows of one insert all whose rows name `columns` target columns and carry `literals` values

@@ -2,6 +2,7 @@
 // unchanged, and like patterns built from a name match that name literally.
 #include "database/CADORecordset.h"
 #include "database/SqlStatement.h"
+#include "database/StatementBatches.h"
 #include "database/Statements.h"
 #include "tests/support/TestSupport.h"
 
@@ -56,6 +57,44 @@ TEST(FormatStatement, RefusesValuesThatDoNotFit) {
     EXPECT_THROW(FormatStatement(Statements::LockAddrRow, {}), std::logic_error);
     EXPECT_THROW(FormatStatement(Statements::LockAddrRow, {1u, 2u}), std::logic_error);
     EXPECT_THROW(FormatStatement(u"select %x from addr", {1u}), std::logic_error);
+}
+
+// A run of writes goes out as the fewest texts within the block size, in order: a block of two or
+// more, a statement that fits with no other as it is.
+TEST(FormatStatementBlocks, KeepsOrderAndTheBlockSize) {
+    const QStringList three = {u"insert into a values (1)"_s, u"delete from b where x=';end;'"_s,
+                               u"update c set y=2"_s};
+    const struct {
+        const char* what;
+        std::size_t blockChars;
+        QStringList texts;
+    } cases[] = {
+        {"all in one", StatementBatches::Unbounded,
+         {u"begin\ninsert into a values (1);\ndelete from b where x=';end;';\nupdate c set y=2;\nend;"_s}},
+        {"none together", 0, three},
+        {"the first two together",
+         static_cast<std::size_t>(u"begin\ninsert into a values (1);\ndelete from b where x=';end;';\nend;"_s.size()),
+         {u"begin\ninsert into a values (1);\ndelete from b where x=';end;';\nend;"_s, u"update c set y=2"_s}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatStatementBlocks(three, c.blockChars), c.texts) << c.what;
+    EXPECT_EQ(FormatStatementBlocks({u"update c set y=2"_s}, StatementBatches::Unbounded),
+              QStringList{u"update c set y=2"_s});
+
+    // Oracle's blocks: a Finish's writes of a large tree, none past the size.
+    const std::size_t oracle = StatementBatches::Limits::Of(dataaccess::SqlDialect::Oracle).blockChars;
+    QStringList writes;
+    for (uint32_t batch = 0; batch < 40; ++batch) {
+        std::vector<uint32_t> ids;
+        for (uint32_t i = 0; i < 1000; ++i)
+            ids.push_back(1000000 + batch * 1000 + i);
+        writes.append(FormatStatement(Statements::DeleteAddrs, {FormatIdList(ids)}));
+    }
+    const QStringList blocks = FormatStatementBlocks(writes, oracle);
+    EXPECT_GT(blocks.size(), 1);
+    for (const QString& block : blocks)
+        EXPECT_LE(static_cast<std::size_t>(block.size()), oracle);
+    EXPECT_EQ(blocks.join(QString()).count(u"delete addr where"_s), writes.size());
 }
 
 class HostileText : public BackendTest {};
