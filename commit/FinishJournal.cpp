@@ -11,6 +11,13 @@
 
 using StatementBatches::ForEachChunk;
 
+namespace {
+
+// Beyond this many runs of consecutive ids the new nodes are copied by lists of their ids.
+constexpr std::size_t MaxCopiedRanges = 8;
+
+} // namespace
+
 FinishJournal::FinishJournal(CommitStatements& statements, JournalIdentity identity)
     : m_db(statements), m_identity(std::move(identity)) {}
 
@@ -89,13 +96,28 @@ bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QStrin
         return true; // a Finish that changed nothing leaves no run
     if (!DrawRun())
         return false;
+    // The new nodes' ids come from a few draws of the sequence: copied by their runs of consecutive
+    // ids, which the server reads as ranges, unless other writers' draws cut them into many.
     const std::vector<uint32_t> nodes(m_newNodes.begin(), m_newNodes.end());
-    if (!ForEachChunk(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
-            m_db.Queue(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)}));
-            m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
-            return true;
-        }))
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    for (const uint32_t id : nodes) {
+        if (!ranges.empty() && ranges.back().second + 1 == id)
+            ranges.back().second = id;
+        else
+            ranges.emplace_back(id, id);
+    }
+    if (ranges.size() <= MaxCopiedRanges) {
+        for (const auto& [first, last] : ranges) {
+            m_db.Queue(FormatStatement(JournalStatements::RecordNodesBetween, {m_run, first, last}));
+            m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodesBetween, {m_run, first, last}));
+        }
+    } else if (!ForEachChunk(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
+                   m_db.Queue(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)}));
+                   m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
+                   return true;
+               })) {
         return false;
+    }
     std::vector<std::vector<SqlArg>> links;
     for (const auto& [node, oldId, refflag] : m_newLinks)
         links.push_back({m_run, node, SqlText::Quote(oldId), refflag});

@@ -17,6 +17,13 @@ inline constexpr char16_t RecordNodes[] =
 inline constexpr char16_t RecordLinksOfNodes[] =
     u"insert into journal_link (run,stdaddrid,oldid,refflag) select %u,stdaddrid,oldid,refflag from addr_ref "
     u"where stdaddrid in (%l)";
+// The same for the nodes of one range of ids, each of them new. (run, first id, last id)
+inline constexpr char16_t RecordNodesBetween[] =
+    u"insert into journal_node (run,id,name,grade,parentid) select %u,id,name,grade,parentid from addr where id "
+    u"between %u and %u";
+inline constexpr char16_t RecordLinksOfNodesBetween[] =
+    u"insert into journal_link (run,stdaddrid,oldid,refflag) select %u,stdaddrid,oldid,refflag from addr_ref "
+    u"where stdaddrid between %u and %u";
 // Links a run made on nodes that were there before it. (LinkRow items)
 inline constexpr char16_t RecordLinkRows[] = u"insert all %l select * from dual";
 inline constexpr char16_t LinkRow[] = u"into journal_link (run,stdaddrid,oldid,refflag) values(%u,%u,'%s',%d)";

@@ -27,6 +27,11 @@ inline constexpr std::size_t CaseListRows = 200;
 
 inline constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 
+// A server compiles a block of statements as a whole before it runs any (PostgreSQL's scan of a
+// block of megabytes cost more than its statements did on their own): blocks gather the small
+// statements, whose round trips are what they save, and a large one goes on its own.
+inline constexpr std::size_t BlockChars = 65536;
+
 struct Limits {
     std::size_t insertColumns = Unbounded; // target columns of one insert all, all rows together
     std::size_t listValues = Unbounded;    // values of one in (...) list
@@ -39,12 +44,11 @@ struct Limits {
         case dataaccess::SqlDialect::SQLite:
             return Limits{.literals = 32766};
         case dataaccess::SqlDialect::PostgreSQL:
-            return Limits{.literals = 65535};
+            return Limits{.literals = 65535, .blockChars = BlockChars};
         case dataaccess::SqlDialect::Oracle:
             break;
         }
-        // A PL/SQL block is compiled as a whole: kept to a size far from what it takes.
-        return Limits{.insertColumns = 999, .listValues = 1000, .caseArguments = 65535, .blockChars = 262144};
+        return Limits{.insertColumns = 999, .listValues = 1000, .caseArguments = 65535, .blockChars = BlockChars};
     }
 
     // Rows of one insert all whose rows name `columns` target columns and carry `literals` values
