@@ -1,7 +1,10 @@
 // Taking a Finish back (JournalUndo) on the commit's small fixture, on SQLite and PostgreSQL: the
 // rows come back with their own ids, and each kind of later work that depends on the run makes
 // undo refuse, naming the row, without changing anything.
+#include "commit/CommitStatements.h"
+#include "commit/FinishJournal.h"
 #include "commit/JournalUndo.h"
+#include "commit/Transaction.h"
 
 #include "tests/commit/CommitFixture.h"
 #include "tests/support/AttachedDatabase.h"
@@ -119,5 +122,52 @@ TEST_P(JournalUndoTest, LaterWorkOnTheRunsRowsIsRefusedByNameAndNothingChanges) 
 }
 
 INSTANTIATE_BACKENDS(JournalUndoTest);
+
+// The journal copies exactly the nodes a Finish made, with their links: by runs of consecutive ids
+// when they are few, by lists when other writers' draws cut them into many; the nodes between the
+// runs, there before, are not copied.
+class FinishJournalCopy : public BackendTest {};
+
+TEST_P(FinishJournalCopy, CopiesTheNewNodesAndNoOtherByRunsOrByLists) {
+    const struct {
+        const char* what;
+        std::vector<uint32_t> made;
+    } cases[] = {
+        {"two runs", {300, 301, 302, 303, 310, 311, 312}},
+        {"every other id: more runs than are copied as ranges",
+         {300, 302, 304, 306, 308, 310, 312, 314, 316, 318, 320, 322, 324}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDatabase database(GetParam());
+        QStringList rows = Fixture();
+        for (uint32_t id = 300; id <= 325; ++id) {
+            rows << u"insert into addr (id,name,grade,parentid) values(%1,'%1室',8,7)"_s.arg(id)
+                 << u"insert into addr_ref (stdaddrid,oldid,refflag) values(%1,'N%1',0)"_s.arg(id);
+        }
+        database.Load(rows);
+        AttachedDatabase attached(database);
+        CommitStatements statements(CommitReporting::Quiet);
+        FinishJournal journal(statements, JournalIdentity{u"tester"_s, u"here"_s, u"0"_s});
+        journal.NoteNewNodes(c.made);
+        CommitStats stats;
+        stats.nodesNew = static_cast<int>(c.made.size());
+        {
+            Transaction transaction;
+            ASSERT_TRUE(journal.Close(7, u"阳光小区"_s, u"dp: ; addr: "_s, stats));
+            ASSERT_TRUE(statements.Flush());
+            transaction.Commit();
+        }
+        QList<QStringList> nodes, links;
+        for (const uint32_t id : c.made) {
+            nodes.append({QString::number(id), u"%1室"_s.arg(id)});
+            links.append({QString::number(id), u"N%1"_s.arg(id)});
+        }
+        EXPECT_EQ(database.Rows(u"select id,name from journal_node order by id"_s), nodes);
+        EXPECT_EQ(database.Rows(u"select stdaddrid,oldid from journal_link order by stdaddrid"_s), links);
+    }
+}
+
+INSTANTIATE_BACKENDS(FinishJournalCopy);
 
 } // namespace
