@@ -20,6 +20,12 @@ QString AddressPathByNames::Statement() const {
     for (int grade = m_from; grade <= LastGrade; ++grade) {
         const QString& name = m_names[grade];
         const bool named = !name.isEmpty();
+        if (m_knownParents) {
+            const uint32_t parent = (*m_knownParents)[grade - 1];
+            selects.push_back({named ? FormatList(PathWalkFirst, {{grade, parent, SqlText::Quote(name)}}, Space)
+                                     : FormatList(PathWalkFirstUnnamed, {{grade, parent}}, Space)});
+            continue;
+        }
         SqlList select = above ? (named ? FormatList(PathWalkNext, {{grade, *above, SqlText::Quote(name)}}, Space)
                                         : FormatList(PathWalkNextUnnamed, {{grade, *above}}, Space))
                                : (named ? FormatList(PathWalkFirst, {{grade, m_parentId, SqlText::Quote(name)}}, Space)

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,11 @@ public:
 
     // Grades `from` to LastGrade, the first below `parentId` (0: the top of the tree).
     AddressPathByNames(const Names& names, int from, uint32_t parentId);
+
+    // The parent of every grade known beforehand (parents[g - 1] for grade g, as a path read from
+    // its last level upwards gives them): each grade is then looked up below its own parent alone,
+    // without the selects of the grades above it. Below(g, parents[g - 1]) reads the same.
+    void SetKnownParents(const std::array<uint32_t, LastGrade>& parents) { m_knownParents = parents; }
 
     QString Statement() const;
     // One row of the statement: its grade, id and parent id.
@@ -36,5 +42,6 @@ private:
     Names m_names;
     int m_from;
     uint32_t m_parentId;
+    std::optional<std::array<uint32_t, LastGrade>> m_knownParents;
     std::map<std::pair<int, uint32_t>, std::vector<uint32_t>> m_children; // (grade, parent) -> ids
 };

@@ -34,6 +34,7 @@ Location FoundAt(const Path& path, const QString& compoundName) {
     for (int grade = 1; grade <= CellPathCandidates::PathLength; ++grade)
         location.path[grade] = path.names[grade];
     location.path[CompoundGrade] = compoundName;
+    location.pathIds = path.ids;
     return location;
 }
 
@@ -54,10 +55,15 @@ struct Walk {
 };
 
 // Looks the levels of `names` up from grade `from` down, ids[g - 1] being the parent of grade g: the
-// level-by-level walk the commit makes, read from one statement.
-Walk FindByNames(const CellPathCandidates::PathNames& names, int from, std::array<uint32_t, 8>& ids) {
+// level-by-level walk the commit makes, read from one statement. With the ids of a path read from a
+// node (`known`), each level is looked up below that path's own node: where a level's name is
+// unique below it the walk goes on to that node, so the walk reads the same.
+Walk FindByNames(const CellPathCandidates::PathNames& names, int from, std::array<uint32_t, 8>& ids,
+                 const std::array<uint32_t, 7>* known = nullptr) {
     Walk walk;
     AddressPathByNames byNames(names, from, ids[from - 1]);
+    if (known)
+        byNames.SetKnownParents(*known);
     if (!ReadRows(byNames.Statement(), [&](CADORecordset& reading) {
             int grade = 0;
             uint32_t id = 0;
@@ -98,7 +104,8 @@ Location CompoundLocator::Locate(const CompoundReference& reference, const Level
 
     // The path must lead to the same nodes when the commit finds it again by its names.
     std::array<uint32_t, 8> ids{};
-    Walk walk = FindByNames(location.path, 1, ids);
+    const bool fromNode = location.pathIds[CellPathCandidates::PathLength] != 0;
+    Walk walk = FindByNames(location.path, 1, ids, fromNode ? &location.pathIds : nullptr);
     if (walk.failed)
         return WithStatus(Status::Failed);
     if (!walk.sharedName.empty())

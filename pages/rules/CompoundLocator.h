@@ -36,6 +36,8 @@ public:
         // Found: the compound's node when it exists already below that path, else 0.
         uint32_t cellId = 0;
         uint32_t cellParentId = 0; // the node cellId was found below
+        // Found from a node: the ids of the path's grades 1 to 6 (index g for grade g), else 0.
+        std::array<uint32_t, 7> pathIds{};
         // Ambiguous: one node id a candidate path, smallest first (a compound of a name; the nodes
         // that share a level's name).
         std::vector<uint32_t> candidates;

@@ -145,6 +145,13 @@ QString StandardAddressesOfManyDps() {
     return FormatStatement(Statements::StandardAddressesOfDps, {FormatList(Statements::TextItem, dps, Statements::Comma)});
 }
 
+// The same with each level's parent known from the path read upwards (ids 1 to 6).
+AddressPathByNames PathOfBigNodeBelowKnownParents() {
+    AddressPathByNames path = PathOfBigNode();
+    path.SetKnownParents({0, 1, 2, 3, 4, 5, 6});
+    return path;
+}
+
 class LookupPlans : public BackendTest {};
 
 TEST_P(LookupPlans, EachLookupSearchesItsIndexAfterAnalyzeSawALargeNode) {
@@ -172,6 +179,8 @@ TEST_P(LookupPlans, EachLookupSearchesItsIndexAfterAnalyzeSawALargeNode) {
         // parents read by id.
         {"the whole path by its names", PathOfBigNode().Statement(),
          {u"addr_parent_name_grade"_s, u"addr_name_grade_parent"_s, u"addr_pkey"_s}},
+        {"the whole path by its names below known parents", PathOfBigNodeBelowKnownParents().Statement(),
+         byParentOrName},
         {"link of a node", u"select refflag from addr_ref where stdaddrid=%1 and oldid='DP%1'"_s.arg(child),
          linkByNodeOrNumber},
         {"links of a level's nodes", u"select stdaddrid,oldid from addr_ref where stdaddrid in (%1,%2)"_s.arg(big, child),
