@@ -3,6 +3,7 @@
 #include "platform/dataaccess/ConnectByRewriter.h"
 
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace dataaccess {
@@ -59,6 +60,13 @@ QString ProviderError::DatabaseMessage(const QSqlError& error) {
         return QString::fromLatin1(LoopInDataMessage);
     if (text.isEmpty())
         return error.text().trimmed();
+    // A statement of a block of writes (a DO block) that failed is quoted whole in the server's
+    // context lines, megabytes of values it may be: the operator reads the message as the statement
+    // on its own would have given it.
+    static const QRegularExpression blockStatement(
+        QStringLiteral("SQL statement \".*?\"\nPL/pgSQL function inline_code_block line \\d+ at SQL statement\\n?"),
+        QRegularExpression::DotMatchesEverythingOption);
+    text.remove(blockStatement);
     QStringList kept;
     const QStringList lines = text.split(u'\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -70,7 +78,7 @@ QString ProviderError::DatabaseMessage(const QSqlError& error) {
         }
         if (!error.nativeErrorCode().isEmpty() && line == u'(' + error.nativeErrorCode() + u')')
             continue;
-        if (!line.isEmpty())
+        if (!line.isEmpty() && line != u"CONTEXT:")
             kept.append(lines[i].trimmed());
     }
     return kept.join(u'\n');
