@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
-using StatementBatches::ForEachChunk;
+using StatementBatches::ForEachSlice;
 
 namespace {
 
@@ -63,18 +63,16 @@ bool FinishJournal::RecordMoves(const std::vector<AddressMove>& moves, const Sta
                         SqlText::Quote(old.name), old.grade, old.parent});
     }
     m_moved = true;
-    return ForEachChunk(rows, m_db.Batches().InsertRows(8, 8), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+    ForEachSlice(rows, m_db.Batches().InsertRows(8, 8), [&](const std::vector<std::vector<SqlArg>>& chunk) {
         m_db.Queue(FormatStatement(JournalStatements::RecordMoveRows,
                                    {FormatList(JournalStatements::MoveRow, chunk, Statements::Space)}));
-        return true;
     });
+    return true;
 }
 
-bool FinishJournal::MoveRecorded() {
-    if (!m_moved)
-        return true;
-    m_db.Queue(FormatStatement(JournalStatements::MoveRecordedAddrs, {m_run, m_run, m_run, m_run}));
-    return true;
+void FinishJournal::MoveRecorded() {
+    if (m_moved)
+        m_db.Queue(FormatStatement(JournalStatements::MoveRecordedAddrs, {m_run, m_run, m_run, m_run}));
 }
 
 bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
@@ -82,11 +80,11 @@ bool FinishJournal::RecordReplaced(const std::vector<uint32_t>& addresses) {
         return true;
     if (!DrawRun())
         return false;
-    return ForEachChunk(addresses, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
+    ForEachSlice(addresses, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
         m_db.Queue(FormatStatement(JournalStatements::RecordGoneAddrs, {m_run, FormatIdList(chunk)}));
         m_db.Queue(FormatStatement(JournalStatements::RecordGoneLinks, {m_run, FormatIdList(chunk)}));
-        return true;
     });
+    return true;
 }
 
 bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QString& patterns,
@@ -111,22 +109,19 @@ bool FinishJournal::Close(uint32_t cellId, const QString& cellName, const QStrin
             m_db.Queue(FormatStatement(JournalStatements::RecordNodesBetween, {m_run, first, last}));
             m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodesBetween, {m_run, first, last}));
         }
-    } else if (!ForEachChunk(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
-                   m_db.Queue(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)}));
-                   m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
-                   return true;
-               })) {
-        return false;
+    } else {
+        ForEachSlice(nodes, m_db.Batches().ListValues(1, 1), [&](const std::vector<uint32_t>& chunk) {
+            m_db.Queue(FormatStatement(JournalStatements::RecordNodes, {m_run, FormatIdList(chunk)}));
+            m_db.Queue(FormatStatement(JournalStatements::RecordLinksOfNodes, {m_run, FormatIdList(chunk)}));
+        });
     }
     std::vector<std::vector<SqlArg>> links;
     for (const auto& [node, oldId, refflag] : m_newLinks)
         links.push_back({m_run, node, SqlText::Quote(oldId), refflag});
-    if (!ForEachChunk(links, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-            m_db.Queue(FormatStatement(JournalStatements::RecordLinkRows,
-                                       {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
-            return true;
-        }))
-        return false;
+    ForEachSlice(links, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        m_db.Queue(FormatStatement(JournalStatements::RecordLinkRows,
+                                   {FormatList(JournalStatements::LinkRow, chunk, Statements::Space)}));
+    });
     m_db.Queue(FormatStatement(
         JournalStatements::RecordRun,
         {m_run, SqlText::Quote(m_identity.osUser), SqlText::Quote(m_identity.host), SqlText::Quote(m_identity.version),

@@ -33,7 +33,7 @@ public:
     // Moves: each as it will be and as it was under the lock (`locked` holds every moved address).
     bool RecordMoves(const std::vector<AddressMove>& moves, const StandardAddressLocks::Locked& locked);
     // Makes the moves recorded, in one statement. False after a failure.
-    bool MoveRecorded();
+    void MoveRecorded();
     bool RecordReplaced(const std::vector<uint32_t>& addresses);
     // The new nodes, the new links and the run's own row, when the Finish changed anything.
     bool Close(uint32_t cellId, const QString& cellName, const QString& patterns, const CommitStats& stats);

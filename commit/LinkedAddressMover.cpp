@@ -14,6 +14,7 @@
 #include <vector>
 
 using StatementBatches::ForEachChunk;
+using StatementBatches::ForEachSlice;
 
 bool LinkedAddressMover::Read(uint32_t cellId) {
     // Every link of every node of the cell's subtree, the cell node and this Finish's links
@@ -92,14 +93,12 @@ bool LinkedAddressMover::Move(const StandardAddressLocks::Locked& locked, KnownI
     if (FinishJournal* journal = m_db.Journal()) {
         // The journal keeps each address as it was under the lock and as it will be, before it
         // moves; the moves are then made from the journal's rows in one statement.
-        if (!journal->RecordMoves(moves, locked) || !journal->MoveRecorded())
+        if (!journal->RecordMoves(moves, locked))
             return false;
-    } else if (!ForEachChunk(moves, std::min(StatementBatches::CaseListRows, m_db.Batches().CaseRows(AddressMoveLiterals)),
-                             [&](const std::vector<AddressMove>& chunk) {
-                                 m_db.Queue(FormatAddressMoves(chunk));
-                                 return true;
-                             })) {
-        return false;
+        journal->MoveRecorded();
+    } else {
+        ForEachSlice(moves, std::min(StatementBatches::CaseListRows, m_db.Batches().CaseRows(AddressMoveLiterals)),
+                     [&](const std::vector<AddressMove>& chunk) { m_db.Queue(FormatAddressMoves(chunk)); });
     }
     for (const AddressMove& move : moves)
         known.AddChild(move.grade, move.parent, move.name, move.address);

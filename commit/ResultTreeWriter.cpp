@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 using StatementBatches::ForEachChunk;
+using StatementBatches::ForEachSlice;
 
 namespace {
 
@@ -139,14 +140,23 @@ bool ResultTreeWriter::InsertNewNodes() {
         rows.push_back({node.id, SqlText::Quote(QString::fromStdU16String(m_tree.nodes[item].label)), node.grade,
                         ParentId(node)});
     }
-    if (!ForEachChunk(rows, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-            m_db.Queue(FormatStatement(Statements::InsertAddrRows,
-                                       {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
-            return true;
-        }))
-        return false;
+    ForEachSlice(rows, m_db.Batches().InsertRows(4, 4), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        m_db.Queue(FormatStatement(Statements::InsertAddrRows, {FormatList(Statements::AddrRow, chunk, Statements::Space)}));
+    });
     m_stats.nodesNew += static_cast<int>(fresh.size());
     return true;
+}
+
+bool ResultTreeWriter::ReadLinksOf(const std::vector<uint32_t>& nodes,
+                                   const std::function<void(const QStringList& link)>& read) {
+    return ForEachChunk(nodes, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
+        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
+        if (!rows)
+            return false;
+        for (const QStringList& row : *rows)
+            read(row);
+        return true;
+    });
 }
 
 bool ResultTreeWriter::ReadLinksOfExisting() {
@@ -158,16 +168,9 @@ bool ResultTreeWriter::ReadLinksOfExisting() {
             existing.push_back(m_nodes[item].id);
     std::sort(existing.begin(), existing.end());
     existing.erase(std::unique(existing.begin(), existing.end()), existing.end());
-    return ForEachChunk(existing, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
-        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
-        if (!rows)
-            return false;
-        for (uint32_t node : chunk)
-            m_known.Links(node); // known now, also without a link
-        for (const QStringList& row : *rows)
-            m_known.Links(row[0].toUInt()).insert(row[1]);
-        return true;
-    });
+    for (uint32_t node : existing)
+        m_known.Links(node); // known once read, also without a link
+    return ReadLinksOf(existing, [&](const QStringList& link) { m_known.Links(link[0].toUInt()).insert(link[1]); });
 }
 
 bool ResultTreeWriter::ReadLinksOfOldAddresses() {
@@ -185,13 +188,14 @@ bool ResultTreeWriter::ReadLinksOfOldAddresses() {
     addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
     for (uint32_t address : addresses)
         m_oldLinks[address]; // read now, also without a link
-    return ForEachChunk(addresses, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
-        const auto rows = m_db.Rows(FormatStatement(Statements::LinksOfNodes, {FormatIdList(chunk)}), 3);
-        if (!rows)
-            return false;
-        for (const QStringList& row : *rows)
-            m_oldLinks[row[0].toUInt()].emplace_back(row[1], row[2].toInt());
-        return true;
+    return ReadLinksOf(addresses, [&](const QStringList& link) {
+        m_oldLinks[link[0].toUInt()].emplace_back(link[1], link[2].toInt());
+    });
+}
+
+void ResultTreeWriter::QueueLinks(const std::vector<std::vector<SqlArg>>& rows) {
+    ForEachSlice(rows, m_db.Batches().InsertRows(3, 3), [&](const std::vector<std::vector<SqlArg>>& chunk) {
+        m_db.Queue(FormatStatement(Statements::InsertLinkRows, {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
     });
 }
 
@@ -222,10 +226,7 @@ void ResultTreeWriter::WriteLinks() {
         if (m_kind == Kind::Address)
             m_replacements.emplace_back(id, entry.stdAddrId);
     }
-    ForEachChunk(rows, m_db.Batches().InsertRows(3, 3), [&](const std::vector<std::vector<SqlArg>>& chunk) {
-        m_db.Queue(FormatStatement(Statements::InsertLinkRows, {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
-        return true;
-    });
+    QueueLinks(rows);
     m_stats.linksNew += static_cast<int>(rows.size());
 }
 
@@ -255,26 +256,16 @@ bool ResultTreeWriter::ReplaceOldAddresses() {
                     journal->NoteNewLink(newNode, oldId, refflag);
             }
     }
-    const auto insertRows = [&](const std::vector<std::vector<SqlArg>>& chunk) {
-        m_db.Queue(FormatStatement(Statements::InsertLinkRows,
-                                   {FormatList(Statements::LinkRow, chunk, Statements::Space)}));
-        return true;
-    };
-    const auto deleteNodes = [&](const std::vector<uint32_t>& chunk) {
-        m_db.Queue(FormatStatement(Statements::DeleteAddrs, {FormatIdList(chunk)}));
-        return true;
-    };
-    const auto deleteLinks = [&](const std::vector<uint32_t>& chunk) {
-        m_db.Queue(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
-        return true;
-    };
+    QueueLinks(carried);
     // The journal keeps each old address whole, with all its links, before they go.
-    FinishJournal* journal = m_db.Journal();
-    const StatementBatches::Limits& batches = m_db.Batches();
-    if (!ForEachChunk(carried, batches.InsertRows(3, 3), insertRows) ||
-        (journal && !journal->RecordReplaced(oldNodes)) || !ForEachChunk(oldNodes, batches.ListValues(), deleteNodes) ||
-        !ForEachChunk(oldNodes, batches.ListValues(), deleteLinks))
+    if (FinishJournal* journal = m_db.Journal(); journal && !journal->RecordReplaced(oldNodes))
         return false;
+    ForEachSlice(oldNodes, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
+        m_db.Queue(FormatStatement(Statements::DeleteAddrs, {FormatIdList(chunk)}));
+    });
+    ForEachSlice(oldNodes, m_db.Batches().ListValues(), [&](const std::vector<uint32_t>& chunk) {
+        m_db.Queue(FormatStatement(Statements::DeleteLinksOf, {FormatIdList(chunk)}));
+    });
     m_stats.linksCarried += static_cast<int>(carried.size());
     m_stats.replaced += static_cast<int>(oldNodes.size());
     return true;

@@ -8,14 +8,15 @@
 #include "commit/CommitOutcome.h"
 #include "commit/CommitStatements.h"
 #include "commit/KnownInnerNodes.h"
+#include "database/SqlStatement.h"
 #include "splitting/ResultTree.h"
 #include "splitting/Splitting.h"
 
 #include <QString>
-
-#include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -45,6 +46,10 @@ private:
     // of this tree is written, so its writes go out together.
     bool ReadLinksOfExisting();
     bool ReadLinksOfOldAddresses();
+    // Each link (node, old id, refflag) of the nodes, read in slices.
+    bool ReadLinksOf(const std::vector<uint32_t>& nodes, const std::function<void(const QStringList& link)>& read);
+    // Inserts of links, queued.
+    void QueueLinks(const std::vector<std::vector<SqlArg>>& rows);
     bool InsertNewNodes();
     void WriteLinks();
     bool ReplaceOldAddresses();

@@ -79,4 +79,12 @@ template <typename T, typename Run> bool ForEachChunk(const std::vector<T>& item
     return true;
 }
 
+// The same for a `run` that cannot fail (one that queues what it makes).
+template <typename T, typename Run> void ForEachSlice(const std::vector<T>& items, std::size_t size, Run run) {
+    ForEachChunk(items, size, [&](const std::vector<T>& slice) {
+        run(slice);
+        return true;
+    });
+}
+
 } // namespace StatementBatches

@@ -410,6 +410,11 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
     // transaction a savepoint keeps the block whole, as a server does.
     const bool whole = !m_inTransaction;
     QSqlQuery step(Database());
+    const auto undo = [&] {
+        m_statementsSent += 2;
+        step.exec(QStringLiteral("rollback to tessel_block"));
+        step.exec(QStringLiteral("release tessel_block"));
+    };
     if (whole) {
         ++m_statementsSent;
         if (!step.exec(QStringLiteral("savepoint tessel_block")))
@@ -421,9 +426,7 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
             FAILED(hr)) {
             if (whole) {
                 query = QSqlQuery(); // a statement still open would keep the savepoint from going
-                m_statementsSent += 2;
-                step.exec(QStringLiteral("rollback to tessel_block"));
-                step.exec(QStringLiteral("release tessel_block"));
+                undo();
             }
             return hr;
         }
@@ -433,8 +436,7 @@ HRESULT Connection::RunBlock(const QString& block, QSqlQuery& query) {
         ++m_statementsSent;
         if (!step.exec(QStringLiteral("release tessel_block"))) {
             const HRESULT hr = Failure(DB_E_ERRORSINCOMMAND, DatabaseMessage(step.lastError(), true));
-            step.exec(QStringLiteral("rollback to tessel_block"));
-            step.exec(QStringLiteral("release tessel_block"));
+            undo();
             return hr;
         }
     }

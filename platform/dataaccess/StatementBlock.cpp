@@ -87,12 +87,8 @@ QStringList StatementBlock::Statements(const QString& block) {
 QString StatementBlock::PostgreSqlDo(const std::vector<TranslatedStatement>& statements) {
     // Column names come before PL/pgSQL's own variables (found), whatever a statement names.
     QString body = QStringLiteral("#variable_conflict use_column\nBEGIN\n");
-    for (const TranslatedStatement& statement : statements) {
-        for (const QString& check : statement.loopChecks)
-            body += QStringLiteral("IF EXISTS (") + check +
-                    QStringLiteral(") THEN RAISE EXCEPTION 'CONNECT BY loop in user data'; END IF;\n");
+    for (const TranslatedStatement& statement : statements)
         body += statement.text + QStringLiteral(";\n");
-    }
     body += QStringLiteral("END");
     // The texts hold operators' data: no value may close the quoting early.
     QString tag = QStringLiteral("$tessel$");

@@ -24,8 +24,8 @@ public:
     // not begin, one or more insert/update/delete statements each ended by ';', end;.
     static QStringList Statements(const QString& block);
     // One PostgreSQL statement that runs the translated statements in order and fails as a whole
-    // with the first failure: a DO block, quoted with a dollar tag its text does not hold. A
-    // statement's loop checks (see TranslatedStatement) run right before it, as on their own.
+    // with the first failure: a DO block, quoted with a dollar tag its text does not hold. (No
+    // PostgreSQL statement has loop checks: a loop fails the statement itself.)
     static QString PostgreSqlDo(const std::vector<TranslatedStatement>& statements);
 };
 

@@ -36,10 +36,9 @@ protected:
             GTEST_SKIP() << "TESSEL_TEST_PG_URL is not set";
         m_url = *url;
         m_connection = OpenConnection(m_url);
-        for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97", "kinds"})
-            DropIfThere(QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
-        DropIfThere(GetParam() == SqlDialect::PostgreSQL ? QStringLiteral("drop sequence seq_addr")
-                                                         : QStringLiteral("drop table seq_addr"));
+        DropIfThere(QStringLiteral("drop table kinds"));
+        for (const QString& drop : TinySchemaDrops(GetParam()))
+            DropIfThere(drop);
         for (const QString& ddl : TinySchema(GetParam()))
             Change(m_connection.Get(), ddl);
         for (int id = 1; id <= 5; ++id)

@@ -193,11 +193,10 @@ protected:
     void TearDown() override {
         if (!m_connection)
             return;
-        for (const char* table :
-             {"addr", "addr_ref", "dpaddr97", "telnum_dp97", "journal_node", "journal_move", "journal_run"})
+        for (const char* table : {"journal_node", "journal_move", "journal_run"})
             Change(m_connection.Get(), QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
-        Change(m_connection.Get(),
-               Dialect() == SqlDialect::PostgreSQL ? u"drop sequence seq_addr"_s : u"drop table seq_addr"_s);
+        for (const QString& drop : TinySchemaDrops(Dialect()))
+            Change(m_connection.Get(), drop);
     }
 
     QStringList Tables() {

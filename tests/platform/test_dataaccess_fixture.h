@@ -191,6 +191,16 @@ inline QStringList TinySchema(SqlDialect dialect) {
     return ddl;
 }
 
+// What takes TinySchema's tables and sequence away again.
+inline QStringList TinySchemaDrops(SqlDialect dialect) {
+    QStringList drops;
+    for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97"})
+        drops << QStringLiteral("drop table %1").arg(QLatin1StringView(table));
+    drops << (dialect == SqlDialect::PostgreSQL ? QStringLiteral("drop sequence seq_addr")
+                                                : QStringLiteral("drop table seq_addr"));
+    return drops;
+}
+
 // A BSTR for the length of a call.
 class Bstr {
 public:

@@ -57,10 +57,8 @@ protected:
     void TearDown() override {
         if (!m_connection)
             return;
-        for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97"})
-            Change(m_connection.Get(), QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
-        Change(m_connection.Get(), GetParam() == SqlDialect::PostgreSQL ? u"drop sequence seq_addr"_qs
-                                                                        : u"drop table seq_addr"_qs);
+        for (const QString& drop : TinySchemaDrops(GetParam()))
+            Change(m_connection.Get(), drop);
     }
 
     Rows Select(const char16_t* format, std::initializer_list<SqlArg> args) {

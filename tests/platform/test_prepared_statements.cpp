@@ -35,10 +35,8 @@ protected:
             return;
         if (m_inTransaction)
             m_connection->RollbackTrans();
-        for (const char* table : {"addr", "addr_ref", "dpaddr97", "telnum_dp97"})
-            Change(m_connection.Get(), QStringLiteral("drop table %1").arg(QLatin1StringView(table)));
-        Change(m_connection.Get(), GetParam() == SqlDialect::PostgreSQL ? u"drop sequence seq_addr"_qs
-                                                                        : u"drop table seq_addr"_qs);
+        for (const QString& drop : TinySchemaDrops(GetParam()))
+            Change(m_connection.Get(), drop);
     }
 
     Rows Select(const QString& statement) { return ReadAll(Query(m_connection.Get(), statement).Get()); }
